@@ -1,0 +1,35 @@
+// The connector log: one text file, four levels, one line format.
+//
+// The settings are process-wide and unguarded: the connector's operations run one at a time in a
+// process, and the configuration of each operation resets them before anything is logged.
+#pragma once
+
+#include <string>
+
+class MessageLogger {
+ public:
+  // Level tags, each exactly five characters wide so every time stamp starts at column 7.
+  static constexpr const char* kErrorTag = "ERROR";
+  static constexpr const char* kWarnTag = "WARN ";
+  static constexpr const char* kInfoTag = "INFO ";
+  static constexpr const char* kDebugTag = "DEBUG";
+
+  virtual ~MessageLogger() = default;
+
+  // Writes one line "<tag> <time> <message>" whatever the level flags say. `source` names the
+  // calling module and is not written. The file is opened and closed for every line; when it
+  // cannot be opened, a notice goes to standard output and the line is dropped.
+  static void write(const char* tag, const char* source, const std::string& message);
+
+  static void error(const char* source, const std::string& message);
+  static void warn(const char* source, const std::string& message);
+  static void info(const char* source, const std::string& message);
+  static void debug(const char* source, const std::string& message);
+
+  // The process-wide settings. Nothing is enabled until the configuration has run.
+  static std::string logFilePath;
+  static bool errorEnabled;
+  static bool warnEnabled;
+  static bool infoEnabled;
+  static bool debugEnabled;
+};

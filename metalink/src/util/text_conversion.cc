@@ -1,0 +1,17 @@
+#include "util/text_conversion.h"
+
+#include "platform/text.h"
+
+std::u16string toWide(const std::string& utf8) {
+  std::u16string wide = platform::utf8ToUtf16(utf8);
+  const size_t nul = wide.find(u'\0');
+  if (nul != std::u16string::npos) wide.resize(nul);
+  return wide;
+}
+
+std::string toUtf8(const std::u16string& wide) {
+  std::string utf8 = platform::utf16ToUtf8(wide);
+  const size_t nul = utf8.find('\0');
+  if (nul != std::string::npos) utf8.resize(nul);
+  return utf8;
+}

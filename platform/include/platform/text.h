@@ -1,0 +1,16 @@
+// UTF-8 <-> UTF-16 conversion. Invalid input (bad bytes, overlong forms, surrogates encoded in
+// UTF-8, lone surrogates in UTF-16) becomes U+FFFD; nothing is reported.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+// Length of a NUL-terminated UTF-16 text.
+size_t utf16Length(const char16_t* text);
+
+}  // namespace platform

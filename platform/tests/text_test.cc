@@ -1,0 +1,59 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+struct Utf8Case {
+  const char* name;
+  std::string utf8;
+  std::u16string utf16;
+};
+
+TEST(TextTest, Utf8ToUtf16Cases) {
+  const Utf8Case cases[] = {
+      {"ascii", "abc", u"abc"},
+      {"two-byte", "\xC3\xA9", u"\u00E9"},
+      {"three-byte", "\xE2\x82\xAC", u"\u20AC"},
+      {"four-byte", "\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"embedded NUL kept", std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+      {"overlong slash", "\xC0\xAF", u"\uFFFD"},
+      {"overlong three-byte", "\xE0\x80\xAF", u"\uFFFD"},
+      {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD"},
+      {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD"},
+      {"stray continuation", "a\x80z", u"a\uFFFDz"},
+      {"truncated keeps next char", "\xE2\x82z", u"\uFFFDz"},
+      {"truncated at end", "a\xF0\x9F", u"a\uFFFD"},
+      {"invalid lead", "\xFF", u"\uFFFD"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(utf8ToUtf16(c.utf8), c.utf16) << c.name;
+  }
+}
+
+TEST(TextTest, Utf16ToUtf8Cases) {
+  EXPECT_EQ(utf16ToUtf8(u"\u00E9\u20AC\U0001F600"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD") << "lone high";
+  EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"x"), "\xEF\xBF\xBDx")
+      << "lone low";
+  EXPECT_EQ(utf16ToUtf8(std::u16string{char16_t(0xD800), u'x'}), "\xEF\xBF\xBDx")
+      << "high without low";
+}
+
+TEST(TextTest, RoundTripOfEveryPlane) {
+  std::u16string all;
+  for (char32_t cp : {0x1u, 0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xD7FFu, 0xE000u, 0xFFFDu, 0x10000u,
+                      0x10FFFFu}) {
+    if (cp >= 0x10000) {
+      all.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      all.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      all.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  EXPECT_EQ(utf8ToUtf16(utf16ToUtf8(all)), all);
+}
+
+}  // namespace
+}  // namespace platform

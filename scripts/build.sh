@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# build.sh BUILD_DIR [cmake options...]: configures and builds the project into BUILD_DIR.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir=$1; shift
+cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$dir" -j "$(nproc)"
