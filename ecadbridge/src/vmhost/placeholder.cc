@@ -1,0 +1,1 @@
+// Removed when the first real source of the library lands.
