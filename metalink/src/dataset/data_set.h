@@ -1,0 +1,174 @@
+// The in-memory data set through which metadata travels between the database side and the
+// library side: tables of columns and multi-valued rows, with links between rows.
+//
+// Ownership: a data set owns its tables, a table its columns and rows. Rows refer to other rows
+// (relatedRows, referencedRows) without owning them; such links stay valid while the data set
+// lives, as only tables delete rows. All text is UTF-16.
+//
+// Name lookups on tables and columns and the value comparisons of findRowByIdentity and
+// findRowsMatching ignore case; findRowsByIdentity, the map orders and addKeyColumn are exact.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CDataSet;
+class CDataTable;
+
+class CDataColumn {
+ public:
+  // Every column the connector builds itself is marked to be added to the database table.
+  static constexpr uint32_t kAddToTable = 2;
+
+  CDataColumn(CDataTable* table, std::u16string name, int32_t dataType, uint32_t size,
+              std::u16string defaultValue, bool autoIncrement, bool primaryKey, uint32_t flags);
+  virtual ~CDataColumn() = default;
+  CDataColumn(const CDataColumn&) = delete;
+  CDataColumn& operator=(const CDataColumn&) = delete;
+
+  const std::u16string& getName() const { return name_; }
+  int32_t getDataType() const { return dataType_; }
+  uint32_t getSize() const { return size_; }
+  const std::u16string& getDefaultValue() const { return defaultValue_; }
+  bool isAutoIncrement() const { return autoIncrement_; }
+  bool isPrimaryKey() const { return primaryKey_; }
+  void setPrimaryKey(bool primaryKey) { primaryKey_ = primaryKey; }
+  uint32_t getFlags() const { return flags_; }
+  CDataTable* getTable() const { return table_; }
+
+ private:
+  std::u16string name_;
+  int32_t dataType_;
+  uint32_t size_;
+  std::u16string defaultValue_;
+  bool autoIncrement_;
+  bool primaryKey_;
+  uint32_t flags_;
+  CDataTable* table_;
+};
+
+class CDataRow {
+ public:
+  using Values = std::map<std::u16string, std::vector<std::u16string>>;
+  using RelatedRows = std::map<std::u16string, std::vector<CDataRow*>>;
+  using ReferencedRows = std::map<std::u16string, CDataRow*>;
+
+  CDataRow(CDataTable* table, uint32_t state);
+  virtual ~CDataRow() = default;
+  CDataRow(const CDataRow&) = delete;
+  CDataRow& operator=(const CDataRow&) = delete;
+
+  uint32_t getState() const { return state_; }
+  CDataTable* getTable() const { return table_; }
+  Values& getValueMap() { return values_; }
+  const Values& getValueMap() const { return values_; }
+  RelatedRows& getRelatedRows() { return relatedRows_; }
+  const RelatedRows& getRelatedRows() const { return relatedRows_; }
+  std::vector<std::u16string>& getKeyColumns() { return keyColumns_; }
+  const std::vector<std::u16string>& getKeyColumns() const { return keyColumns_; }
+  ReferencedRows& getReferencedRows() { return referencedRows_; }
+  const ReferencedRows& getReferencedRows() const { return referencedRows_; }
+
+  bool hasValue(const std::u16string& column) const;
+  // The first value of the cell; empty when the row has no entry for the column.
+  std::u16string getValue(const std::u16string& column) const;
+  // Copies every value of the cell; false when the row has no entry for the column.
+  bool getValues(const std::u16string& column, std::vector<std::u16string>* out) const;
+  void addValue(const std::u16string& column, const std::u16string& value);
+  // The cell afterwards holds exactly `value`.
+  void setValue(const std::u16string& column, const std::u16string& value);
+  // The value of the table's identity column; empty when the table has none.
+  std::u16string getIdentityValue() const;
+
+  // A row already filed under the relation is not filed again.
+  void addRelatedRow(const std::u16string& relation, CDataRow* row);
+  void setReferencedRow(const std::u16string& column, CDataRow* row);
+  void addKeyColumn(const std::u16string& column);
+
+ private:
+  Values values_;
+  uint32_t state_;
+  CDataTable* table_;
+  RelatedRows relatedRows_;
+  std::vector<std::u16string> keyColumns_;
+  ReferencedRows referencedRows_;
+};
+
+class CDataTable {
+ public:
+  using ColumnValuePairs = std::vector<std::pair<std::u16string, std::u16string>>;
+
+  CDataTable(CDataSet* dataSet, std::u16string name, uint32_t kind);
+  // Columns are destroyed before rows.
+  virtual ~CDataTable();
+  CDataTable(const CDataTable&) = delete;
+  CDataTable& operator=(const CDataTable&) = delete;
+
+  const std::u16string& getName() const { return name_; }
+  CDataSet* getDataSet() const { return dataSet_; }
+  uint32_t getKind() const { return kind_; }
+  const std::vector<std::unique_ptr<CDataColumn>>& getColumns() const { return columns_; }
+  const std::vector<std::unique_ptr<CDataRow>>& getRows() const { return rows_; }
+
+  // The table takes ownership; the pointer passed stays valid for the table's life.
+  CDataColumn* addColumn(std::unique_ptr<CDataColumn> column);
+  CDataRow* addRow(std::unique_ptr<CDataRow> row);
+  // Links held by other rows to these rows dangle afterwards: clear only unlinked rows.
+  void clearRows();
+
+  CDataColumn* findColumn(const std::u16string& name) const;
+  bool hasPrimaryKey() const;
+  bool isPrimaryKeyColumn(const std::u16string& name) const;
+  // The first auto-increment column in column order.
+  CDataColumn* getIdentityColumn() const;
+  // First row whose identity value equals `text` ignoring case; null without identity column.
+  CDataRow* findRowByIdentity(const std::u16string& text) const;
+  // Rows whose identity value is in `texts` (exact comparison), in row order.
+  std::vector<CDataRow*> findRowsByIdentity(const std::vector<std::u16string>& texts) const;
+  // Rows whose value in each named column equals the paired value ignoring case. Empty when the
+  // table has no identity column, whatever the pairs.
+  std::vector<CDataRow*> findRowsMatching(const ColumnValuePairs& pairs) const;
+
+ private:
+  std::vector<std::unique_ptr<CDataColumn>> columns_;
+  std::vector<std::unique_ptr<CDataRow>> rows_;
+  uint32_t kind_;
+  std::u16string name_;
+  CDataSet* dataSet_;
+};
+
+class CDataSet {
+ public:
+  using Tables = std::map<std::u16string, std::unique_ptr<CDataTable>>;
+
+  explicit CDataSet(std::u16string name);
+  virtual ~CDataSet() = default;
+  CDataSet(const CDataSet&) = delete;
+  CDataSet& operator=(const CDataSet&) = delete;
+
+  const std::u16string& getName() const { return name_; }
+  const Tables& getTables() const { return tables_; }
+  // Joins the values of a multi-valued cell into one database value.
+  const std::u16string& getValueSeparator() const { return valueSeparator_; }
+
+  // First table, in map order, whose name equals `name` ignoring case.
+  CDataTable* getTable(const std::u16string& name) const;
+  // Creates an empty table under `name`; an existing table of that exact name stays. Returns the
+  // table now filed under `name`.
+  CDataTable* addTable(const std::u16string& name);
+
+  // The first name registered for a code stays.
+  void addTypeName(int32_t code, const std::u16string& typeName);
+  std::u16string getTypeName(int32_t code) const;
+  const std::map<int32_t, std::u16string>& getTypeNames() const { return typeNames_; }
+
+ private:
+  std::u16string name_;
+  Tables tables_;
+  std::map<int32_t, std::u16string> typeNames_;
+  std::u16string valueSeparator_ = u"&#59;";
+};
