@@ -220,6 +220,11 @@ TEST_F(VmScenario, EveryFunctionReachesItsMethodWithItsArgumentsInOrder) {
   EXPECT_TRUE(bridge_.takeMessages().empty());
   EXPECT_NE(readFile(statusDir_ + "/EDACheckInStatus.xml").find("status=\"FAILED\""),
             std::string::npos);
+  // Markup in a text is escaped in the status document.
+  EXPECT_EQ(bridge_.call("EDA_save", S::kText2, {"a&b<c>\"", "x"}).value, 1);
+  const std::string saveStatus = readFile(statusDir_ + "/EDASaveStatus.xml");
+  EXPECT_NE(saveStatus.find("message=\"save done for a&amp;b&lt;c&gt;&quot;\""), std::string::npos)
+      << saveStatus;
 }
 
 TEST_F(VmScenario, MissingClientClassFailsEveryFunction) {

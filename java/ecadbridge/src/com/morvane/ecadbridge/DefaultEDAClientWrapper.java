@@ -261,13 +261,14 @@ public class DefaultEDAClientWrapper {
     record(method, arguments);
     int result = 1;
     String status = SUCCESS;
-    String message = method + " done";
+    String subject = arguments.length > 0 ? String.valueOf(arguments[0]) : "";
+    String message = method + " done for " + subject;
     for (Object argument : arguments) {
       throwIfAsked(argument);
       if ("fail".equals(argument)) {
         result = 0;
         status = FAILED;
-        message = method + " failed as requested";
+        message = method + " failed as requested for " + subject;
       } else if (argument instanceof String && ((String) argument).startsWith("return:")) {
         result = Integer.parseInt(((String) argument).substring("return:".length()));
       }
