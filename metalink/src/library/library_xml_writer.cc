@@ -1,7 +1,12 @@
-// EDALibrary::save: the library as one DOM document, serialised to EDALib.xml.
-#include <xercesc/dom/DOM.hpp>
+// EDALibrary::save: the library written as EDALib.xml.
+//
+// The document is streamed through Xerces' formatter (UTF-8 transcoding and escaping) rather than
+// built as a DOM: the DOM keeps every element's attributes sorted by name, and the file's
+// attributes come in a fixed order that readers of the file see (elemId first, a relation's
+// secondary before its primary). Streaming also keeps memory flat for large libraries.
 #include <xercesc/framework/LocalFileFormatTarget.hpp>
-#include <xercesc/util/XMLUni.hpp>
+#include <xercesc/framework/XMLFormatter.hpp>
+#include <xercesc/util/XMLString.hpp>
 
 #include <cstdio>
 #include <ctime>
@@ -20,31 +25,6 @@ namespace {
 
 constexpr const char* kSource = "EDALibrary";
 
-// Releases a Xerces object that is freed with release().
-struct Releaser {
-  template <typename T>
-  void operator()(T* object) const {
-    if (object != nullptr) object->release();
-  }
-};
-
-// The serialiser reports problems (such as a character XML cannot carry) here; the first error
-// becomes the reason of the failure.
-class SerializerErrors : public DOMErrorHandler {
- public:
-  bool handleError(const DOMError& error) override {
-    if (error.getSeverity() != DOMError::DOM_SEVERITY_WARNING && message_.empty()) {
-      const X2AStr text(error.getMessage());
-      message_ = text.get() != nullptr && *text.get() != '\0' ? text.get() : "unknown";
-    }
-    return true;
-  }
-  const std::string& message() const { return message_; }
-
- private:
-  std::string message_;
-};
-
 std::string exportDate() {
   std::tm local;
   if (!platform::localTime(std::time(nullptr), &local)) return std::string();
@@ -54,124 +34,169 @@ std::string exportDate() {
   return text;
 }
 
-class DocumentBuilder {
+// True when every character may appear in an XML 1.0 document (even as a character reference
+// the control characters below 0x20, lone surrogates, U+FFFE and U+FFFF may not).
+bool isXmlText(const std::u16string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0x20) {
+      if (c != 0x9 && c != 0xA && c != 0xD) return false;
+    } else if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      ++i;
+    } else if ((c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Writes the elements of the file in the "ecad" prefix, attributes in the order given. A value
+// XML cannot carry is not written; the first such value becomes the error and fails the save.
+class LibraryFileWriter {
  public:
-  explicit DocumentBuilder(DOMDocument* document)
-      : document_(document), root_(document->getDocumentElement()) {}
+  explicit LibraryFileWriter(XMLFormatTarget* target)
+      : formatter_("UTF-8", "1.0", target, XMLFormatter::NoEscapes, XMLFormatter::UnRep_Fail) {}
 
-  DOMElement* append(DOMElement* parent, const XMLCh* localName) {
-    qualified_ = std::u16string(LibraryXml::kPrefix) + u":" + localName;
-    DOMElement* element = document_->createElementNS(LibraryXml::kNamespace, qualified_.c_str());
-    parent->appendChild(element);
-    return element;
+  const std::string& error() const { return error_; }
+
+  void begin() {
+    raw(u"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>");
+    raw(u"<");
+    raw(LibraryXml::kPrefix);
+    raw(u":");
+    raw(LibraryXml::kRoot);
+    raw(u" xmlns:");
+    raw(LibraryXml::kPrefix);
+    raw(u"=\"");
+    raw(LibraryXml::kNamespace);
+    raw(u"\">");
   }
-  DOMElement* appendToRoot(const XMLCh* localName) { return append(root_, localName); }
+  void end() { close(LibraryXml::kRoot); }
 
-  static void set(DOMElement* element, const XMLCh* name, const std::string& value) {
-    element->setAttributeNS(nullptr, name, toWide(value).c_str());
+  // "<ecad:name"; follow with attributes, then finishEmpty or finishOpen.
+  void open(const XMLCh* localName) {
+    raw(u"<");
+    raw(LibraryXml::kPrefix);
+    raw(u":");
+    raw(localName);
+    element_ = localName;
+  }
+  void attribute(const XMLCh* name, const std::string& value) {
+    const std::u16string wide = toWide(value);
+    if (!isXmlText(wide)) {
+      if (error_.empty()) {
+        error_ = "invalid or illegal XML character in the attribute " + toUtf8(name) + " of " +
+                 toUtf8(element_);
+      }
+      return;
+    }
+    raw(u" ");
+    raw(name);
+    raw(u"=\"");
+    formatter_.formatBuf(wide.data(), wide.size(), XMLFormatter::AttrEscapes);
+    raw(u"\"");
+  }
+  void finishEmpty() { raw(u"/>"); }
+  void finishOpen() { raw(u">"); }
+  void close(const XMLCh* localName) {
+    raw(u"</");
+    raw(LibraryXml::kPrefix);
+    raw(u":");
+    raw(localName);
+    raw(u">");
   }
 
-  void addRelations(const EDAContextObject& primary) {
+  void relations(const EDAContextObject& primary) {
     for (const EDARelation* relation : primary.getRelations()) {
-      DOMElement* element = appendToRoot(LibraryXml::kRelation);
-      set(element, u"elemId", relation->getElemId());
-      set(element, u"secondary", relation->getSecondary()->getElemId());
-      set(element, u"primary", relation->getPrimary()->getElemId());
+      open(LibraryXml::kRelation);
+      attribute(u"elemId", relation->getElemId());
+      attribute(u"secondary", relation->getSecondary()->getElemId());
+      attribute(u"primary", relation->getPrimary()->getElemId());
+      finishEmpty();
     }
   }
 
  private:
-  DOMDocument* document_;
-  DOMElement* root_;
-  std::u16string qualified_;
+  void raw(const XMLCh* text) { formatter_.formatBuf(text, XMLString::stringLen(text)); }
+
+  XMLFormatter formatter_;
+  std::u16string element_;
+  std::string error_;
 };
 
-void buildDocument(const EDALibrary& library, DOMDocument* document) {
-  DocumentBuilder builder(document);
-  DOMElement* root = document->getDocumentElement();
-  root->setPrefix(LibraryXml::kPrefix);
-  const std::u16string declaration = std::u16string(u"xmlns:") + LibraryXml::kPrefix;
-  root->setAttributeNS(XMLUni::fgXMLNSURIName, declaration.c_str(), LibraryXml::kNamespace);
-
-  DOMElement* header = builder.appendToRoot(LibraryXml::kLibrary);
-  DocumentBuilder::set(header, u"elemId", library.getElemId());
-  DocumentBuilder::set(header, u"name", library.getName());
-  DocumentBuilder::set(header, u"folder", library.getFolder());
-  DocumentBuilder::set(header, u"exportDate", exportDate());
+// Library first; then each item followed by its relations; each GDE object followed by its
+// relations; then the datasets (whose relations the file does not carry).
+void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
+  out->begin();
+  out->open(LibraryXml::kLibrary);
+  out->attribute(u"elemId", library.getElemId());
+  out->attribute(u"name", library.getName());
+  out->attribute(u"folder", library.getFolder());
+  out->attribute(u"exportDate", exportDate());
+  out->finishEmpty();
 
   std::vector<EDAWorkspaceObject*> objects;
   std::vector<EDAAttribute*> attributes;
   library.getObjects("EDAItem", &objects);
-  for (EDAWorkspaceObject* object : objects) {
+  for (const EDAWorkspaceObject* object : objects) {
     const auto* item = dynamic_cast<const EDAItem*>(object);
     if (item == nullptr) continue;
-    DOMElement* element = builder.appendToRoot(LibraryXml::kItem);
-    DocumentBuilder::set(element, u"elemId", item->getElemId());
-    DocumentBuilder::set(element, u"itemId", item->getItemId());
-    DocumentBuilder::set(element, u"name", item->getName());
-    DocumentBuilder::set(element, u"type", item->getType());
-    DocumentBuilder::set(element, u"category", item->getValue("category", false));
-    DocumentBuilder::set(element, u"libraryId", item->getLibraryId());
-    DocumentBuilder::set(element, u"releaseStatus", item->getValue("releaseStatus", false));
-    DocumentBuilder::set(element, u"revision", item->getValue("revision", false));
+    out->open(LibraryXml::kItem);
+    out->attribute(u"elemId", item->getElemId());
+    out->attribute(u"itemId", item->getItemId());
+    out->attribute(u"name", item->getName());
+    out->attribute(u"type", item->getType());
+    out->attribute(u"category", item->getValue("category", false));
+    out->attribute(u"libraryId", item->getLibraryId());
+    out->attribute(u"releaseStatus", item->getValue("releaseStatus", false));
+    out->attribute(u"revision", item->getValue("revision", false));
     item->getAttributes(&attributes);
-    for (const EDAAttribute* attribute : attributes) {
-      DOMElement* entry = builder.append(element, LibraryXml::kAttribute);
-      DocumentBuilder::set(entry, u"elemId", attribute->getElemId());
-      DocumentBuilder::set(entry, u"name", attribute->getName());
-      DocumentBuilder::set(entry, u"value", attribute->getValue());
-      DocumentBuilder::set(entry, u"unit", attribute->getUnit());
-      DocumentBuilder::set(entry, u"type", attribute->getType());
-      DocumentBuilder::set(entry, u"required", attribute->getRequiredText());
+    if (attributes.empty()) {
+      out->finishEmpty();
+    } else {
+      out->finishOpen();
+      for (const EDAAttribute* attribute : attributes) {
+        out->open(LibraryXml::kAttribute);
+        out->attribute(u"elemId", attribute->getElemId());
+        out->attribute(u"name", attribute->getName());
+        out->attribute(u"value", attribute->getValue());
+        out->attribute(u"unit", attribute->getUnit());
+        out->attribute(u"type", attribute->getType());
+        out->attribute(u"required", attribute->getRequiredText());
+        out->finishEmpty();
+      }
+      out->close(LibraryXml::kItem);
     }
-    builder.addRelations(*item);
+    out->relations(*item);
   }
 
   library.getObjects("EDAGde", &objects);
-  for (EDAWorkspaceObject* object : objects) {
+  for (const EDAWorkspaceObject* object : objects) {
     const auto* gde = dynamic_cast<const EDAGde*>(object);
     if (gde == nullptr) continue;
-    DOMElement* element = builder.appendToRoot(LibraryXml::kGde);
-    DocumentBuilder::set(element, u"elemId", gde->getElemId());
-    DocumentBuilder::set(element, u"name", gde->getName());
-    DocumentBuilder::set(element, u"type", gde->getType());
-    DocumentBuilder::set(element, u"libraryId", gde->getLibraryId());
-    DocumentBuilder::set(element, u"releaseStatus", gde->getReleaseStatus());
-    builder.addRelations(*gde);
+    out->open(LibraryXml::kGde);
+    out->attribute(u"elemId", gde->getElemId());
+    out->attribute(u"name", gde->getName());
+    out->attribute(u"type", gde->getType());
+    out->attribute(u"libraryId", gde->getLibraryId());
+    out->attribute(u"releaseStatus", gde->getReleaseStatus());
+    out->finishEmpty();
+    out->relations(*gde);
   }
 
-  // Relations of datasets are not part of the file.
   library.getObjects("EDADataset", &objects);
-  for (EDAWorkspaceObject* object : objects) {
+  for (const EDAWorkspaceObject* object : objects) {
     const auto* dataset = dynamic_cast<const EDADataset*>(object);
     if (dataset == nullptr) continue;
-    DOMElement* element = builder.appendToRoot(LibraryXml::kDataset);
-    DocumentBuilder::set(element, u"elemId", dataset->getElemId());
-    DocumentBuilder::set(element, u"name", dataset->getName());
-    DocumentBuilder::set(element, u"type", dataset->getType());
-    DocumentBuilder::set(element, u"folder", dataset->getFolder());
+    out->open(LibraryXml::kDataset);
+    out->attribute(u"elemId", dataset->getElemId());
+    out->attribute(u"name", dataset->getName());
+    out->attribute(u"type", dataset->getType());
+    out->attribute(u"folder", dataset->getFolder());
+    out->finishEmpty();
   }
-}
-
-// Serialises `document` to `path`; false with `*reason` set when it could not be written whole.
-bool writeDocument(DOMImplementation* implementation, const DOMDocument* document,
-                   const std::string& path, std::string* reason) {
-  SerializerErrors errors;
-  std::unique_ptr<DOMLSSerializer, Releaser> serializer(implementation->createLSSerializer());
-  serializer->getDomConfig()->setParameter(XMLUni::fgDOMErrorHandler, &errors);
-  std::unique_ptr<DOMLSOutput, Releaser> output(implementation->createLSOutput());
-  const A2XStr widePath(path.c_str());
-  bool written = false;
-  {
-    LocalFileFormatTarget target(widePath.get());
-    output->setByteStream(&target);
-    written = serializer->write(document, output.get());
-    // Flushing here, not in the destructor, lets a write error reach the caller.
-    if (written) target.flush();
-  }
-  if (!written) *reason = errors.message().empty() ? "the document could not be serialised"
-                                                   : errors.message();
-  return written;
+  out->end();
 }
 
 }  // namespace
@@ -184,33 +209,28 @@ bool EDALibrary::save(const char* path) {
     MessageLogger::error(kSource, lastError_);
     return false;
   }
-  // The document goes to a temporary file that replaces the target only once it is complete.
+  // The document goes to a temporary file that replaces the target only once it is complete,
+  // so a failure never leaves half a file where a whole one was.
   const std::string target = path;
   const std::string temporary = target + ".tmp";
   std::string reason;
-  bool result = false;
   try {
-    DOMImplementation* implementation = DOMImplementationRegistry::getDOMImplementation(u"Core");
-    if (implementation == nullptr) return false;
-    std::unique_ptr<DOMDocument, Releaser> document(
-        implementation->createDocument(LibraryXml::kNamespace, LibraryXml::kRoot, nullptr));
-    if (document == nullptr) return false;
-    buildDocument(*this, document.get());
-    result = writeDocument(implementation, document.get(), temporary, &reason);
+    const A2XStr widePath(temporary.c_str());
+    LocalFileFormatTarget file(widePath.get());
+    LibraryFileWriter writer(&file);
+    writeLibrary(*this, &writer);
+    reason = writer.error();
+    // Flushing here, not in the destructor (which swallows errors), lets a failed write count.
+    if (reason.empty()) file.flush();
   } catch (...) {
     reason = currentXercesExceptionReason();
-    result = false;
   }
-  if (result && std::rename(temporary.c_str(), target.c_str()) != 0) {
+  if (reason.empty() && std::rename(temporary.c_str(), target.c_str()) != 0) {
     reason = "the file " + target + " cannot be replaced";
-    result = false;
   }
-  if (!result) {
-    std::remove(temporary.c_str());
-    if (!reason.empty()) {
-      setLastError("Fail to save EDALib.xml because " + reason);
-      MessageLogger::error(kSource, lastError_);
-    }
-  }
-  return result;
+  if (reason.empty()) return true;
+  std::remove(temporary.c_str());
+  setLastError("Fail to save EDALib.xml because " + reason);
+  MessageLogger::error(kSource, lastError_);
+  return false;
 }
