@@ -89,8 +89,7 @@ std::unique_ptr<EDAGde> EDAGde::create(const std::string& name, const std::strin
   return std::make_unique<EDAGde>(name, type);
 }
 
-EDAGde::EDAGde(const std::string& name, const std::string& type)
-    : EDAMasterObject(name, type) {}
+EDAGde::EDAGde(const std::string& name, const std::string& type) : EDAMasterObject(name, type) {}
 
 const std::string& EDAGde::getClassName() const {
   static const std::string name = "EDAGde";

@@ -12,8 +12,7 @@
 class EDAMasterObject : public EDAWorkspaceObject {
  public:
   // Null unless both texts are non-empty.
-  static std::unique_ptr<EDAMasterObject> create(const std::string& name,
-                                                 const std::string& type);
+  static std::unique_ptr<EDAMasterObject> create(const std::string& name, const std::string& type);
 
   EDAMasterObject(const std::string& name, const std::string& type);
   const std::string& getClassName() const override;

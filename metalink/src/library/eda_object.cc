@@ -6,8 +6,7 @@
 
 uint32_t EDAObject::objectCounter_ = 0;
 
-EDAObject::EDAObject()
-    : elemId_(ConnectorUtil::makeElemId(static_cast<int>(++objectCounter_))) {}
+EDAObject::EDAObject() : elemId_(ConnectorUtil::makeElemId(static_cast<int>(++objectCounter_))) {}
 
 EDAObject::EDAObject(RestartCounter) {
   objectCounter_ = 1;
@@ -43,8 +42,7 @@ bool EDAAttribute::isReferencedValue() const {
   return ::strcasecmp(type_.c_str(), "ReferencedValue") == 0;
 }
 
-std::unique_ptr<EDARelation> EDARelation::create(const std::string& type,
-                                                 EDAContextObject* primary,
+std::unique_ptr<EDARelation> EDARelation::create(const std::string& type, EDAContextObject* primary,
                                                  EDAContextObject* secondary) {
   if (primary == nullptr || secondary == nullptr) return nullptr;
   return std::make_unique<EDARelation>(type, primary, secondary);

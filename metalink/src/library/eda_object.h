@@ -116,9 +116,7 @@ class EDAContextObject : public EDAObject {
 
   // Relations in which this object is primary (owned) or secondary (links), in order.
   std::vector<EDARelation*> getRelations() const;
-  const std::vector<EDARelation*>& getReferencingRelations() const {
-    return referencingRelations_;
-  }
+  const std::vector<EDARelation*>& getReferencingRelations() const { return referencingRelations_; }
 
   // Clears `*out`, then appends the secondaries of the relations whose type equals
   // `relationType` ignoring ASCII case, in relation order. An empty type matches nothing.

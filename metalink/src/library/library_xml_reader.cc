@@ -1,19 +1,19 @@
 // EDALibrary::load: reads EDALib.xml into the library, giving every object a new identity and
 // reconnecting relations and reference attributes through the identities of the file.
+#include <unordered_map>
+#include <unordered_set>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMNamedNodeMap.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 #include <xercesc/util/XMLString.hpp>
 
-#include <unordered_map>
-#include <unordered_set>
-
 #include "library/eda_library.h"
 #include "library/library_xml_names.h"
+#include "platform/text.h"
 #include "syncmap/xerces_support.h"
 #include "util/connector_util.h"
 #include "util/message_logger.h"
-#include "util/xml_text.h"
 
 using namespace XERCES_CPP_NAMESPACE;
 
@@ -21,22 +21,49 @@ namespace {
 
 constexpr const char* kSource = "EDALibrary";
 
-// True when the element has the attribute (name matched ignoring ASCII case); `*value` is then
-// its text, possibly empty.
-bool readAttribute(const DOMElement* element, const char* name, std::string* value) {
-  std::unique_ptr<char[]> text;
-  size_t length = 0;
-  if (!getAttributeText(element, name, &text, &length)) return false;
-  value->assign(text.get(), length);
-  return true;
-}
+// The values of the wanted attributes of one element, read in one pass over its attributes.
+// Names match ignoring ASCII case and the first match in the element's attribute list wins, as
+// with getAttributeText; this avoids converting every attribute name for every lookup, which
+// dominated the reading of large files.
+template <size_t N>
+class Attributes {
+ public:
+  Attributes(const DOMElement* element, const char* const (&names)[N]) {
+    const DOMNamedNodeMap* map = element->getAttributes();
+    const XMLSize_t count = map != nullptr ? map->getLength() : 0;
+    for (XMLSize_t i = 0; i < count; ++i) {
+      const DOMNode* attribute = map->item(i);
+      for (size_t k = 0; k < N; ++k) {
+        if (values_[k] == nullptr && sameName(attribute->getNodeName(), names[k])) {
+          values_[k] = attribute->getNodeValue();
+          if (values_[k] == nullptr) values_[k] = u"";
+          break;
+        }
+      }
+    }
+  }
 
-// An absent attribute reads as the empty text.
-std::string attributeOf(const DOMElement* element, const char* name) {
-  std::string value;
-  readAttribute(element, name, &value);
-  return value;
-}
+  bool has(size_t k) const { return values_[k] != nullptr; }
+  // The value as UTF-8; empty when absent.
+  std::string text(size_t k) const {
+    return has(k) ? platform::utf16ToUtf8(std::u16string_view(values_[k])) : std::string();
+  }
+
+ private:
+  // `wanted` is ASCII, so a name with any other character never matches.
+  static bool sameName(const XMLCh* name, const char* wanted) {
+    for (; *wanted != '\0'; ++name, ++wanted) {
+      XMLCh c = *name;
+      if (c >= u'A' && c <= u'Z') c = static_cast<XMLCh>(c - u'A' + u'a');
+      char w = *wanted;
+      if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
+      if (c != static_cast<unsigned char>(w)) return false;
+    }
+    return *name == 0;
+  }
+
+  const XMLCh* values_[N] = {};
+};
 
 // The file's elements of each kind, in document order.
 struct FileElements {
@@ -100,61 +127,76 @@ class EDALibrary::XmlReader {
 
  private:
   void readLibrary(const DOMElement* element) {
-    library_->setName(attributeOf(element, "name"));
-    std::string folder = attributeOf(element, "folder");
+    static const char* const kNames[] = {"name", "folder"};
+    const Attributes<2> a(element, kNames);
+    library_->setName(a.text(0));
+    std::string folder = a.text(1);
     ConnectorUtil::toWindowsPath(folder);
     library_->setFolder(folder);
   }
 
   void readItem(const DOMElement* element) {
-    EDAItem* item = library_->createItem(attributeOf(element, "itemId"),
-                                         attributeOf(element, "name"), attributeOf(element, "type"));
+    enum { kElemId, kItemId, kName, kType, kCategory, kStatus, kRevision };
+    static const char* const kNames[] = {"elemId",   "itemId",        "name",    "type",
+                                         "category", "releaseStatus", "revision"};
+    const Attributes<7> a(element, kNames);
+    EDAItem* item = library_->createItem(a.text(kItemId), a.text(kName), a.text(kType));
     if (item == nullptr) return;
-    remember(attributeOf(element, "elemId"), item);
-    std::string text;
-    if (readAttribute(element, "category", &text) && !text.empty()) {
-      item->setCategory(text);
-      library_->categories_.insert(text);
+    remember(a.text(kElemId), item);
+    const std::string category = a.text(kCategory);
+    if (!category.empty()) {
+      item->setCategory(category);
+      library_->categories_.insert(category);
     }
-    if (readAttribute(element, "releaseStatus", &text)) item->setReleaseStatus(text);
-    if (readAttribute(element, "revision", &text)) item->setRevision(text);
+    if (a.has(kStatus)) item->setReleaseStatus(a.text(kStatus));
+    if (a.has(kRevision)) item->setRevision(a.text(kRevision));
 
     // Every element child is an attribute entry, whatever its name.
     for (const DOMNode* node = element->getFirstChild(); node; node = node->getNextSibling()) {
       if (node->getNodeType() != DOMNode::ELEMENT_NODE) continue;
-      const auto* entry = static_cast<const DOMElement*>(node);
-      EDAAttribute* attribute = item->getOrCreateAttribute(attributeOf(entry, "name"));
-      if (attribute == nullptr) continue;
-      if (readAttribute(entry, "value", &text)) attribute->setValue(text);
-      if (readAttribute(entry, "type", &text)) attribute->setType(text);
-      if (readAttribute(entry, "unit", &text)) attribute->setUnit(text);
-      attribute->setRequiredFromText(attributeOf(entry, "required"));
-      if (attribute->isReference() && referenceSet_.insert(attribute).second) {
-        references_.push_back(attribute);
-      }
+      readEntry(static_cast<const DOMElement*>(node), item);
+    }
+  }
+
+  void readEntry(const DOMElement* entry, EDAItem* item) {
+    enum { kName, kValue, kType, kUnit, kRequired };
+    static const char* const kNames[] = {"name", "value", "type", "unit", "required"};
+    const Attributes<5> a(entry, kNames);
+    EDAAttribute* attribute = item->getOrCreateAttribute(a.text(kName));
+    if (attribute == nullptr) return;
+    if (a.has(kValue)) attribute->setValue(a.text(kValue));
+    if (a.has(kType)) attribute->setType(a.text(kType));
+    if (a.has(kUnit)) attribute->setUnit(a.text(kUnit));
+    attribute->setRequiredFromText(a.text(kRequired));
+    if (attribute->isReference() && referenceSet_.insert(attribute).second) {
+      references_.push_back(attribute);
     }
   }
 
   void readGde(const DOMElement* element) {
-    EDAGde* gde = library_->createGde(attributeOf(element, "name"), attributeOf(element, "type"));
-    if (gde != nullptr) remember(attributeOf(element, "elemId"), gde);
+    static const char* const kNames[] = {"elemId", "name", "type"};
+    const Attributes<3> a(element, kNames);
+    EDAGde* gde = library_->createGde(a.text(1), a.text(2));
+    if (gde != nullptr) remember(a.text(0), gde);
   }
 
   void readDataset(const DOMElement* element) {
-    EDADataset* dataset =
-        library_->createDataset(attributeOf(element, "name"), attributeOf(element, "type"));
+    static const char* const kNames[] = {"elemId", "name", "type", "folder"};
+    const Attributes<4> a(element, kNames);
+    EDADataset* dataset = library_->createDataset(a.text(1), a.text(2));
     if (dataset == nullptr) return;
-    remember(attributeOf(element, "elemId"), dataset);
-    std::string folder;
-    if (readAttribute(element, "folder", &folder)) dataset->setFolder(folder);
+    remember(a.text(0), dataset);
+    if (a.has(3)) dataset->setFolder(a.text(3));
   }
 
   // A relation whose ends are missing or name no object of the file is skipped.
   void readRelation(const DOMElement* element) {
-    EDAWorkspaceObject* primary = lookup(attributeOf(element, "primary"));
-    EDAWorkspaceObject* secondary = lookup(attributeOf(element, "secondary"));
+    static const char* const kNames[] = {"primary", "secondary", "type"};
+    const Attributes<3> a(element, kNames);
+    EDAWorkspaceObject* primary = lookup(a.text(0));
+    EDAWorkspaceObject* secondary = lookup(a.text(1));
     if (primary == nullptr || secondary == nullptr) return;
-    primary->addRelation(attributeOf(element, "type"), secondary);
+    primary->addRelation(a.text(2), secondary);
   }
 
   void resolveReferences() {

@@ -4,12 +4,11 @@
 // built as a DOM: the DOM keeps every element's attributes sorted by name, and the file's
 // attributes come in a fixed order that readers of the file see (elemId first, a relation's
 // secondary before its primary). Streaming also keeps memory flat for large libraries.
+#include <cstdio>
+#include <ctime>
 #include <xercesc/framework/LocalFileFormatTarget.hpp>
 #include <xercesc/framework/XMLFormatter.hpp>
 #include <xercesc/util/XMLString.hpp>
-
-#include <cstdio>
-#include <ctime>
 
 #include "library/eda_library.h"
 #include "library/library_xml_names.h"

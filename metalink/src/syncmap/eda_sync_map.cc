@@ -1,6 +1,7 @@
 #include "syncmap/eda_sync_map.h"
 
 #include <strings.h>
+
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
@@ -82,8 +83,8 @@ bool CEDASyncMap::load(const char* path) {
     const DOMDocument* document = parser.document();
     const DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;
     if (root != nullptr && !readChildren(root, nullptr, 0)) {
-      fail(path, "element entries are nested more than " + std::to_string(kMaxNesting) +
-                     " levels deep");
+      fail(path,
+           "element entries are nested more than " + std::to_string(kMaxNesting) + " levels deep");
       return false;
     }
   } catch (...) {
@@ -97,9 +98,9 @@ bool CEDASyncMap::readChildren(const DOMElement* parent, CEDAElement* enclosing,
   for (const DOMElement* node = firstChildElement(parent); node; node = nextSiblingElement(node)) {
     if (hasLocalName(node, u"element")) {
       if (depth >= kMaxNesting) return false;
-      auto element = std::make_unique<CEDAElement>(
-          attributeOf(node, "name"), attributeOf(node, "type"), attributeOf(node, "relation"),
-          enclosing);
+      auto element =
+          std::make_unique<CEDAElement>(attributeOf(node, "name"), attributeOf(node, "type"),
+                                        attributeOf(node, "relation"), enclosing);
       CEDAElement* added = element.get();
       if (enclosing != nullptr) {
         enclosing->addChild(std::move(element));
@@ -143,8 +144,8 @@ std::vector<CEDAElement*> CEDASyncMap::getElements() const {
   return out;
 }
 
-std::vector<CEDAElement*> CEDASyncMap::findElementsByType(
-    const std::vector<CEDAElement*>& elements, const std::string& type) const {
+std::vector<CEDAElement*> CEDASyncMap::findElementsByType(const std::vector<CEDAElement*>& elements,
+                                                          const std::string& type) const {
   std::vector<CEDAElement*> out;
   collectByType(elements, type, &out);
   return out;
@@ -172,9 +173,9 @@ CEDATable* CEDASyncMap::findTable(const std::string& name) const {
 }
 
 void CEDASyncMap::fail(const char* path, const std::string& reason) {
-  assignLimited(&lastError_,
-                "Fail to load the EDASyncMap.xml file from " + std::string(path) + " because " +
-                    reason,
-                kMaxErrorLength);
+  assignLimited(
+      &lastError_,
+      "Fail to load the EDASyncMap.xml file from " + std::string(path) + " because " + reason,
+      kMaxErrorLength);
   MessageLogger::error(kSource, lastError_);
 }

@@ -14,12 +14,11 @@
 // directly under the root creates nothing.
 #pragma once
 
-#include <xercesc/util/XercesDefs.hpp>
-
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+#include <xercesc/util/XercesDefs.hpp>
 
 #include "syncmap/eda_element.h"
 #include "syncmap/eda_table.h"

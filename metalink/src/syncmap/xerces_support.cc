@@ -1,5 +1,6 @@
 #include "syncmap/xerces_support.h"
 
+#include <new>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/framework/LocalFileInputSource.hpp>
@@ -10,8 +11,6 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
-
-#include <new>
 
 #include "util/xml_text.h"
 

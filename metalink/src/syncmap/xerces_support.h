@@ -3,10 +3,9 @@
 // named local file, and the conversion of whatever Xerces throws into a message.
 #pragma once
 
-#include <xercesc/util/XercesDefs.hpp>
-
 #include <memory>
 #include <string>
+#include <xercesc/util/XercesDefs.hpp>
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMDocument;

@@ -152,8 +152,8 @@ TEST(ObjectModelTest, AttributesAreListedInByteOrderAndParseRequiredText) {
   EXPECT_EQ(attributes[0]->getName(), "B");
   EXPECT_EQ(attributes[1], same);
 
-  const std::pair<const char*, bool> texts[] = {
-      {"true", true}, {"TRUE", true}, {"True", true}, {"yes", false}, {"", false}, {"1", false}};
+  const std::pair<const char*, bool> texts[] = {{"true", true}, {"TRUE", true}, {"True", true},
+                                                {"yes", false}, {"", false},    {"1", false}};
   for (const auto& t : texts) {
     SCOPED_TRACE(t.first);
     same->setRequiredFromText(t.first);

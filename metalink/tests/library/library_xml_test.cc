@@ -83,48 +83,47 @@ TEST_F(LibraryXmlTest, WritesElementsAndAttributesInTheirDocumentedOrder) {
   res->setCategory("Resistor");
   res->setReleaseStatus("Released");
   res->setRevision("B");
-  res->getOrCreateAttribute("a")->setValue("1");  // id3
+  res->getOrCreateAttribute("a")->setValue("1");       // id3
   EDAAttribute* big = res->getOrCreateAttribute("B");  // id4
   big->setValue("10");
   big->setUnit("kOhm");
   big->setRequired(true);
   EDAItem* cap = library.createItem("A-2", "Cap", "Part");  // id5
-  cap->setValue("releaseStatus", "Draft", false);  // Items write the property.
-  res->addRelation("alt", cap);  // id6
+  cap->setValue("releaseStatus", "Draft", false);           // Items write the property.
+  res->addRelation("alt", cap);                             // id6
   EDAGde* footprint = library.createGde("F", "Footprint");  // id7
   footprint->setReleaseStatus("Released");
-  footprint->setValue("releaseStatus", "Draft", false);  // GDE objects write the field.
+  footprint->setValue("releaseStatus", "Draft", false);             // GDE objects write the field.
   EDADataset* sheet = library.createDataset("Sheet", "Datasheet");  // id8
   sheet->setFolder("docs");
   footprint->addRelation("QREL_reference", sheet);  // id9
-  sheet->addRelation(res);  // id10: relations of datasets are not written
-  cap->addRelation("view", footprint);  // id11
+  sheet->addRelation(res);                          // id10: relations of datasets are not written
+  cap->addRelation("view", footprint);              // id11
 
   const std::string file = path("EDALib.xml");
   ASSERT_TRUE(library.save(file.c_str())) << library.getLastError();
-  EXPECT_EQ(
-      read(file),
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>"
-      "<ecad:edaLib xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">"
-      "<ecad:library elemId=\"id1\" name=\"Lib\" folder=\"C:\\lib\" exportDate=\"" +
-          today() +
-          "\"/>"
-          "<ecad:item elemId=\"id2\" itemId=\"A-1\" name=\"Res\" type=\"Part\" "
-          "category=\"Resistor\" libraryId=\"id1\" releaseStatus=\"Released\" revision=\"B\">"
-          "<ecad:attr elemId=\"id4\" name=\"B\" value=\"10\" unit=\"kOhm\" type=\"String\" "
-          "required=\"true\"/>"
-          "<ecad:attr elemId=\"id3\" name=\"a\" value=\"1\" unit=\"\" type=\"String\" "
-          "required=\"false\"/>"
-          "</ecad:item>"
-          "<ecad:relation elemId=\"id6\" secondary=\"id5\" primary=\"id2\"/>"
-          "<ecad:item elemId=\"id5\" itemId=\"A-2\" name=\"Cap\" type=\"Part\" category=\"\" "
-          "libraryId=\"id1\" releaseStatus=\"Draft\" revision=\"\"/>"
-          "<ecad:relation elemId=\"id11\" secondary=\"id7\" primary=\"id5\"/>"
-          "<ecad:gde elemId=\"id7\" name=\"F\" type=\"Footprint\" libraryId=\"id1\" "
-          "releaseStatus=\"Released\"/>"
-          "<ecad:relation elemId=\"id9\" secondary=\"id8\" primary=\"id7\"/>"
-          "<ecad:dataset elemId=\"id8\" name=\"Sheet\" type=\"Datasheet\" folder=\"docs\"/>"
-          "</ecad:edaLib>");
+  EXPECT_EQ(read(file),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>"
+            "<ecad:edaLib xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">"
+            "<ecad:library elemId=\"id1\" name=\"Lib\" folder=\"C:\\lib\" exportDate=\"" +
+                today() +
+                "\"/>"
+                "<ecad:item elemId=\"id2\" itemId=\"A-1\" name=\"Res\" type=\"Part\" "
+                "category=\"Resistor\" libraryId=\"id1\" releaseStatus=\"Released\" revision=\"B\">"
+                "<ecad:attr elemId=\"id4\" name=\"B\" value=\"10\" unit=\"kOhm\" type=\"String\" "
+                "required=\"true\"/>"
+                "<ecad:attr elemId=\"id3\" name=\"a\" value=\"1\" unit=\"\" type=\"String\" "
+                "required=\"false\"/>"
+                "</ecad:item>"
+                "<ecad:relation elemId=\"id6\" secondary=\"id5\" primary=\"id2\"/>"
+                "<ecad:item elemId=\"id5\" itemId=\"A-2\" name=\"Cap\" type=\"Part\" category=\"\" "
+                "libraryId=\"id1\" releaseStatus=\"Draft\" revision=\"\"/>"
+                "<ecad:relation elemId=\"id11\" secondary=\"id7\" primary=\"id5\"/>"
+                "<ecad:gde elemId=\"id7\" name=\"F\" type=\"Footprint\" libraryId=\"id1\" "
+                "releaseStatus=\"Released\"/>"
+                "<ecad:relation elemId=\"id9\" secondary=\"id8\" primary=\"id7\"/>"
+                "<ecad:dataset elemId=\"id8\" name=\"Sheet\" type=\"Datasheet\" folder=\"docs\"/>"
+                "</ecad:edaLib>");
 }
 
 // Items of several types with units, references (forward to a dataset, back to an item),
@@ -188,7 +187,9 @@ TEST_F(LibraryXmlTest, GeneratedLibrarySurvivesSaveLoadSave) {
   for (int i = 0; i < 12; ++i) {
     SCOPED_TRACE(i);
     const std::string n = std::to_string(i);
-    EDAItem* item = reloaded.findItem(i % 3 == 0 ? "Resistor" : i % 3 == 1 ? "Capacitor" : "IC",
+    EDAItem* item = reloaded.findItem(i % 3 == 0   ? "Resistor"
+                                      : i % 3 == 1 ? "Capacitor"
+                                                   : "IC",
                                       "P-" + n);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->getRevision(), std::string(1, static_cast<char>('A' + i)));
@@ -230,14 +231,14 @@ TEST_F(LibraryXmlTest, SampleLibraryLoadsAndSurvivesSaveLoadSave) {
   EXPECT_EQ(library.countObjects("Symbol"), 6u);
   EXPECT_EQ(library.countObjects("EDADataset"), 10u);
   EXPECT_EQ(library.getCategories(),
-            (std::set<std::string>{"Amplifier", "Capacitor", "Microcontroller", "Resistor",
-                                   "Timer", "Voltage Regulator"}));
+            (std::set<std::string>{"Amplifier", "Capacitor", "Microcontroller", "Resistor", "Timer",
+                                   "Voltage Regulator"}));
 
   EDAItem* resistor = library.findItem("Resistor", "r-10k-0603");
   ASSERT_NE(resistor, nullptr);
   EXPECT_EQ(resistor->getAttribute("Resistance")->getUnit(), "kOhm");
-  const auto* second =
-      dynamic_cast<EDAItem*>(library.findObject(resistor->getAttribute("SecondSource")->getValue()));
+  const auto* second = dynamic_cast<EDAItem*>(
+      library.findObject(resistor->getAttribute("SecondSource")->getValue()));
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->getItemId(), "R-10K-0603-P");
   std::vector<EDAWorkspaceObject*> footprints;
@@ -249,7 +250,8 @@ TEST_F(LibraryXmlTest, SampleLibraryLoadsAndSurvivesSaveLoadSave) {
 
   EDAItem* opamp = library.findItem("IC", "U-LM358-SO8");
   ASSERT_NE(opamp, nullptr);
-  const EDAWorkspaceObject* sheet = library.findObject(opamp->getAttribute("Datasheet")->getValue());
+  const EDAWorkspaceObject* sheet =
+      library.findObject(opamp->getAttribute("Datasheet")->getValue());
   ASSERT_NE(sheet, nullptr);
   EXPECT_EQ(sheet->getClassName(), "EDADataset");
   EXPECT_EQ(sheet->getName(), "TI LM358 datasheet");
@@ -381,8 +383,9 @@ TEST_F(LibraryXmlTest, LoadReplacesTheContentAndKeepsNameWithoutLibraryElement) 
   EDALibrary library;
   library.setName("Kept");
   library.createItem("OLD", "old", "Part");
-  const std::string file = write("plain.xml", "<lib><item elemId=\"a\" itemId=\"NEW\" "
-                                              "name=\"new\" type=\"Part\"/></lib>");
+  const std::string file = write("plain.xml",
+                                 "<lib><item elemId=\"a\" itemId=\"NEW\" "
+                                 "name=\"new\" type=\"Part\"/></lib>");
   ASSERT_TRUE(library.load(file.c_str()));
   EXPECT_FALSE(library.hasItem("Part", "OLD"));
   EXPECT_TRUE(library.hasItem("Part", "NEW"));
@@ -444,11 +447,12 @@ TEST_F(LibraryXmlTest, FailedSaveLeavesThePreviousFileAndNoTemporary) {
 
 TEST_F(LibraryXmlTest, MessagesAreCutToTheBufferSize) {
   EDALibrary library;
-  const std::string file = write("long.xml", "<lib><item elemId=\"a\" itemId=\"A\" name=\"a\" "
-                                             "type=\"P\"><attr name=\"" +
-                                                 std::string(700, 'n') +
-                                                 "\" value=\"x\" type=\"Reference\"/></item>"
-                                                 "</lib>");
+  const std::string file = write("long.xml",
+                                 "<lib><item elemId=\"a\" itemId=\"A\" name=\"a\" "
+                                 "type=\"P\"><attr name=\"" +
+                                     std::string(700, 'n') +
+                                     "\" value=\"x\" type=\"Reference\"/></item>"
+                                     "</lib>");
   ASSERT_TRUE(library.load(file.c_str()));
   EXPECT_EQ(library.getLastError().size(), EDALibrary::kMaxErrorLength);
   EXPECT_EQ(library.getLastError().rfind("Invalid reference attribute nnn", 0), 0u);

@@ -82,9 +82,12 @@ TEST_F(SyncMapTest, ReadsElementsPropertiesAndColumnsByTheReadingRules) {
     bool required;
   };
   const Case cases[] = {
-      {"itemId", "Parts.PartNo", true},    {"name", "Parts.PartName", false},
-      {"value", "Parts.Value", false},     {"Note", "-", false},
-      {"Odd", "-", false},                 {"Empty", "-", false},
+      {"itemId", "Parts.PartNo", true},
+      {"name", "Parts.PartName", false},
+      {"value", "Parts.Value", false},
+      {"Note", "-", false},
+      {"Odd", "-", false},
+      {"Empty", "-", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.property);
@@ -157,8 +160,9 @@ TEST_F(SyncMapTest, RegisterColumnMergesTablesAndKeepsDuplicateColumnRecordsAliv
 TEST_F(SyncMapTest, DocumentTypeDeclarationIsNotFetched) {
   // The DTD file is broken: loading it would fail the parse.
   write("broken.dtd", "<!ELEMENT oops");
-  ASSERT_TRUE(load("<?xml version=\"1.0\"?>\n<!DOCTYPE map SYSTEM \"broken.dtd\">\n"
-                   "<map><element name=\"E\" type=\"T\"/></map>"))
+  ASSERT_TRUE(
+      load("<?xml version=\"1.0\"?>\n<!DOCTYPE map SYSTEM \"broken.dtd\">\n"
+           "<map><element name=\"E\" type=\"T\"/></map>"))
       << map_.getLastError();
   EXPECT_EQ(map_.getElements().size(), 1u);
 }
@@ -169,9 +173,8 @@ TEST_F(SyncMapTest, RefusesBrokenAndHostileFilesWithTheFailureMessage) {
     CEDASyncMap map;
     const std::string file = write("bad.xml", bad.text);
     EXPECT_FALSE(map.load(file.c_str()));
-    EXPECT_EQ(map.getLastError().rfind("Fail to load the EDASyncMap.xml file from " + file +
-                                           " because ",
-                                       0),
+    EXPECT_EQ(map.getLastError().rfind(
+                  "Fail to load the EDASyncMap.xml file from " + file + " because ", 0),
               0u)
         << map.getLastError();
   }
@@ -214,9 +217,9 @@ TEST_F(SyncMapTest, SampleMapDescribesTheSampleLibrary) {
   ASSERT_TRUE(map_.load(sample.c_str())) << map_.getLastError();
   EXPECT_EQ(names(map_.getElements()),
             (std::vector<std::string>{"Resistor", "Capacitor", "IC", "Symbol"}));
-  EXPECT_EQ(map_.getTableNames(), (std::vector<std::string>{"Capacitors", "Datasheets",
-                                                            "Footprints", "ICs", "Resistors",
-                                                            "Symbols"}));
+  EXPECT_EQ(map_.getTableNames(),
+            (std::vector<std::string>{"Capacitors", "Datasheets", "Footprints", "ICs", "Resistors",
+                                      "Symbols"}));
   for (const CEDAElement* element : map_.getElements()) {
     SCOPED_TRACE(element->getName());
     EXPECT_TRUE(element->hasMapping());
