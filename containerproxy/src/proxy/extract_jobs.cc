@@ -61,14 +61,18 @@ JobOutcome extractPart(const String& containerPath, const String& targetDirector
   const Result found = session->GetPart(partName, &part);
   if (!found.Ok()) return jobFailed(found.GetMessage());
 
-  PartUse use(part);
-  if (!partNameStaysInside(partName)) return jobFailed(escapeMessage(partName, targetDirectory));
-  const String path = joinTargetPath(targetDirectory, partName);
-  PartStreamHolder stream = openPartStream(part, ContainerPart::kRead);
-  if (!stream || !copyPartToFile(stream.get(), path)) {
-    return jobFailed("Extract parts to " + path + " fails");
+  {
+    // The stream is released and the part closed before the container closes.
+    PartUse use(part);
+    if (!partNameStaysInside(partName)) {
+      return jobFailed(escapeMessage(partName, targetDirectory));
+    }
+    const String path = joinTargetPath(targetDirectory, partName);
+    PartStreamHolder stream = openPartStream(part, ContainerPart::kRead);
+    if (!stream || !copyPartToFile(stream.get(), path)) {
+      return jobFailed("Extract parts to " + path + " fails");
+    }
   }
-  stream.reset();
   return finish(&session);
 }
 
