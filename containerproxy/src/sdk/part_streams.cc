@@ -26,38 +26,29 @@ long long PartReadStream::ReadBytes(void* buffer, size_t size) {
 
 bool PartReadStream::WriteBytes(const void*, size_t) { return false; }
 
-PartWriteStream::PartWriteStream(ContainerPart* part, zip* archive, uint64_t index,
-                                 std::FILE* spool, std::string spoolPath)
-    : part_(part),
-      archive_(archive),
-      index_(index),
-      spool_(spool),
-      spoolPath_(std::move(spoolPath)) {}
+PartWriteStream::PartWriteStream(ContainerPart* part, zip* archive, uint64_t index, Spool* spool,
+                                 uint64_t start)
+    : part_(part), archive_(archive), index_(index), spool_(spool), start_(start) {}
 
-PartWriteStream::~PartWriteStream() {
-  if (spool_ != nullptr) std::fclose(spool_);
-}
+PartWriteStream::~PartWriteStream() = default;
 
 Result PartWriteStream::Release() {
+  const bool flushed = spool_->End();
   Result result;
-  const bool closed = std::fclose(spool_) == 0;
-  spool_ = nullptr;
-  if (Failed()) {
+  if (Failed() || !flushed) {
     // Truncated data is not handed on: the part keeps what it held before.
-    result =
-        Result::Failure("Cannot keep the data of part " + part_->GetName() + ": a write failed");
-  } else if (!closed) {
-    result = Result::Failure("Cannot keep the data of part " + part_->GetName() + ": spool file " +
-                             String(spoolPath_.c_str()) + " could not be written");
-  } else if (zip_source_t* source = zip_source_file(archive_, spoolPath_.c_str(), 0, -1)) {
-    if (zip_file_replace(archive_, index_, source, 0) != 0) {
-      zip_source_free(source);
+    result = Result::Failure("Cannot keep the data of part " + part_->GetName() +
+                             ": the spool file could not be written");
+  } else {
+    // A length of 0 would mean "to the end of the file" to libzip: empty data is a buffer.
+    zip_source_t* source = size_ == 0 ? zip_source_buffer(archive_, nullptr, 0, 0)
+                                      : zip_source_file(archive_, spool_->path().c_str(), start_,
+                                                        static_cast<zip_int64_t>(size_));
+    if (source == nullptr || zip_file_replace(archive_, index_, source, 0) != 0) {
+      if (source != nullptr) zip_source_free(source);
       result = Result::Failure("Cannot store the data of part " + part_->GetName() + ": " +
                                String(zip_strerror(archive_)));
     }
-  } else {
-    result = Result::Failure("Cannot store the data of part " + part_->GetName() + ": " +
-                             String(zip_strerror(archive_)));
   }
   part_->StreamReleased();
   delete this;
@@ -67,7 +58,9 @@ Result PartWriteStream::Release() {
 long long PartWriteStream::ReadBytes(void*, size_t) { return -1; }
 
 bool PartWriteStream::WriteBytes(const void* buffer, size_t size) {
-  return std::fwrite(buffer, 1, size, spool_) == size;
+  if (!spool_->Append(buffer, size)) return false;
+  size_ += size;
+  return true;
 }
 
 }  // namespace vxn_container

@@ -2,9 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
 
+#include "sdk/spool.h"
 #include "sdk/vxn_container_part.h"
 
 struct zip;
@@ -28,13 +27,11 @@ class PartReadStream final : public PartStream {
   zip_file* file_;       // owned
 };
 
-// Collects a part's new data in a spool file, so that a large part is never held in memory;
-// Release hands the spool file to the archive, which reads it when the container is closed.
+// Collects a part's new data in a region of the container's spool, which begins at `start`;
+// Release hands the region to the archive, which reads it when the container is closed.
 class PartWriteStream final : public PartStream {
  public:
-  // `spool` is open for writing at `spoolPath`; the stream owns it.
-  PartWriteStream(ContainerPart* part, zip* archive, uint64_t index, std::FILE* spool,
-                  std::string spoolPath);
+  PartWriteStream(ContainerPart* part, zip* archive, uint64_t index, Spool* spool, uint64_t start);
   vxnxml_api::Result Release() override;
 
  protected:
@@ -46,8 +43,9 @@ class PartWriteStream final : public PartStream {
   ContainerPart* part_;  // link
   zip* archive_;         // link
   uint64_t index_;
-  std::FILE* spool_;
-  std::string spoolPath_;
+  Spool* spool_;  // link; the region is open until Release
+  uint64_t start_;
+  uint64_t size_ = 0;
 };
 
 }  // namespace vxn_container

@@ -1,16 +1,11 @@
 #include "sdk/vxn_container.h"
 
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
-#include "platform/files.h"
 #include "sdk/container_layout.h"
 
 namespace vxn_container {
@@ -108,7 +103,6 @@ Container::Container(zip* archive, const String& path, int mode)
 Container::~Container() {
   // Close normally ends the archive; this only runs for a container Open gave up on.
   if (archive_ != nullptr) zip_discard(archive_);
-  RemoveSpoolFiles();
 }
 
 Result Container::Open(const String& path, int mode, const Configuration& configuration,
@@ -182,7 +176,7 @@ Result Container::Close(Container* container) {
     }
   }
   // Anything not written (a read-only container, or a failed write) is dropped by the
-  // destructor, which also removes the spool files.
+  // destructor; the spool file goes with the container.
   return result;
 }
 
@@ -304,29 +298,6 @@ Result Container::WriteProperties() {
   }
   changedKeys_.clear();
   return Result::Success();
-}
-
-Result Container::NewSpoolFile(std::string* path) {
-  if (spoolDirectory_.empty()) {
-    std::string pattern = platform::joinPath(platform::tempDirectory(), "vxn-spool-XXXXXX");
-    if (mkdtemp(pattern.data()) == nullptr) {
-      const int error = errno;
-      return Result::Failure("Cannot create a spool directory in " +
-                             String(platform::tempDirectory().c_str()) + ": " +
-                             String(std::strerror(error)));
-    }
-    spoolDirectory_ = pattern;
-  }
-  *path = platform::joinPath(spoolDirectory_, "part-" + std::to_string(spoolFiles_.size()));
-  spoolFiles_.push_back(*path);
-  return Result::Success();
-}
-
-void Container::RemoveSpoolFiles() {
-  for (const std::string& file : spoolFiles_) std::remove(file.c_str());
-  spoolFiles_.clear();
-  if (!spoolDirectory_.empty()) ::rmdir(spoolDirectory_.c_str());
-  spoolDirectory_.clear();
 }
 
 }  // namespace vxn_container

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "sdk/spool.h"
 #include "sdk/vxn_container_part.h"
 #include "sdk/vxnxml_configuration.h"
 #include "sdk/vxnxml_result.h"
@@ -68,9 +69,6 @@ class Container {
   Result LoadParts();
   Result LoadProperties(const String& key, std::map<String, String>** properties);
   Result WriteProperties();
-  // A new file in this container's spool directory for the data of a part being written.
-  Result NewSpoolFile(std::string* path);
-  void RemoveSpoolFiles();
 
   zip* archive_;  // owned; closed or discarded by Close
   String path_;
@@ -79,8 +77,8 @@ class Container {
   std::map<String, ContainerPart*> partsByName_;
   std::map<String, std::map<String, String>> properties_;  // keys read or changed so far
   std::set<String> changedKeys_;
-  std::string spoolDirectory_;  // created on the first part write
-  std::vector<std::string> spoolFiles_;
+  // New part data, read by the archive at Close; made on the first part write.
+  std::unique_ptr<Spool> spool_;
 };
 
 }  // namespace vxn_container

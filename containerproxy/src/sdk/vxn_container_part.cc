@@ -2,9 +2,7 @@
 
 #include <zip.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <memory>
 #include <utility>
 
 #include "sdk/part_streams.h"
@@ -37,15 +35,12 @@ Result ContainerPart::GetStream(int mode, PartStream** stream) {
     if (!container_->IsWritable()) {
       return Result::Failure("Container " + container_->path_ + " is not open for writing");
     }
-    std::string spoolPath;
-    const Result spooled = container_->NewSpoolFile(&spoolPath);
-    if (!spooled.Ok()) return spooled;
-    std::FILE* spool = std::fopen(spoolPath.c_str(), "wb");
-    if (spool == nullptr) {
-      const int error = errno;
-      return Result::Failure("Cannot write part " + name_ + ": " + String(std::strerror(error)));
-    }
-    *stream = new PartWriteStream(this, container_->archive_, index_, spool, std::move(spoolPath));
+    if (!container_->spool_) container_->spool_ = std::make_unique<Spool>();
+    uint64_t start = 0;
+    const Result begun = container_->spool_->Begin(name_, &start);
+    if (!begun.Ok()) return begun;
+    *stream =
+        new PartWriteStream(this, container_->archive_, index_, container_->spool_.get(), start);
     ++openStreams_;
     return Result::Success();
   }

@@ -161,7 +161,16 @@ TEST_F(ContainerTest, ModesGuardWritesAndNamesMustBeNewAndValid) {
   // A stream still in use keeps the part from closing.
   ASSERT_TRUE(part->GetStream(ContainerPart::kWrite, &stream).Ok());
   EXPECT_EQ(message(part->Close()), "Part b.txt still has an unreleased stream");
+  // Part data is spooled one part at a time.
+  ContainerPart* other = nullptr;
+  ASSERT_TRUE(writing->CreatePart("c.txt", "text", &other).Ok());
+  PartStream* second = nullptr;
+  EXPECT_EQ(message(other->GetStream(ContainerPart::kWrite, &second)),
+            "Cannot write part c.txt: the stream of another part is still open");
+  EXPECT_EQ(second, nullptr);
   ASSERT_TRUE(stream->Release().Ok());
+  ASSERT_TRUE(other->GetStream(ContainerPart::kWrite, &second).Ok());
+  ASSERT_TRUE(second->Release().Ok());
   EXPECT_TRUE(part->Close().Ok());
   ASSERT_TRUE(Container::Close(writing).Ok());
 }
