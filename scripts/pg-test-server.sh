@@ -5,8 +5,9 @@
 #   scripts/pg-test-server.sh stop STATE_DIR    stop the server and remove its data
 #
 # STATE_DIR receives:
-#   odbc.ini      the DSN "EdaTestPostgres" (database "postgres", user and password below)
-#   odbcinst.ini  the drivers the tests use, by full path
+#   odbc.ini      the DSN "EdaTestPostgres" (database "postgres", user and password below; the
+#                 driver by path, so that ODBCINI=STATE_DIR/odbc.ini is all a client needs)
+#   odbcinst.ini  the drivers the tests use, by full path (for ODBCSYSINI=STATE_DIR)
 #   port, datadir the server's port and data directory (the data lives under /tmp, owned by the
 #                 postgres user, since initdb refuses to run as root)
 # The login role is "eda" with password "eda"; TCP logins need the password (scram-sha-256), so
@@ -73,7 +74,7 @@ Driver=$odbc_lib/libsqlite3odbc.so
 EOF
   cat >"$state/odbc.ini.tmp" <<EOF
 [EdaTestPostgres]
-Driver=EdaPostgreSQL
+Driver=$odbc_lib/psqlodbcw.so
 Servername=127.0.0.1
 Port=$port
 Database=postgres
