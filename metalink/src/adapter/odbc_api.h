@@ -28,10 +28,13 @@ static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "SQLWCHAR must be UTF-16");
 inline SQLWCHAR* sqlText(const std::u16string& text) {
   return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text.c_str()));
 }
-// Texts go to the driver NUL-terminated (SQL_NTS), never with a count: in front of an ANSI driver
-// (Debian's SQLite driver is one) unixODBC converts the text to the locale's multi-byte form but
-// hands on the count of UTF-16 units, which cuts every text with non-ASCII characters short.
-constexpr SQLSMALLINT kTerminated = SQL_NTS;
+// Texts go to the driver with their length in UTF-16 units.
+inline SQLINTEGER sqlLength(const std::u16string& text) {
+  return static_cast<SQLINTEGER>(text.size());
+}
+inline SQLSMALLINT sqlShortLength(const std::u16string& text) {
+  return static_cast<SQLSMALLINT>(text.size());
+}
 
 // Owns one statement handle on a connection. The handle is null when allocation failed; the
 // connection's diagnostics have been logged then.

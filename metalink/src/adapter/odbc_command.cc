@@ -65,7 +65,9 @@ CODBCCommand::CODBCCommand() : handles_(std::make_unique<Handles>()) {
 }
 
 CODBCCommand::~CODBCCommand() {
-  // The connection belongs to the owner, who disconnects before destroying the command.
+  // Owners disconnect first; one that did not would leak the connection, and the environment
+  // cannot be freed while a connection on it is open.
+  disconnect();
   if (handles_->environment != SQL_NULL_HENV) {
     EDA_ODBC(SQLFreeHandle, SQL_HANDLE_ENV, handles_->environment);
   }
@@ -84,8 +86,9 @@ bool CODBCCommand::connect(const std::u16string& dataSource, const std::u16strin
   EDA_ODBC(SQLSetConnectAttrW, connection, SQL_ATTR_LOGIN_TIMEOUT,
            reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(kLoginTimeoutSeconds)), 0);
   const SQLRETURN rc =
-      EDA_ODBC(SQLConnectW, connection, odbc::sqlText(dataSource), odbc::kTerminated,
-               odbc::sqlText(user), odbc::kTerminated, odbc::sqlText(password), odbc::kTerminated);
+      EDA_ODBC(SQLConnectW, connection, odbc::sqlText(dataSource), odbc::sqlShortLength(dataSource),
+               odbc::sqlText(user), odbc::sqlShortLength(user), odbc::sqlText(password),
+               odbc::sqlShortLength(password));
   if (!odbc::succeeded(rc)) {
     odbc::logDiagnostics(SQL_HANDLE_DBC, connection);
     EDA_ODBC(SQLFreeHandle, SQL_HANDLE_DBC, connection);
@@ -125,7 +128,7 @@ int CODBCCommand::queryTables() {
 int CODBCCommand::queryColumns(const std::u16string& table) {
   return handles_->catalog(&rows_, [&table](SQLHSTMT statement) {
     return EDA_ODBC(SQLColumnsW, statement, nullptr, 0, nullptr, 0, odbc::sqlText(table),
-                    odbc::kTerminated, nullptr, 0);
+                    odbc::sqlShortLength(table), nullptr, 0);
   });
 }
 
@@ -136,7 +139,7 @@ int CODBCCommand::queryPrimaryKeys(const std::u16string& table) {
   }
   return handles_->catalog(&rows_, [&table](SQLHSTMT statement) {
     return EDA_ODBC(SQLPrimaryKeysW, statement, nullptr, 0, nullptr, 0, odbc::sqlText(table),
-                    odbc::kTerminated);
+                    odbc::sqlShortLength(table));
   });
 }
 
@@ -147,7 +150,7 @@ int CODBCCommand::queryStatistics(const std::u16string& table) {
   }
   return handles_->catalog(&rows_, [&table](SQLHSTMT statement) {
     return EDA_ODBC(SQLStatisticsW, statement, nullptr, 0, nullptr, 0, odbc::sqlText(table),
-                    odbc::kTerminated, SQL_INDEX_UNIQUE, SQL_QUICK);
+                    odbc::sqlShortLength(table), SQL_INDEX_UNIQUE, SQL_QUICK);
   });
 }
 
@@ -165,7 +168,7 @@ int CODBCCommand::queryAutoIncrementColumns(const std::u16string& table) {
   // Prepared only: describing the result needs no rows.
   const std::u16string probe = dialect_.autoIncrementProbe(table, identifierQuote_);
   if (!odbc::succeeded(
-          EDA_ODBC(SQLPrepareW, statement.get(), odbc::sqlText(probe), odbc::kTerminated))) {
+          EDA_ODBC(SQLPrepareW, statement.get(), odbc::sqlText(probe), odbc::sqlLength(probe)))) {
     statement.logDiagnostics();
     return 0;
   }
@@ -212,7 +215,7 @@ bool CODBCCommand::execute(const std::u16string& text) {
   if (!statement.valid()) return false;
   if (MessageLogger::infoEnabled) MessageLogger::info(kSource, toUtf8(text));
   const SQLRETURN rc =
-      EDA_ODBC(SQLExecDirectW, statement.get(), odbc::sqlText(text), odbc::kTerminated);
+      EDA_ODBC(SQLExecDirectW, statement.get(), odbc::sqlText(text), odbc::sqlLength(text));
   if (rc == SQL_ERROR || rc == SQL_SUCCESS_WITH_INFO) {
     statement.logDiagnostics();
     return rc == SQL_SUCCESS_WITH_INFO;
@@ -225,7 +228,7 @@ bool CODBCCommand::executeQuery(const std::u16string& text) {
   odbc::StatementHandle statement(handles_->connection);
   if (!statement.valid()) return false;
   if (!odbc::succeeded(
-          EDA_ODBC(SQLExecDirectW, statement.get(), odbc::sqlText(text), odbc::kTerminated))) {
+          EDA_ODBC(SQLExecDirectW, statement.get(), odbc::sqlText(text), odbc::sqlLength(text)))) {
     statement.logDiagnostics();
     return false;
   }

@@ -1,8 +1,8 @@
 // The connection to one ODBC data source: connecting, the driver's catalog, and running SQL
 // text. Results arrive as text rows in getRows().
 //
-// The owner calls disconnect() before destroying the command; the destructor frees only the
-// environment. One thread uses a command at a time.
+// The owner calls disconnect() before destroying the command; a connection left open is closed
+// by the destructor. One thread uses a command at a time.
 #pragma once
 
 #include <memory>
@@ -17,6 +17,7 @@ class CODBCCommand : public CDataCommand {
   // Allocates the ODBC environment (version 3). A failure is logged and leaves the command
   // unable to connect.
   CODBCCommand();
+  // Closes a connection the owner left open, then frees the environment.
   ~CODBCCommand() override;
 
   // Opens the data source with a login time-out of 20 seconds. On failure the driver's messages

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ TYPED_TEST(OdbcCommandTest, ConnectChoosesTheDialectAndReadsTheQuote) {
   EXPECT_EQ(this->command_.getDialect().kind(), SqlDialect::Kind::kDefault);
   // A command connects again after disconnecting.
   EXPECT_TRUE(this->command_.connect(this->db_->dsn(), this->db_->user(), this->db_->password()));
+  // A command destroyed while connected closes its connection (the leak checker would see it).
+  auto other = std::make_unique<CODBCCommand>();
+  EXPECT_TRUE(other->connect(this->db_->dsn(), this->db_->user(), this->db_->password()));
+  other.reset();
 }
 
 TYPED_TEST(OdbcCommandTest, FailedConnectLogsEachDriverMessageOnOneErrorLine) {

@@ -118,8 +118,11 @@ class PrivateOdbcConfig {
 
   void writeFiles() const {
     std::ofstream drivers(directory_ + "/odbcinst.ini", std::ios::trunc);
-    drivers << "[EdaPostgreSQL]\nDriver=" << driverDirectory() << "/psqlodbcw.so\n\n"
-            << "[EdaSQLite3]\nDriver=" << driverDirectory() << "/libsqlite3odbc.so\n";
+    // DontDLClose keeps the drivers loaded, so that the leak checker can name them when it
+    // reports what they leave behind at exit.
+    drivers << "[EdaPostgreSQL]\nDriver=" << driverDirectory() << "/psqlodbcw.so\nDontDLClose=1\n\n"
+            << "[EdaSQLite3]\nDriver=" << driverDirectory()
+            << "/libsqlite3odbc.so\nDontDLClose=1\n";
     std::ofstream dsns(directory_ + "/odbc.ini", std::ios::trunc);
     const auto* server = postgresServer();
     for (int n = 1; n <= kPoolSize; ++n) {
