@@ -1,0 +1,221 @@
+// The transfer benchmark measures what it claims: the generated libraries hold what the note
+// says, the bulk load writes exactly the rows the import is compared with, and the closing table
+// reads its figures right.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "library/eda_library.h"
+#include "odbc_test_database.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "transfer_bench_bulk.h"
+#include "transfer_bench_library.h"
+#include "transfer_bench_odbc.h"
+#include "transfer_bench_report.h"
+
+namespace tb = transfer_bench;
+
+namespace {
+
+std::string scratchDirectory() {
+  std::string pattern = platform::joinPath(platform::tempDirectory(), "transfer-bench-XXXXXX");
+  if (mkdtemp(pattern.data()) == nullptr) return "";
+  // The PostgreSQL server, another user, reads the COPY files from here.
+  chmod(pattern.c_str(), 0755);
+  return pattern;
+}
+
+TEST(TransferBenchLibrary, GeneratedLibraryHoldsWhatTheNoteSays) {
+  for (int parts : {1, 10, 25, 1000}) {
+    SCOPED_TRACE(parts);
+    EDALibrary library;
+    tb::buildLibrary(parts, &library);
+    const tb::LibrarySummary summary = tb::summarize(library);
+    EXPECT_EQ(summary, tb::expectedSummary(parts)) << tb::describe(summary);
+    EXPECT_EQ(summary.datasets, (parts + 9) / 10);
+  }
+}
+
+TEST(TransferBenchLibrary, FileRoundTripKeepsReferencesAndDatasheets) {
+  const std::string dir = scratchDirectory();
+  ASSERT_FALSE(dir.empty());
+  const std::string path = platform::joinPath(dir, "lib.xml");
+  {
+    EDALibrary library;
+    tb::buildLibrary(37, &library);
+    ASSERT_TRUE(library.save(path.c_str())) << library.getLastError();
+  }
+  EDALibrary loaded;
+  ASSERT_TRUE(loaded.load(path.c_str())) << loaded.getLastError();
+  EXPECT_EQ(tb::summarize(loaded), tb::expectedSummary(37)) << tb::describe(tb::summarize(loaded));
+  platform::removeFile(path);
+  rmdir(dir.c_str());
+}
+
+// Every link row and reference cell names rows that exist, by the identity values a fresh table
+// hands out in row order.
+TEST(TransferBenchLibrary, TableRowsAgreeWithEachOther) {
+  const int parts = 95;
+  const auto& tables = tb::benchTables();
+  ASSERT_EQ(tables.size(), 3u);
+  EXPECT_EQ(tb::totalRowCount(parts), 95 + 10 + 10);
+  std::vector<std::string> row;
+  std::vector<std::string> part;
+  for (int i = 0; i < tb::tableRowCount(2, parts); ++i) {
+    tb::tableRow(2, i, parts, &row);
+    ASSERT_EQ(row.size(), tables[2].columns.size());
+    const int primary = std::stoi(row[1]);
+    const int secondary = std::stoi(row[3]);
+    ASSERT_GE(primary, 1);
+    ASSERT_LE(primary, parts);
+    ASSERT_LE(secondary, tb::tableRowCount(1, parts));
+    tb::tableRow(0, primary - 1, parts, &part);
+    ASSERT_EQ(part.size(), tables[0].columns.size());
+    // Only the parts with a datasheet have an alternate; it names the next part (the last wraps).
+    const std::string next = std::to_string(primary % parts + 1);
+    EXPECT_EQ(part[8], "Parts&#44;" + next + "&#44;Reference");
+  }
+  tb::tableRow(0, 1, parts, &part);
+  EXPECT_EQ(part[8], "");
+  EXPECT_EQ(part[3].find("&#44;"), part[3].rfind("&#44;")) << "value and unit: " << part[3];
+}
+
+TEST(TransferBenchBulk, CsvFieldsAreQuoted) {
+  EXPECT_EQ(tb::csvField("plain"), "\"plain\"");
+  EXPECT_EQ(tb::csvField("a, \"b\""), "\"a, \"\"b\"\"\"");
+  EXPECT_EQ(tb::csvField(""), "\"\"");
+}
+
+void expectBulkLoadWritesTheRows(edatest::OdbcDriver driver) {
+  std::string error;
+  std::unique_ptr<edatest::TestDatabase> db = edatest::TestDatabase::create(driver, &error);
+  ASSERT_NE(db, nullptr) << error;
+  const std::string dir = scratchDirectory();
+  ASSERT_FALSE(dir.empty());
+  const int parts = 42;
+  {
+    tb::BenchConnection connection;
+    ASSERT_TRUE(connection.open(platform::utf16ToUtf8(db->dsn()), platform::utf16ToUtf8(db->user()),
+                                platform::utf16ToUtf8(db->password()), &error))
+        << error;
+    ASSERT_TRUE(tb::bulkLoad(&connection, parts, dir, &error)) << error;
+  }
+  const auto& tables = tb::benchTables();
+  std::vector<std::string> expected;
+  for (size_t t = 0; t < tables.size(); ++t) {
+    SCOPED_TRACE(tables[t].name);
+    std::string sql = "SELECT ";
+    for (size_t c = 0; c < tables[t].columns.size(); ++c) {
+      sql += (c == 0 ? "\"" : ",\"") + tables[t].columns[c] + "\"";
+    }
+    sql += " FROM \"" + tables[t].name + "\"";
+    // Identity order is row order, which the link rows and reference cells rely on.
+    if (!tables[t].identityColumn.empty()) sql += " ORDER BY \"" + tables[t].identityColumn + "\"";
+    const auto rows = db->query(sql, &error);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(tb::tableRowCount(t, parts))) << error;
+    if (tables[t].identityColumn.empty()) continue;  // link rows: checked by identity below
+    for (size_t i = 0; i < rows.size(); ++i) {
+      tb::tableRow(t, static_cast<int>(i), parts, &expected);
+      for (size_t c = 0; c < expected.size(); ++c) {
+        ASSERT_EQ(rows[i][c].value_or("<null>"), expected[c]) << "row " << i << " column " << c;
+      }
+    }
+  }
+  // The identity values the link rows and reference cells name are the ones handed out.
+  const auto ids =
+      db->query("SELECT \"Parts0\" FROM \"Parts\" WHERE \"PartNumber\" = 'BP-0000010'");
+  ASSERT_EQ(ids.size(), 1u);
+  EXPECT_EQ(ids[0][0].value_or(""), "11");
+  const auto links =
+      db->query("SELECT \"SecondaryID\" FROM \"Relations\" WHERE \"PrimaryID\" = '11'");
+  ASSERT_EQ(links.size(), 1u);
+  EXPECT_EQ(links[0][0].value_or(""), "2");
+  rmdir(dir.c_str());
+}
+
+TEST(TransferBenchBulk, SqliteLoadsTheRowsInOneTransaction) {
+  expectBulkLoadWritesTheRows(edatest::OdbcDriver::kSqlite);
+}
+
+TEST(TransferBenchBulk, PostgresCopiesTheRows) {
+  expectBulkLoadWritesTheRows(edatest::OdbcDriver::kPostgres);
+}
+
+TEST(TransferBenchReport, ResultLinesRoundTrip) {
+  tb::CaseResult r;
+  r.op = "import";
+  r.driver = "sqlite";
+  r.parts = 1000;
+  r.rows = 1200;
+  r.seconds = 2.5;
+  r.peakKb = 20480;
+  r.check = "Parts:1100/1000, with blanks";
+  tb::CaseResult back;
+  ASSERT_TRUE(tb::parseResultLine(tb::formatResultLine(r), &back));
+  EXPECT_EQ(back.op, r.op);
+  EXPECT_EQ(back.driver, r.driver);
+  EXPECT_EQ(back.parts, r.parts);
+  EXPECT_EQ(back.rows, r.rows);
+  EXPECT_DOUBLE_EQ(back.seconds, r.seconds);
+  EXPECT_EQ(back.peakKb, r.peakKb);
+  EXPECT_EQ(back.check, r.check);
+
+  const struct {
+    const char* line;
+    bool ok;
+  } cases[] = {
+      {"STOPPED op=import driver=postgres parts=100000 seconds=600", true},
+      {"SKIPPED op=export driver=postgres parts=100000", true},
+      {"progress write 10/20", false},
+      {"RESULT op=import driver=sqlite parts=abc", false},
+      {"RESULT op=import driver=sqlite", false},
+  };
+  for (const auto& c : cases) {
+    tb::CaseResult parsed;
+    EXPECT_EQ(tb::parseResultLine(c.line, &parsed), c.ok) << c.line;
+  }
+}
+
+tb::CaseResult result(const char* kind, const char* op, int parts, double seconds) {
+  tb::CaseResult r;
+  r.kind = kind;
+  r.op = op;
+  r.driver = "sqlite";
+  r.parts = parts;
+  r.rows = parts + parts / 5;
+  r.seconds = seconds;
+  r.peakKb = 10240;
+  return r;
+}
+
+TEST(TransferBenchReport, TableGivesRatesRatiosAndGrowth) {
+  const std::vector<tb::CaseResult> results = {
+      result("RESULT", "import", 1000, 2.0),    result("RESULT", "bulk", 1000, 0.1),
+      result("RESULT", "export", 1000, 0.5),    result("RESULT", "import", 10000, 40.0),
+      result("RESULT", "bulk", 10000, 1.0),     result("RESULT", "export", 10000, 5.0),
+      result("STOPPED", "import", 100000, 600), result("SKIPPED", "export", 100000, 0),
+      result("RESULT", "bulk", 100000, 10.0),
+  };
+  const std::string text = tb::formatReport(results);
+  // 1,200 rows in 2 s; twenty times the bulk load's 0.1 s.
+  EXPECT_NE(text.find("| sqlite | 1,000 | 1,200 | 2.00 | 600 | 20.0x |"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("stopped at 600 s"), std::string::npos) << text;
+  EXPECT_NE(text.find("1,000 -> 10,000 x20.0"), std::string::npos) << text;
+  // Twenty times the time for ten times the parts: parts^1.30.
+  EXPECT_NE(text.find("- sqlite import: 1,000 -> 10,000 x20.0 (2.00 s -> 40 s); 100,000 stopped"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("parts^1.30"), std::string::npos) << text;
+  EXPECT_NE(text.find("- sqlite bulk: 1,000 -> 10,000 x10.0 (0.10 s -> 1.00 s); 10,000 -> "
+                      "100,000 x10.0 (1.00 s -> 10 s); overall time ~ parts^1.00."),
+            std::string::npos)
+      << text;
+}
+
+}  // namespace
