@@ -1,0 +1,133 @@
+// Saving and loading a generated library file, against Xerces merely parsing the same file into
+// a DOM. Run one benchmark per process (--benchmark_filter) to read its peak memory.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "library/eda_library.h"
+#include "platform/files.h"
+#include "syncmap/xerces_support.h"
+
+namespace {
+
+std::string benchFile(int items) {
+  return platform::joinPath(
+      platform::tempDirectory(),
+      "library_xml_bench_" + std::to_string(getpid()) + "_" + std::to_string(items) + ".xml");
+}
+
+// Items of three types with five attributes each (one with a unit, one a reference to the
+// previous item), one relation each to a shared footprint.
+void buildLibrary(EDALibrary* library, int count) {
+  library->setName("Bench");
+  EDAGde* footprint = library->createGde("R_0603", "Footprint");
+  const char* types[] = {"Resistor", "Capacitor", "IC"};
+  EDAItem* previous = nullptr;
+  for (int i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    EDAItem* item = library->createItem("P-" + n, "Part " + n, types[i % 3]);
+    item->setCategory(types[i % 3]);
+    item->setReleaseStatus("Released");
+    item->setRevision("A");
+    EDAAttribute* value = item->getOrCreateAttribute("Value");
+    value->setValue(n);
+    value->setUnit("kOhm");
+    item->getOrCreateAttribute("Tolerance")->setValue("1%");
+    item->getOrCreateAttribute("Package")->setValue("0603");
+    item->getOrCreateAttribute("Manufacturer")->setValue("Yageo & Co");
+    EDAAttribute* alternate = item->getOrCreateAttribute("Alternate");
+    alternate->setType("Reference");
+    alternate->setValue(previous != nullptr ? previous->getElemId() : "");
+    item->addRelation("view", footprint);
+    previous = item;
+  }
+}
+
+double peakMegabytes() {
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024.0;
+}
+
+long fileBytes(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return -1;
+  std::fseek(f, 0, SEEK_END);
+  const long size = std::ftell(f);
+  std::fclose(f);
+  return size;
+}
+
+// Writes the file once per size, for the load and parse benchmarks; removed at exit.
+class PreparedFiles {
+ public:
+  ~PreparedFiles() {
+    for (const auto& entry : paths_) std::remove(entry.second.c_str());
+  }
+  const std::string& get(int items) {
+    std::string& path = paths_[items];
+    if (path.empty()) {
+      path = benchFile(items);
+      EDALibrary library;
+      buildLibrary(&library, items);
+      library.save(path.c_str());
+    }
+    return path;
+  }
+
+ private:
+  std::map<int, std::string> paths_;
+};
+
+const std::string& preparedFile(int items) {
+  static PreparedFiles files;
+  return files.get(items);
+}
+
+void BM_SaveLibrary(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  EDALibrary library;
+  buildLibrary(&library, items);
+  const std::string path = benchFile(items) + ".save";
+  for (auto _ : state) {
+    if (!library.save(path.c_str())) state.SkipWithError(library.getLastError().c_str());
+  }
+  state.counters["file_MB"] = fileBytes(path) / 1048576.0;
+  state.counters["peak_rss_MB"] = peakMegabytes();
+  std::remove(path.c_str());
+}
+
+void BM_LoadLibrary(benchmark::State& state) {
+  const std::string& path = preparedFile(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    EDALibrary library;
+    if (!library.load(path.c_str())) state.SkipWithError(library.getLastError().c_str());
+    benchmark::DoNotOptimize(library.countObjects("EDAItem"));
+  }
+  state.counters["file_MB"] = fileBytes(path) / 1048576.0;
+  state.counters["peak_rss_MB"] = peakMegabytes();
+}
+
+void BM_ParseDomOnly(benchmark::State& state) {
+  const std::string& path = preparedFile(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    XercesSession session;
+    SafeDomParser parser;
+    std::string reason;
+    if (!parser.parseFile(path.c_str(), &reason)) state.SkipWithError(reason.c_str());
+    benchmark::DoNotOptimize(parser.document());
+  }
+  state.counters["peak_rss_MB"] = peakMegabytes();
+}
+
+BENCHMARK(BM_SaveLibrary)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadLibrary)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseDomOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,52 @@
+// The jobs behind the natives of VXNContainerProxy, in plain C++: each opens the container, does
+// its work and closes it again. The JNI layer only converts arguments and results.
+#pragma once
+
+#include <functional>
+#include <map>
+
+#include "sdk/vxnxml_string.h"
+
+namespace containerproxy {
+
+using vxnxml_api::String;
+
+struct JobOutcome {
+  bool ok = true;
+  String message;  // empty on success
+};
+
+JobOutcome jobSucceeded();
+JobOutcome jobFailed(const String& message);
+
+// Extracts every part, in container order, to directory + separator + part name. Stops at the
+// first part that fails; files already written stay.
+JobOutcome extractAllParts(const String& containerPath, const String& targetDirectory);
+JobOutcome extractPart(const String& containerPath, const String& targetDirectory,
+                       const String& partName);
+
+struct PartSource {
+  String uri;  // the file whose bytes become the part
+  String name;
+  String type;
+};
+// Fills *part with entry `index`; false, with *error set, when the entry cannot be had.
+using PartSourceReader = std::function<bool(int index, PartSource* part, String* error)>;
+
+// Adds entries 0 to count - 1 as new parts (the container is created when missing). Parts added
+// before a failure stay in the container.
+JobOutcome addParts(const String& containerPath, int count, const PartSourceReader& read);
+
+struct PropertyEntry {
+  String name;
+  String value;
+};
+using PropertyReader = std::function<bool(int index, PropertyEntry* property, String* error)>;
+
+JobOutcome setProperties(const String& containerPath, const String& propertyKey, int count,
+                         const PropertyReader& read);
+// False on any failure; a key without properties gives an empty map.
+bool getProperties(const String& containerPath, const String& propertyKey,
+                   std::map<String, String>* properties);
+
+}  // namespace containerproxy

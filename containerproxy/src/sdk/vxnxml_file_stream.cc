@@ -1,0 +1,64 @@
+#include "sdk/vxnxml_file_stream.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace vxnxml_api {
+namespace {
+
+String systemError(int error) { return String(std::strerror(error)); }
+
+}  // namespace
+
+FileStream::~FileStream() { Close(); }
+
+Result FileStream::Open(const String& path, int mode) {
+  if (file_ != nullptr) return Result::Failure("File stream is already open on " + path_);
+  if (mode != kRead && mode != kWrite) {
+    return Result::Failure(String::FromNarrow("Invalid file stream mode " + std::to_string(mode)));
+  }
+  // The narrow path would end at a NUL and name another file.
+  if (path.IsEmpty() || path.ContainsNul()) {
+    return Result::Failure("Invalid file path \"" + path + "\"");
+  }
+  std::FILE* file = std::fopen(path.GetNarrow(), mode == kRead ? "rb" : "wb");
+  if (file == nullptr) {
+    const int error = errno;
+    return Result::Failure("Cannot open file " + path + ": " + systemError(error));
+  }
+  // fopen opens a directory for reading on POSIX; only the first read would fail.
+  struct stat info;
+  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return Result::Failure("Cannot open file " + path + ": it is a directory");
+  }
+  file_ = file;
+  mode_ = mode;
+  path_ = path;
+  return Result::Success();
+}
+
+Result FileStream::Close() {
+  if (file_ == nullptr) return Result::Success();
+  const bool flushed = std::fclose(file_) == 0;
+  const int error = errno;
+  file_ = nullptr;
+  if (!flushed) return Result::Failure("Cannot close file " + path_ + ": " + systemError(error));
+  return Result::Success();
+}
+
+long long FileStream::ReadBytes(void* buffer, size_t size) {
+  if (file_ == nullptr || mode_ != kRead) return -1;
+  const size_t n = std::fread(buffer, 1, size, file_);
+  if (n == 0 && std::ferror(file_)) return -1;
+  return static_cast<long long>(n);
+}
+
+bool FileStream::WriteBytes(const void* buffer, size_t size) {
+  if (file_ == nullptr || mode_ != kWrite) return false;
+  return std::fwrite(buffer, 1, size, file_) == size;
+}
+
+}  // namespace vxnxml_api

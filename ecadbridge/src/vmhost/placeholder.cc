@@ -1,1 +1,0 @@
-// Removed when the first real source of the library lands.

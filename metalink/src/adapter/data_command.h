@@ -1,0 +1,26 @@
+// The base of the commands: one source of data (an ODBC data source, a library file held in
+// memory) and the rows of the last query run on it.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class CDataCommand {
+ public:
+  // One result row: (column name, value) pairs in result-column order. A NULL or empty database
+  // value is the empty text.
+  using ResultRow = std::vector<std::pair<std::u16string, std::u16string>>;
+
+  CDataCommand() = default;
+  virtual ~CDataCommand() = default;
+  CDataCommand(const CDataCommand&) = delete;
+  CDataCommand& operator=(const CDataCommand&) = delete;
+
+  // The rows of the last query. Read them right after the query, before the next one replaces
+  // them.
+  const std::vector<ResultRow>& getRows() const { return rows_; }
+
+ protected:
+  std::vector<ResultRow> rows_;
+};

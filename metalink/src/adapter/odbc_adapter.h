@@ -1,0 +1,86 @@
+// Moves a CDataSet to and from an ODBC database through a CODBCCommand: reads the schema (fill),
+// reads rows (fillTableWhere and the operations on it), writes rows and their links (update),
+// and completes the schema the connector needs (ensure...).
+//
+// Every operation does nothing (false where it returns bool) when the command is not a
+// CODBCCommand or a needed argument is null.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "adapter/data_adapter.h"
+#include "adapter/sql_statements.h"
+#include "dataset/data_set.h"
+
+class CODBCCommand;
+
+class CODBCAdapter : public CDataAdapter {
+ public:
+  using ColumnValuePairs = CDataTable::ColumnValuePairs;
+
+  // The link table: one row per link from a row of PrimaryTable to a row of SecondaryTable.
+  static constexpr const char16_t* kRelationsTable = u"Relations";
+
+  // Reads the driver's identifier quote when the command is a CODBCCommand (connected).
+  explicit CODBCAdapter(CDataCommand* command);
+  ~CODBCAdapter() override = default;
+
+  // Tables, columns (with key and identity flags) and the driver's type names; no rows.
+  void fill(CDataSet* dataSet) override;
+  // Pass 1 writes the rows (updating those found by their key columns, inserting the others and
+  // fetching their identities); pass 2 makes the link rows and writes reference cells; pass 3
+  // replaces the link rows of the linked rows. True at its end, also when single statements
+  // failed (they are logged).
+  bool update(CDataSet* dataSet) override;
+  // fillTableWhere without conditions; true when the query ran.
+  bool fillTable(CDataTable* table) override;
+  virtual void fillNamedTableWhere(CDataSet* dataSet, const std::u16string& tableName,
+                                   const ColumnValuePairs& pairs);
+  // fillTable for each name's table, in order; true.
+  virtual bool fillNamedTables(CDataSet* dataSet, const std::vector<std::u16string>& tableNames);
+  virtual bool fillNamedTable(CDataSet* dataSet, const std::u16string& tableName);
+  // Replaces the table's rows by the database rows matching all pairs. When the query fails the
+  // table keeps its rows and the result is false.
+  virtual bool fillTableWhere(CDataTable* table, const ColumnValuePairs& pairs);
+
+  // The statement texts (see SqlStatementBuilder); the dialect is the command's.
+  std::u16string buildInsert(const CDataRow& row) const;
+  std::u16string buildUpdate(const CDataRow& row, bool byPrimaryKey) const;
+  std::u16string buildSelect(const CDataRow& row, bool byPrimaryKey) const;
+  std::u16string buildSelectWhere(const CDataTable* table, const ColumnValuePairs& pairs) const;
+  std::u16string buildDeleteWhere(const CDataTable* table, const ColumnValuePairs& pairs) const;
+  std::u16string buildColumnDefinition(const CDataColumn& column) const;
+  std::u16string buildCreateTable(const CDataTable& table) const;
+  std::u16string buildAlterTableAdd(const CDataTable& table) const;
+  std::u16string buildNewIdentityQuery() const;
+
+  // The key the last insert generated; empty when it cannot be read.
+  std::u16string fetchNewIdentity();
+  // Registers the driver's type names with the data set (the first name per code wins).
+  void loadTypeNames(CDataSet* dataSet);
+
+  // Schema operations. Their statements' failures are logged by the command.
+  // Creates "Relations" (five text columns, no key) when it does not exist.
+  void ensureRelationsTable();
+  // Adds an identity column named after the table (T + "0", or T + "0_1", ... when that name is
+  // taken) to an existing table that has none; existing rows get identities. When the table has
+  // no primary key, the identity column becomes its primary key.
+  void ensureIdentityColumn(const std::u16string& tableName);
+  // Adds the column (matched ignoring case) when missing; creates the table when missing.
+  void ensureColumn(const std::u16string& tableName, const std::u16string& columnName);
+  // Creates the table with these columns, or adds the missing ones.
+  void ensureTable(const std::u16string& tableName, const std::vector<std::u16string>& columnNames);
+
+  const std::u16string& getIdentifierQuote() const { return identifierQuote_; }
+
+ private:
+  CODBCCommand* odbcCommand() const;
+  SqlStatementBuilder statements() const;
+  // A throw-away data set with the driver's type names and one table, for the schema operations.
+  std::unique_ptr<CDataSet> schemaDataSet(const std::u16string& tableName);
+  void writeRows(CDataSet* dataSet);
+  void writeLinks(CDataSet* dataSet, CDataTable* relations);
+
+  std::u16string identifierQuote_;
+};

@@ -1,0 +1,59 @@
+// What the generated SQL has to say differently for the database systems the connector meets.
+//
+// The statements are written for a database that takes AUTOINCREMENT as a column type, reads the
+// last generated key with @@IDENTITY and understands [name] quoting; that is the text every
+// unknown database system gets. SQLite and PostgreSQL, recognised by the DBMS name the driver
+// reports after connecting, differ in the few places below and nowhere else.
+#pragma once
+
+#include <string>
+
+class SqlDialect {
+ public:
+  enum class Kind { kDefault, kSqlite, kPostgres };
+
+  SqlDialect() = default;
+  explicit SqlDialect(Kind kind) : kind_(kind) {}
+  // Picks the dialect from SQL_DBMS_NAME ("SQLite", "PostgreSQL", ...), ignoring case.
+  static SqlDialect forDbmsName(const std::u16string& dbmsName);
+
+  Kind kind() const { return kind_; }
+
+  // The text that stands in a column definition after the name of an identity column.
+  // `primaryKey` says whether the column is (part of) the table's primary key.
+  std::u16string identityColumnType(bool primaryKey) const;
+  // SQLite's identity column is the rowid and so always the primary key, written inline: the
+  // table's other key columns become a UNIQUE constraint instead.
+  bool identityIsInlinePrimaryKey() const { return kind_ == Kind::kSqlite; }
+  // SQLite cannot add an identity column with ALTER TABLE; the table is rebuilt instead.
+  bool rebuildsTableForIdentity() const { return kind_ == Kind::kSqlite; }
+  // What joins two column definitions of ALTER TABLE ... ADD, and what introduces its primary
+  // key clause: "," and ", PRIMARY KEY(" by default; PostgreSQL repeats ADD before each.
+  std::u16string alterAddSeparator() const;
+  std::u16string alterAddKeyClause() const;
+
+  // The query that reads the key the last insert generated, as a column "NewIdentity".
+  std::u16string newIdentityQuery() const;
+  // PostgreSQL's lastval() fails in a session that has not yet used a sequence, so it is asked
+  // only after an insert into a table with an identity column.
+  bool identityQueryNeedsIdentityColumn() const { return kind_ == Kind::kPostgres; }
+
+  // The statement prepared to learn which columns of a table are generated: "[" + table + "]" by
+  // default (SQLite understands brackets too); PostgreSQL gets the driver's quote.
+  std::u16string autoIncrementProbe(const std::u16string& table,
+                                    const std::u16string& identifierQuote) const;
+
+  // Whether a wide character type the driver does not list borrows the name of the matching
+  // narrow type (the SQLite driver lists no wide types).
+  bool borrowsNarrowTypeNames() const { return kind_ == Kind::kSqlite; }
+
+ private:
+  Kind kind_ = Kind::kDefault;
+};
+
+// q(name): the name between two copies of the quote. A quote character inside the name is
+// doubled, as SQL escapes it, so a name cannot end the quoted identifier early. A blank or empty
+// quote (the driver supports none) is written as it is and nothing is doubled.
+std::u16string quoteIdentifier(const std::u16string& name, const std::u16string& quote);
+// lit(text): the text between single quotes, each ' doubled.
+std::u16string quoteLiteral(const std::u16string& text);

@@ -1,0 +1,161 @@
+#include "adapter/sql_statements.h"
+
+#include <algorithm>
+
+#include "util/text_conversion.h"
+#include "util/wide_text.h"
+
+namespace {
+
+bool isWideCharacterType(int32_t dataType) {
+  return dataType == -8 || dataType == -9 || dataType == -10;
+}
+
+template <typename Part>
+std::u16string join(const std::vector<Part>& parts, const std::u16string& separator) {
+  std::u16string text;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) text += separator;
+    text += parts[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+std::u16string SqlStatementBuilder::cell(const CDataRow& row, const std::u16string& column) {
+  std::vector<std::u16string> values;
+  if (!row.getValues(column, &values)) return std::u16string();
+  const CDataTable* table = row.getTable();
+  const std::u16string separator = table != nullptr && table->getDataSet() != nullptr
+                                       ? table->getDataSet()->getValueSeparator()
+                                       : std::u16string(u"&#59;");
+  return join(values, separator);
+}
+
+std::u16string SqlStatementBuilder::insert(const CDataRow& row) const {
+  const CDataTable* table = row.getTable();
+  if (table == nullptr || row.getValueMap().empty()) return std::u16string();
+  std::vector<std::u16string> columns;
+  std::vector<std::u16string> values;
+  for (const auto& entry : row.getValueMap()) {
+    columns.push_back(q(entry.first));
+    values.push_back(quoteLiteral(cell(row, entry.first)));
+  }
+  return u"INSERT INTO " + q(table->getName()) + u"(" + join(columns, u",") + u")" + u" VALUES(" +
+         join(values, u", ") + u")";
+}
+
+std::u16string SqlStatementBuilder::whereClause(const CDataRow& row, bool byPrimaryKey) const {
+  const CDataTable* table = row.getTable();
+  const auto& keys = row.getKeyColumns();
+  std::vector<std::u16string> terms;
+  for (const auto& entry : row.getValueMap()) {
+    const std::u16string& column = entry.first;
+    const bool isKey = byPrimaryKey ? table->isPrimaryKeyColumn(column)
+                                    : std::find(keys.begin(), keys.end(), column) != keys.end();
+    if (isKey) terms.push_back(q(column) + u" = " + quoteLiteral(cell(row, column)));
+  }
+  return join(terms, u" AND ");
+}
+
+std::u16string SqlStatementBuilder::update(const CDataRow& row, bool byPrimaryKey) const {
+  const CDataTable* table = row.getTable();
+  if (table == nullptr) return std::u16string();
+  const std::u16string where = whereClause(row, byPrimaryKey);
+  if (where.empty()) return std::u16string();
+  const CDataColumn* identity = table->getIdentityColumn();
+  std::vector<std::u16string> assignments;
+  for (const auto& entry : row.getValueMap()) {
+    if (identity != nullptr && equalsIgnoreCase(entry.first, identity->getName())) continue;
+    assignments.push_back(q(entry.first) + u" = " + quoteLiteral(cell(row, entry.first)));
+  }
+  // Nothing to set (the row holds only its identity): no statement.
+  if (assignments.empty()) return std::u16string();
+  return u"UPDATE " + q(table->getName()) + u" SET " + join(assignments, u", ") + u" WHERE " +
+         where;
+}
+
+std::u16string SqlStatementBuilder::select(const CDataRow& row, bool byPrimaryKey) const {
+  const CDataTable* table = row.getTable();
+  if (table == nullptr) return std::u16string();
+  const std::u16string where = whereClause(row, byPrimaryKey);
+  if (where.empty()) return std::u16string();
+  return u"SELECT * FROM " + q(table->getName()) + u" WHERE " + where;
+}
+
+std::u16string SqlStatementBuilder::selectWhere(const CDataTable* table,
+                                                const ColumnValuePairs& pairs) const {
+  if (table == nullptr) return std::u16string();
+  std::u16string text = u"SELECT * FROM " + q(table->getName());
+  std::vector<std::u16string> terms;
+  for (const auto& pair : pairs)
+    terms.push_back(q(pair.first) + u" = " + quoteLiteral(pair.second));
+  if (!terms.empty()) text += u" WHERE " + join(terms, u" AND ");
+  return text;
+}
+
+std::u16string SqlStatementBuilder::deleteWhere(const CDataTable* table,
+                                                const ColumnValuePairs& pairs) const {
+  if (table == nullptr || pairs.empty()) return std::u16string();
+  std::vector<std::u16string> terms;
+  for (const auto& pair : pairs) terms.push_back(q(pair.first) + u"=" + quoteLiteral(pair.second));
+  return u"DELETE FROM " + q(table->getName()) + u" WHERE " + join(terms, u" AND ");
+}
+
+std::u16string SqlStatementBuilder::columnDefinition(const CDataColumn& column) const {
+  std::u16string text = q(column.getName()) + u" ";
+  if (column.isAutoIncrement()) {
+    return text + dialect_.identityColumnType(column.isPrimaryKey() ||
+                                              dialect_.identityIsInlinePrimaryKey());
+  }
+  const CDataTable* table = column.getTable();
+  if (table != nullptr && table->getDataSet() != nullptr) {
+    text += table->getDataSet()->getTypeName(column.getDataType());
+  }
+  if (isWideCharacterType(column.getDataType())) {
+    text += u"(" + toWide(std::to_string(column.getSize())) + u")";
+  }
+  return text;
+}
+
+std::u16string SqlStatementBuilder::keyList(const std::vector<const CDataColumn*>& columns) const {
+  std::vector<std::u16string> names;
+  for (const CDataColumn* column : columns) names.push_back(q(column->getName()));
+  return join(names, u",");
+}
+
+std::u16string SqlStatementBuilder::createTable(const CDataTable& table) const {
+  std::vector<std::u16string> definitions;
+  std::vector<const CDataColumn*> keys;
+  const bool inlineIdentityKey =
+      dialect_.identityIsInlinePrimaryKey() && table.getIdentityColumn() != nullptr;
+  for (const auto& column : table.getColumns()) {
+    definitions.push_back(columnDefinition(*column));
+    if (!column->isPrimaryKey()) continue;
+    // Where the identity column is written as the primary key itself, it leaves the clause.
+    if (inlineIdentityKey && column->isAutoIncrement()) continue;
+    keys.push_back(column.get());
+  }
+  std::u16string text = u"CREATE TABLE " + q(table.getName()) + u"(" + join(definitions, u",");
+  if (!keys.empty()) {
+    // With an inline identity key the other key columns stay unique, as a key would keep them.
+    text += (inlineIdentityKey ? u",UNIQUE(" : u",PRIMARY KEY(") + keyList(keys) + u")";
+  }
+  return text + u")";
+}
+
+std::u16string SqlStatementBuilder::alterTableAdd(const CDataTable& table) const {
+  std::vector<std::u16string> definitions;
+  std::vector<const CDataColumn*> keys;
+  for (const auto& column : table.getColumns()) {
+    if ((column->getFlags() & CDataColumn::kAddToTable) == 0) continue;
+    definitions.push_back(columnDefinition(*column));
+    if (column->isPrimaryKey()) keys.push_back(column.get());
+  }
+  if (definitions.empty()) return std::u16string();
+  std::u16string text = u"ALTER TABLE " + q(table.getName()) + u" ADD " +
+                        join(definitions, dialect_.alterAddSeparator());
+  if (!keys.empty()) text += dialect_.alterAddKeyClause() + keyList(keys) + u")";
+  return text;
+}

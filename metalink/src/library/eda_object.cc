@@ -1,0 +1,97 @@
+#include "library/eda_object.h"
+
+#include <strings.h>
+
+#include "util/connector_util.h"
+
+uint32_t EDAObject::objectCounter_ = 0;
+
+EDAObject::EDAObject() : elemId_(ConnectorUtil::makeElemId(static_cast<int>(++objectCounter_))) {}
+
+EDAObject::EDAObject(RestartCounter) {
+  objectCounter_ = 1;
+  elemId_ = ConnectorUtil::makeElemId(1);
+}
+
+EDAObject::~EDAObject() = default;
+
+const std::string& EDAObject::getClassName() const {
+  static const std::string name = "EDAObject";
+  return name;
+}
+
+std::unique_ptr<EDAAttribute> EDAAttribute::create(const std::string& name) {
+  if (name.empty()) return nullptr;
+  return std::make_unique<EDAAttribute>(name);
+}
+
+EDAAttribute::EDAAttribute(const std::string& name) : name_(name) {}
+
+const std::string& EDAAttribute::getClassName() const {
+  static const std::string name = "EDAAttribute";
+  return name;
+}
+
+void EDAAttribute::setRequiredFromText(const std::string& text) {
+  required_ = ::strcasecmp(text.c_str(), "true") == 0;
+}
+
+bool EDAAttribute::isReference() const { return ::strcasecmp(type_.c_str(), kReferenceType) == 0; }
+
+bool EDAAttribute::isReferencedValue() const {
+  return ::strcasecmp(type_.c_str(), "ReferencedValue") == 0;
+}
+
+std::unique_ptr<EDARelation> EDARelation::create(const std::string& type, EDAContextObject* primary,
+                                                 EDAContextObject* secondary) {
+  if (primary == nullptr || secondary == nullptr) return nullptr;
+  return std::make_unique<EDARelation>(type, primary, secondary);
+}
+
+EDARelation::EDARelation(const std::string& type, EDAContextObject* primary,
+                         EDAContextObject* secondary)
+    : relationType_(type), primary_(primary), secondary_(secondary) {}
+
+const std::string& EDARelation::getClassName() const {
+  static const std::string name = "EDARelation";
+  return name;
+}
+
+EDAContextObject::EDAContextObject() = default;
+
+EDAContextObject::~EDAContextObject() = default;
+
+const std::string& EDAContextObject::getClassName() const {
+  static const std::string name = "EDAContextObject";
+  return name;
+}
+
+EDARelation* EDAContextObject::addRelation(const std::string& type, EDAContextObject* secondary) {
+  std::unique_ptr<EDARelation> relation = EDARelation::create(type, this, secondary);
+  if (relation == nullptr) return nullptr;
+  secondary->referencingRelations_.push_back(relation.get());
+  relations_.push_back(std::move(relation));
+  return relations_.back().get();
+}
+
+EDARelation* EDAContextObject::addRelation(EDAContextObject* secondary) {
+  return addRelation(std::string(), secondary);
+}
+
+std::vector<EDARelation*> EDAContextObject::getRelations() const {
+  std::vector<EDARelation*> out;
+  out.reserve(relations_.size());
+  for (const auto& relation : relations_) out.push_back(relation.get());
+  return out;
+}
+
+void EDAContextObject::getSecondaryObjects(const std::string& relationType,
+                                           std::vector<EDAContextObject*>* out) const {
+  out->clear();
+  if (relationType.empty()) return;
+  for (const auto& relation : relations_) {
+    if (::strcasecmp(relation->getRelationType().c_str(), relationType.c_str()) == 0) {
+      out->push_back(relation->getSecondary());
+    }
+  }
+}

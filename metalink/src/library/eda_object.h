@@ -1,0 +1,129 @@
+// The base of the library object model: identities, attributes, relations and the objects that
+// can take part in relations.
+//
+// Every object gets an identity text "id<n>" from one process-wide counter when it is built;
+// constructing an EDALibrary sets the counter back to 1, so a new library is "id1" and the
+// objects built after it are "id2", "id3" and so on across all classes. Nothing here is
+// guarded: the model is used by one thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class EDAObject {
+ public:
+  EDAObject();
+  virtual ~EDAObject();
+  EDAObject(const EDAObject&) = delete;
+  EDAObject& operator=(const EDAObject&) = delete;
+
+  // The class name ("EDAObject", "EDAItem", ...), a class-wide constant.
+  virtual const std::string& getClassName() const;
+
+  const std::string& getElemId() const { return elemId_; }
+
+  // The value the last constructed object took.
+  static uint32_t getObjectCounter() { return objectCounter_; }
+
+ protected:
+  // Used by EDALibrary: sets the counter back to 1 and takes that value.
+  struct RestartCounter {};
+  explicit EDAObject(RestartCounter);
+
+ private:
+  std::string elemId_;
+  static uint32_t objectCounter_;
+};
+
+// A named value of a workspace object, with a type ("String" unless set), a unit and a required
+// flag. Type "Reference" means the value is the elemId of another object of the same library.
+// Owned by its workspace object.
+class EDAAttribute : public EDAObject {
+ public:
+  static constexpr const char* kReferenceType = "Reference";
+
+  // Null for an empty name.
+  static std::unique_ptr<EDAAttribute> create(const std::string& name);
+
+  explicit EDAAttribute(const std::string& name);
+  const std::string& getClassName() const override;
+
+  const std::string& getName() const { return name_; }
+  const std::string& getValue() const { return value_; }
+  const std::string& getType() const { return type_; }
+  const std::string& getUnit() const { return unit_; }
+  bool isRequired() const { return required_; }
+  // "true" or "false".
+  const char* getRequiredText() const { return required_ ? "true" : "false"; }
+
+  void setValue(const std::string& value) { value_ = value; }
+  void setType(const std::string& type) { type_ = type; }
+  void setUnit(const std::string& unit) { unit_ = unit; }
+  void setRequired(bool required) { required_ = required; }
+  // "true" in any letter case gives true, anything else false.
+  void setRequiredFromText(const std::string& text);
+
+  // Type tests, ignoring ASCII case.
+  bool isReference() const;
+  bool isReferencedValue() const;
+
+ private:
+  std::string name_;
+  std::string value_;
+  std::string type_ = "String";
+  std::string unit_;
+  bool required_ = false;
+};
+
+class EDAContextObject;
+
+// A typed link from a primary to a secondary object. Owned by its primary; the secondary lists
+// it among its referencing relations.
+class EDARelation : public EDAObject {
+ public:
+  // Null when `primary` or `secondary` is null. Does not link the relation into either object;
+  // EDAContextObject::addRelation does.
+  static std::unique_ptr<EDARelation> create(const std::string& type, EDAContextObject* primary,
+                                             EDAContextObject* secondary);
+
+  EDARelation(const std::string& type, EDAContextObject* primary, EDAContextObject* secondary);
+  const std::string& getClassName() const override;
+
+  const std::string& getRelationType() const { return relationType_; }
+  EDAContextObject* getPrimary() const { return primary_; }
+  EDAContextObject* getSecondary() const { return secondary_; }
+
+ private:
+  std::string relationType_;
+  EDAContextObject* primary_;
+  EDAContextObject* secondary_;
+};
+
+// An object that takes part in relations. Owns the relations in which it is primary. Objects of
+// one library may relate to each other freely; they all die together with the library.
+class EDAContextObject : public EDAObject {
+ public:
+  EDAContextObject();
+  ~EDAContextObject() override;
+  const std::string& getClassName() const override;
+
+  // Appends a relation to `secondary` (null: nothing, returns null) and lists it with the
+  // secondary too. The returned relation is owned by this object.
+  EDARelation* addRelation(const std::string& type, EDAContextObject* secondary);
+  EDARelation* addRelation(EDAContextObject* secondary);  // Empty relation type.
+
+  // Relations in which this object is primary (owned) or secondary (links), in order.
+  std::vector<EDARelation*> getRelations() const;
+  const std::vector<EDARelation*>& getReferencingRelations() const { return referencingRelations_; }
+
+  // Clears `*out`, then appends the secondaries of the relations whose type equals
+  // `relationType` ignoring ASCII case, in relation order. An empty type matches nothing.
+  void getSecondaryObjects(const std::string& relationType,
+                           std::vector<EDAContextObject*>* out) const;
+
+ private:
+  std::vector<std::unique_ptr<EDARelation>> relations_;
+  std::vector<EDARelation*> referencingRelations_;
+};
