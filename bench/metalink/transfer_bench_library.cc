@@ -1,6 +1,8 @@
 #include "transfer_bench_library.h"
 
 #include <cstdio>
+#include <ctime>
+#include <memory>
 
 #include "library/eda_library.h"
 
@@ -44,6 +46,55 @@ PartFields partFields(int part) {
   f.manufacturer = kMakers[part / 4 % 4];
   f.description = numbered("Thick film resistor, series %d", part % 97);
   return f;
+}
+
+// Identities in the file: eight per part (the item, up to six attributes, its relation), then one
+// per datasheet.
+long long partId(int part) { return 2 + 8LL * part; }
+long long datasheetId(int datasheet, int parts) { return partId(parts) + datasheet; }
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+void writeAttribute(std::FILE* f, long long id, const char* name, const std::string& value,
+                    const std::string& unit, const char* type) {
+  std::fprintf(f,
+               "    <ecad:attr elemId=\"id%lld\" name=\"%s\" value=\"%s\" unit=\"%s\" "
+               "type=\"%s\" required=\"false\"/>\n",
+               id, name, escaped(value).c_str(), escaped(unit).c_str(), type);
+}
+
+std::string today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return "";
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
 }
 
 std::string datasheetName(int datasheet) { return numbered("DS-%07d.pdf", datasheet); }
@@ -110,39 +161,60 @@ void tableRow(size_t table, int index, int parts, std::vector<std::string>* row)
   }
 }
 
-void buildLibrary(int parts, EDALibrary* library) {
-  library->setName("Transfer benchmark");
-  std::vector<EDAItem*> items;
-  items.reserve(parts > 0 ? parts : 0);
+bool writeLibraryFile(int parts, const std::string& path, std::string* error) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
+  if (file == nullptr) {
+    *error = "cannot write " + path;
+    return false;
+  }
+  std::FILE* f = file.get();
+  std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>\n");
+  std::fprintf(f, "<ecad:edaLib xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">\n");
+  std::fprintf(f,
+               "  <ecad:library elemId=\"id1\" name=\"Transfer benchmark\" folder=\"\" "
+               "exportDate=\"%s\"/>\n",
+               today().c_str());
   for (int i = 0; i < parts; ++i) {
-    PartFields f = partFields(i);
-    EDAItem* item = library->createItem(f.itemId, f.name, kPartType);
-    item->setCategory("Resistor");
-    item->setReleaseStatus("Released");
-    item->setRevision("A");
-    EDAAttribute* value = item->getOrCreateAttribute("Value");
-    value->setValue(f.value);
-    value->setUnit(f.unit);
-    item->getOrCreateAttribute("Tolerance")->setValue(f.tolerance);
-    item->getOrCreateAttribute("Package")->setValue(f.package);
-    item->getOrCreateAttribute("Manufacturer")->setValue(f.manufacturer);
-    item->getOrCreateAttribute("Description")->setValue(f.description);
-    items.push_back(item);
+    const PartFields p = partFields(i);
+    const long long id = partId(i);
+    std::fprintf(f,
+                 "  <ecad:item elemId=\"id%lld\" itemId=\"%s\" name=\"%s\" type=\"%s\" "
+                 "category=\"Resistor\" libraryId=\"id1\" releaseStatus=\"Released\" "
+                 "revision=\"A\">\n",
+                 id, escaped(p.itemId).c_str(), escaped(p.name).c_str(), kPartType);
+    // Attributes in byte order of their names, as a library writes them.
+    if (hasDatasheet(i)) {
+      writeAttribute(f, id + 1, "Alternate", "id" + std::to_string(partId(alternateOf(i, parts))),
+                     "", "Reference");
+    }
+    writeAttribute(f, id + 2, "Description", p.description, "", "String");
+    writeAttribute(f, id + 3, "Manufacturer", p.manufacturer, "", "String");
+    writeAttribute(f, id + 4, "Package", p.package, "", "String");
+    writeAttribute(f, id + 5, "Tolerance", p.tolerance, "", "String");
+    writeAttribute(f, id + 6, "Value", p.value, p.unit, "String");
+    std::fprintf(f, "  </ecad:item>\n");
+    if (hasDatasheet(i)) {
+      std::fprintf(f,
+                   "  <ecad:relation elemId=\"id%lld\" secondary=\"id%lld\" primary=\"id%lld\" "
+                   "type=\"%s\"/>\n",
+                   id + 7, datasheetId(i / 10, parts), id, kRelationType);
+    }
   }
-  // References and datasheets once every part exists, since a reference names a later part.
-  for (int i = 0; i < parts; i += 10) {
-    EDAAttribute* alternate = items[i]->getOrCreateAttribute("Alternate");
-    alternate->setType("Reference");
-    alternate->setValue(items[alternateOf(i, parts)]->getElemId());
-    const int d = i / 10;
-    EDADataset* datasheet = library->createDataset(datasheetName(d), kDatasheetType);
-    datasheet->setFolder(datasheetFolder(d));
-    items[i]->addRelation(kRelationType, datasheet);
+  for (int d = 0; d < datasheetCount(parts); ++d) {
+    std::fprintf(f, "  <ecad:dataset elemId=\"id%lld\" name=\"%s\" type=\"%s\" folder=\"%s\"/>\n",
+                 datasheetId(d, parts), escaped(datasheetName(d)).c_str(), kDatasheetType,
+                 escaped(datasheetFolder(d)).c_str());
   }
+  std::fprintf(f, "</ecad:edaLib>\n");
+  if (std::ferror(f) != 0 || std::fflush(f) != 0) {
+    *error = "cannot write " + path;
+    return false;
+  }
+  return true;
 }
 
 bool LibrarySummary::operator==(const LibrarySummary& o) const {
-  return items == o.items && datasets == o.datasets &&
+  return items == o.items && datasheets == o.datasheets &&
          itemsWithFiveAttributes == o.itemsWithFiveAttributes &&
          itemsWithDatasheet == o.itemsWithDatasheet && resolvedReferences == o.resolvedReferences;
 }
@@ -152,8 +224,9 @@ LibrarySummary summarize(const EDALibrary& library) {
                                        "Description"};
   LibrarySummary summary;
   std::vector<EDAWorkspaceObject*> objects;
-  library.getObjects("EDADataset", &objects);
-  summary.datasets = static_cast<long long>(objects.size());
+  // By type, whatever the class: an export rebuilds datasheets as GDE objects.
+  library.getObjects(kDatasheetType, &objects);
+  summary.datasheets = static_cast<long long>(objects.size());
   library.getObjects("EDAItem", &objects);
   summary.items = static_cast<long long>(objects.size());
   for (EDAWorkspaceObject* object : objects) {
@@ -165,8 +238,8 @@ LibrarySummary summarize(const EDALibrary& library) {
     if (allPlain) ++summary.itemsWithFiveAttributes;
     // Any relation type: an export links the objects it rebuilds without one.
     for (const EDARelation* relation : object->getRelations()) {
-      const EDAObject* secondary = relation->getSecondary();
-      if (secondary != nullptr && secondary->getClassName() == "EDADataset") {
+      const auto* secondary = dynamic_cast<const EDAWorkspaceObject*>(relation->getSecondary());
+      if (secondary != nullptr && secondary->getType() == kDatasheetType) {
         ++summary.itemsWithDatasheet;
         break;
       }
@@ -183,7 +256,7 @@ LibrarySummary summarize(const EDALibrary& library) {
 LibrarySummary expectedSummary(int parts) {
   LibrarySummary summary;
   summary.items = parts;
-  summary.datasets = datasheetCount(parts);
+  summary.datasheets = datasheetCount(parts);
   summary.itemsWithFiveAttributes = parts;
   summary.itemsWithDatasheet = datasheetCount(parts);
   summary.resolvedReferences = datasheetCount(parts);
@@ -191,7 +264,7 @@ LibrarySummary expectedSummary(int parts) {
 }
 
 std::string describe(const LibrarySummary& s) {
-  return "items=" + std::to_string(s.items) + ",datasets=" + std::to_string(s.datasets) +
+  return "items=" + std::to_string(s.items) + ",datasheets=" + std::to_string(s.datasheets) +
          ",five_attributes=" + std::to_string(s.itemsWithFiveAttributes) +
          ",with_datasheet=" + std::to_string(s.itemsWithDatasheet) +
          ",references=" + std::to_string(s.resolvedReferences);

@@ -35,15 +35,17 @@ long long totalRowCount(int parts);
 // Identity values count from 1 in part (or datasheet) order, as a fresh table hands them out.
 void tableRow(size_t table, int index, int parts, std::vector<std::string>* row);
 
-// Fills an empty library with `parts` parts and their datasheets.
-void buildLibrary(int parts, EDALibrary* library);
+// Writes the library file of `parts` parts and their datasheets, in the form the ECAD side
+// writes it: every relation carries its type (EDALibrary::save leaves the type out, and an
+// import follows only relations of the type the sync map names).
+bool writeLibraryFile(int parts, const std::string& path, std::string* error);
 
 // What a library holds, in the terms of the generated content.
 struct LibrarySummary {
   long long items = 0;
-  long long datasets = 0;
+  long long datasheets = 0;               // objects of type Datasheet, of any class
   long long itemsWithFiveAttributes = 0;  // the five plain attributes, with their values
-  long long itemsWithDatasheet = 0;       // a relation (of any type) to a dataset
+  long long itemsWithDatasheet = 0;       // a relation (of any type) to a datasheet
   long long resolvedReferences = 0;       // an Alternate naming an item of the library
   bool operator==(const LibrarySummary& other) const;
 };

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "transfer_bench_library.h"
 #include "transfer_bench_odbc.h"
 #include "transfer_bench_report.h"
+#include "transfer_bench_transfer.h"
 
 namespace tb = transfer_bench;
 
@@ -30,29 +32,38 @@ std::string scratchDirectory() {
   return pattern;
 }
 
-TEST(TransferBenchLibrary, GeneratedLibraryHoldsWhatTheNoteSays) {
-  for (int parts : {1, 10, 25, 1000}) {
-    SCOPED_TRACE(parts);
-    EDALibrary library;
-    tb::buildLibrary(parts, &library);
-    const tb::LibrarySummary summary = tb::summarize(library);
-    EXPECT_EQ(summary, tb::expectedSummary(parts)) << tb::describe(summary);
-    EXPECT_EQ(summary.datasets, (parts + 9) / 10);
-  }
-}
-
-TEST(TransferBenchLibrary, FileRoundTripKeepsReferencesAndDatasheets) {
+TEST(TransferBenchLibrary, GeneratedFileHoldsWhatTheNoteSays) {
   const std::string dir = scratchDirectory();
   ASSERT_FALSE(dir.empty());
   const std::string path = platform::joinPath(dir, "lib.xml");
-  {
+  for (int parts : {1, 10, 37, 1000}) {
+    SCOPED_TRACE(parts);
+    std::string error;
+    ASSERT_TRUE(tb::writeLibraryFile(parts, path, &error)) << error;
     EDALibrary library;
-    tb::buildLibrary(37, &library);
-    ASSERT_TRUE(library.save(path.c_str())) << library.getLastError();
+    ASSERT_TRUE(library.load(path.c_str())) << library.getLastError();
+    // No reference was left unresolved.
+    EXPECT_EQ(library.getLastError(), "");
+    const tb::LibrarySummary summary = tb::summarize(library);
+    EXPECT_EQ(summary, tb::expectedSummary(parts)) << tb::describe(summary);
+    EXPECT_EQ(summary.datasheets, (parts + 9) / 10);
+    // The import follows the relations of the type the sync map names.
+    EDAItem* first = library.findItem("Part", "BP-0000000");
+    ASSERT_NE(first, nullptr);
+    std::vector<EDAWorkspaceObject*> datasheets;
+    first->getSecondaryObjects("QREL_reference", "Datasheet", &datasheets);
+    EXPECT_EQ(datasheets.size(), 1u);
+    const EDAAttribute* value = first->getAttribute("Value");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->getValue() + " " + value->getUnit(), "1 Ohm");
+    EXPECT_EQ(first->getAttribute("Manufacturer")->getValue(), "Yageo");
   }
-  EDALibrary loaded;
-  ASSERT_TRUE(loaded.load(path.c_str())) << loaded.getLastError();
-  EXPECT_EQ(tb::summarize(loaded), tb::expectedSummary(37)) << tb::describe(tb::summarize(loaded));
+  EDALibrary library;
+  std::string error;
+  ASSERT_TRUE(tb::writeLibraryFile(8, path, &error)) << error;
+  ASSERT_TRUE(library.load(path.c_str()));
+  EXPECT_EQ(library.findItem("Part", "BP-0000004")->getAttribute("Manufacturer")->getValue(),
+            "O'Neil Components");
   platform::removeFile(path);
   rmdir(dir.c_str());
 }
@@ -91,22 +102,12 @@ TEST(TransferBenchBulk, CsvFieldsAreQuoted) {
   EXPECT_EQ(tb::csvField(""), "\"\"");
 }
 
-void expectBulkLoadWritesTheRows(edatest::OdbcDriver driver) {
-  std::string error;
-  std::unique_ptr<edatest::TestDatabase> db = edatest::TestDatabase::create(driver, &error);
-  ASSERT_NE(db, nullptr) << error;
-  const std::string dir = scratchDirectory();
-  ASSERT_FALSE(dir.empty());
-  const int parts = 42;
-  {
-    tb::BenchConnection connection;
-    ASSERT_TRUE(connection.open(platform::utf16ToUtf8(db->dsn()), platform::utf16ToUtf8(db->user()),
-                                platform::utf16ToUtf8(db->password()), &error))
-        << error;
-    ASSERT_TRUE(tb::bulkLoad(&connection, parts, dir, &error)) << error;
-  }
+// The three tables hold exactly the rows of a library of `parts` parts, in identity order, and
+// the link rows and reference cells name the identity values the rows got.
+void expectTablesHoldTheRows(edatest::TestDatabase* db, int parts) {
   const auto& tables = tb::benchTables();
   std::vector<std::string> expected;
+  std::string error;
   for (size_t t = 0; t < tables.size(); ++t) {
     SCOPED_TRACE(tables[t].name);
     std::string sql = "SELECT ";
@@ -114,8 +115,9 @@ void expectBulkLoadWritesTheRows(edatest::OdbcDriver driver) {
       sql += (c == 0 ? "\"" : ",\"") + tables[t].columns[c] + "\"";
     }
     sql += " FROM \"" + tables[t].name + "\"";
-    // Identity order is row order, which the link rows and reference cells rely on.
-    if (!tables[t].identityColumn.empty()) sql += " ORDER BY \"" + tables[t].identityColumn + "\"";
+    if (!tables[t].identityColumn.empty()) {
+      sql += " ORDER BY \"" + tables[t].identityColumn + "\"";
+    }
     const auto rows = db->query(sql, &error);
     ASSERT_EQ(rows.size(), static_cast<size_t>(tb::tableRowCount(t, parts))) << error;
     if (tables[t].identityColumn.empty()) continue;  // link rows: checked by identity below
@@ -126,16 +128,78 @@ void expectBulkLoadWritesTheRows(edatest::OdbcDriver driver) {
       }
     }
   }
-  // The identity values the link rows and reference cells name are the ones handed out.
   const auto ids =
       db->query("SELECT \"Parts0\" FROM \"Parts\" WHERE \"PartNumber\" = 'BP-0000010'");
   ASSERT_EQ(ids.size(), 1u);
   EXPECT_EQ(ids[0][0].value_or(""), "11");
-  const auto links =
-      db->query("SELECT \"SecondaryID\" FROM \"Relations\" WHERE \"PrimaryID\" = '11'");
+  const auto links = db->query(
+      "SELECT \"SecondaryID\", \"SecondaryTable\", \"Relation\" FROM \"Relations\" "
+      "WHERE \"PrimaryTable\" = 'Parts' AND \"PrimaryID\" = '11'");
   ASSERT_EQ(links.size(), 1u);
   EXPECT_EQ(links[0][0].value_or(""), "2");
+  EXPECT_EQ(links[0][1].value_or(""), "Datasheets");
+  EXPECT_EQ(links[0][2].value_or(""), "QREL_reference");
+}
+
+std::unique_ptr<edatest::TestDatabase> newDatabase(edatest::OdbcDriver driver) {
+  std::string error;
+  std::unique_ptr<edatest::TestDatabase> db = edatest::TestDatabase::create(driver, &error);
+  EXPECT_NE(db, nullptr) << error;
+  return db;
+}
+
+void expectBulkLoadWritesTheRows(edatest::OdbcDriver driver) {
+  std::unique_ptr<edatest::TestDatabase> db = newDatabase(driver);
+  ASSERT_NE(db, nullptr);
+  const std::string dir = scratchDirectory();
+  ASSERT_FALSE(dir.empty());
+  const int parts = 42;
+  {
+    tb::BenchConnection connection;
+    std::string error;
+    ASSERT_TRUE(connection.open(platform::utf16ToUtf8(db->dsn()), platform::utf16ToUtf8(db->user()),
+                                platform::utf16ToUtf8(db->password()), &error))
+        << error;
+    ASSERT_TRUE(tb::bulkLoad(&connection, parts, dir, &error)) << error;
+  }
+  expectTablesHoldTheRows(db.get(), parts);
   rmdir(dir.c_str());
+}
+
+// The import leaves the very rows the bulk load writes, so that the two times compare the same
+// work; the export brings the library's content back.
+void expectTransfersMoveTheRows(edatest::OdbcDriver driver) {
+  std::unique_ptr<edatest::TestDatabase> db = newDatabase(driver);
+  ASSERT_NE(db, nullptr);
+  const std::string dir = scratchDirectory();
+  ASSERT_FALSE(dir.empty());
+  // The connector keeps its configuration and log in TEMP.
+  setenv("TEMP", dir.c_str(), 1);
+  const int parts = 42;
+  const std::string library = platform::joinPath(dir, "lib.xml");
+  const std::string exported = platform::joinPath(dir, "export.xml");
+  std::string error;
+  ASSERT_TRUE(tb::writeLibraryFile(parts, library, &error)) << error;
+  const tb::TransferTarget target{platform::utf16ToUtf8(db->dsn()),
+                                  platform::utf16ToUtf8(db->user()),
+                                  platform::utf16ToUtf8(db->password()),
+                                  EDA_SOURCE_DIR "/bench/metalink/transfer_bench_syncmap.xml"};
+  ASSERT_EQ(tb::runImport(target, library), 1);
+  expectTablesHoldTheRows(db.get(), parts);
+
+  ASSERT_EQ(tb::runExport(target, exported, 3), 1);
+  EDALibrary back;
+  ASSERT_TRUE(back.load(exported.c_str())) << back.getLastError();
+  EXPECT_EQ(tb::summarize(back), tb::expectedSummary(parts)) << tb::describe(tb::summarize(back));
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(TransferBenchTransfer, SqliteImportWritesTheBulkRowsAndExportReadsThemBack) {
+  expectTransfersMoveTheRows(edatest::OdbcDriver::kSqlite);
+}
+
+TEST(TransferBenchTransfer, PostgresImportWritesTheBulkRowsAndExportReadsThemBack) {
+  expectTransfersMoveTheRows(edatest::OdbcDriver::kPostgres);
 }
 
 TEST(TransferBenchBulk, SqliteLoadsTheRowsInOneTransaction) {
