@@ -7,10 +7,11 @@
 // (transfer_bench_report.h) on stdout; progress and failures go to stderr.
 //
 //   transfer_bench generate --parts N --out LIB.xml
-//   transfer_bench import --driver L --dsn D [--user U --password P] --syncmap MAP --library
-//   LIB.xml --parts N transfer_bench export --driver L --dsn D [--user U --password P] --syncmap
-//   MAP --library OUT.xml --parts N transfer_bench bulk   --driver L --dsn D [--user U --password
-//   P] --staging DIR --parts N transfer_bench report RESULTS
+//   transfer_bench import CONNECTION --syncmap MAP --library LIB.xml
+//   transfer_bench export CONNECTION --syncmap MAP --library OUT.xml [--option 3]
+//   transfer_bench bulk   CONNECTION --staging DIR
+//   transfer_bench report RESULTS    (result lines; NOTE lines are printed at the end)
+// where CONNECTION is --driver LABEL --dsn DSN [--user U --password P] --parts N.
 #include <sys/resource.h>
 
 #include <CLI/CLI.hpp>
@@ -212,11 +213,15 @@ int report(const Options& o) {
     return 1;
   }
   std::vector<tb::CaseResult> results;
+  std::vector<std::string> notes;
   for (std::string line; std::getline(in, line);) {
     tb::CaseResult r;
     if (tb::parseResultLine(line, &r)) results.push_back(r);
+    if (line.rfind("NOTE ", 0) == 0) notes.push_back(line.substr(5));
   }
   std::cout << tb::formatReport(results);
+  if (!notes.empty()) std::cout << "\nNotes:\n";
+  for (const std::string& note : notes) std::cout << "- " << note << "\n";
   return 0;
 }
 

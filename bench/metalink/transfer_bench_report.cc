@@ -161,7 +161,15 @@ std::string formatReport(const std::vector<CaseResult>& results) {
         const CaseResult* r = find(driver, entry.first, op);
         if (r == nullptr) continue;
         if (!completed(r)) {
-          line += " " + grouped(r->parts) + " " + timeCell(r) + ";";
+          // A stopped case took at least the limit: a lower bound of the growth.
+          if (r->kind == "STOPPED" && completed(previous) && previous->seconds > 0) {
+            line += " " + grouped(previous->parts) + " -> " + grouped(r->parts) + " more than x" +
+                    format("%.0f", r->seconds / previous->seconds) + " (" + timeCell(r);
+            if (r->check != "ok") line += ", " + r->check;
+            line += ");";
+          } else {
+            line += " " + grouped(r->parts) + " " + timeCell(r) + ";";
+          }
           continue;
         }
         if (completed(previous) && previous->seconds > 0) {
@@ -176,7 +184,8 @@ std::string formatReport(const std::vector<CaseResult>& results) {
       if (first != nullptr && last != first && first->seconds > 0 && last->seconds > 0) {
         const double exponent =
             std::log(last->seconds / first->seconds) / std::log(double(last->parts) / first->parts);
-        line += " overall time ~ parts^" + format("%.2f", exponent) + ".";
+        line += " time ~ parts^" + format("%.2f", exponent) + " from " + grouped(first->parts) +
+                " to " + grouped(last->parts) + ".";
       }
       out << line << "\n";
     }

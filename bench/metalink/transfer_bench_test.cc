@@ -257,12 +257,18 @@ tb::CaseResult result(const char* kind, const char* op, int parts, double second
   return r;
 }
 
+tb::CaseResult stopped(const char* op, int parts, double seconds) {
+  tb::CaseResult r = result("STOPPED", op, parts, seconds);
+  r.check = "progress write 9/10";
+  return r;
+}
+
 TEST(TransferBenchReport, TableGivesRatesRatiosAndGrowth) {
   const std::vector<tb::CaseResult> results = {
-      result("RESULT", "import", 1000, 2.0),    result("RESULT", "bulk", 1000, 0.1),
-      result("RESULT", "export", 1000, 0.5),    result("RESULT", "import", 10000, 40.0),
-      result("RESULT", "bulk", 10000, 1.0),     result("RESULT", "export", 10000, 5.0),
-      result("STOPPED", "import", 100000, 600), result("SKIPPED", "export", 100000, 0),
+      result("RESULT", "import", 1000, 2.0),  result("RESULT", "bulk", 1000, 0.1),
+      result("RESULT", "export", 1000, 0.5),  result("RESULT", "import", 10000, 40.0),
+      result("RESULT", "bulk", 10000, 1.0),   result("RESULT", "export", 10000, 5.0),
+      stopped("import", 100000, 600),         result("SKIPPED", "export", 100000, 0),
       result("RESULT", "bulk", 100000, 10.0),
   };
   const std::string text = tb::formatReport(results);
@@ -272,12 +278,17 @@ TEST(TransferBenchReport, TableGivesRatesRatiosAndGrowth) {
   EXPECT_NE(text.find("stopped at 600 s"), std::string::npos) << text;
   EXPECT_NE(text.find("1,000 -> 10,000 x20.0"), std::string::npos) << text;
   // Twenty times the time for ten times the parts: parts^1.30.
-  EXPECT_NE(text.find("- sqlite import: 1,000 -> 10,000 x20.0 (2.00 s -> 40 s); 100,000 stopped"),
+  EXPECT_NE(text.find("- sqlite import: 1,000 -> 10,000 x20.0 (2.00 s -> 40 s); 10,000 -> "
+                      "100,000 more than x15 (stopped at 600 s, progress write 9/10);"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("parts^1.30"), std::string::npos) << text;
+  EXPECT_NE(text.find("parts^1.30 from 1,000 to 10,000"), std::string::npos) << text;
   EXPECT_NE(text.find("- sqlite bulk: 1,000 -> 10,000 x10.0 (0.10 s -> 1.00 s); 10,000 -> "
-                      "100,000 x10.0 (1.00 s -> 10 s); overall time ~ parts^1.00."),
+                      "100,000 x10.0 (1.00 s -> 10 s); time ~ parts^1.00 from 1,000 to 100,000."),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("- sqlite export: 1,000 -> 10,000 x10.0 (0.50 s -> 5.00 s); 100,000 "
+                      "skipped;"),
             std::string::npos)
       << text;
 }
