@@ -8,6 +8,7 @@ namespace transfer_bench {
 namespace {
 
 SQLWCHAR* sqlText(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }
+SQLSMALLINT textLength(const std::u16string& text) { return static_cast<SQLSMALLINT>(text.size()); }
 
 // A statement handle freed when it goes out of scope.
 class Statement {
@@ -82,8 +83,11 @@ bool BenchConnection::open(const std::string& dsn, const std::string& user,
   std::u16string wideDsn = platform::utf8ToUtf16(dsn);
   std::u16string wideUser = platform::utf8ToUtf16(user);
   std::u16string widePassword = platform::utf8ToUtf16(password);
-  if (!SQL_SUCCEEDED(SQLConnectW(dbc_, sqlText(wideDsn), SQL_NTS, sqlText(wideUser), SQL_NTS,
-                                 sqlText(widePassword), SQL_NTS))) {
+  // Explicit lengths: unixODBC's conversion for ANSI drivers reads past the end of a short text
+  // given with SQL_NTS.
+  if (!SQL_SUCCEEDED(SQLConnectW(dbc_, sqlText(wideDsn), textLength(wideDsn), sqlText(wideUser),
+                                 textLength(wideUser), sqlText(widePassword),
+                                 textLength(widePassword)))) {
     *error = "cannot connect to " + dsn + ": " + odbcDiagnostics(SQL_HANDLE_DBC, dbc_);
     return false;
   }

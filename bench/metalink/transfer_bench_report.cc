@@ -187,6 +187,9 @@ std::string formatReport(const std::vector<CaseResult>& results) {
         line += " time ~ parts^" + format("%.2f", exponent) + " from " + grouped(first->parts) +
                 " to " + grouped(last->parts) + ".";
       }
+      if (line.back() == ':') {
+        line += first == nullptr ? " not measured." : " one size measured, no growth to give.";
+      }
       out << line << "\n";
     }
   }
