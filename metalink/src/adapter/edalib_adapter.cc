@@ -217,7 +217,8 @@ void CEDALibAdapter::objectsToRows(CDataSet* dataSet, CDataRow* parent, CEDAElem
     if (!equalsIgnoreCaseUtf8(object->getType(), element->getType())) continue;
     if (table == nullptr) continue;
     object->getValues(&values, true);
-    CDataRow* row = table->addRow(std::make_unique<CDataRow>(table, 1));
+    auto newRow = std::make_unique<CDataRow>(table, 1);
+    CDataRow* row = newRow.get();
     for (const CEDAProperty* property : properties) {
       const std::string& columnName = property->getColumn()->getName();
       const std::u16string column = toWide(columnName);
@@ -237,6 +238,9 @@ void CEDALibAdapter::objectsToRows(CDataSet* dataSet, CDataRow* parent, CEDAElem
       }
       if (property->isRequired()) row->addKeyColumn(column);
     }
+    // Added after the rows of its references, which are written first and so exist when this
+    // row's reference cells are set.
+    table->addRow(std::move(newRow));
     if (parent != nullptr) parent->addRelatedRow(relation, row);
 
     for (CEDAElement* child : element->getChildren()) {

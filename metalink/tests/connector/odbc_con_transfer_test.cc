@@ -122,7 +122,14 @@ std::vector<std::string> relationsOf(const EDAWorkspaceObject* object,
 }
 
 TYPED_TEST(TransferTest, ImportIntoEmptyDatabaseCreatesSchemaAndRows) {
+  ProgressLog written;
+  metalink::setProgressHandler(&ProgressLog::handler, &written);
   ASSERT_EQ(this->importLibrary(), 1);
+  metalink::setProgressHandler(nullptr, nullptr);
+  // One row per object and one per child below each part (13 footprints, 14 datasheets), and
+  // the rows standing for the two referenced parts.
+  const long long rows = 5 + 3 + 5 + 6 + 13 + 14 + 2;
+  EXPECT_EQ(written.last["write"], std::make_pair(rows, rows));
 
   CODBCConOperation browse;
   const auto tables = browse.getTables(this->db_->dsn(), this->db_->user(), this->db_->password());
@@ -342,6 +349,30 @@ TYPED_TEST(TransferTest, ReferenceModeReadsOnlyTheReferenceItemsRows) {
   EXPECT_EQ(resistor->getAttribute("Resistance")->getValue(), "4.7");
   EXPECT_NE(exported->findItem("IC", "U-NE555-SO8"), nullptr);
   EXPECT_EQ(exported->findItem("Resistor", "R-10K-0603"), nullptr);
+}
+
+TYPED_TEST(TransferTest, ExportAddsAMissingIdentityColumnBeforeReading) {
+  const std::string footprint = "CREATE TABLE \"Footprints\" (\"FootprintName\" VARCHAR(80), "
+                                "\"FootprintType\" VARCHAR(80))";
+  std::string error;
+  ASSERT_TRUE(this->db_->execute("CREATE TABLE \"Resistors\" (\"PartNumber\" VARCHAR(40), "
+                                 "\"PartName\" VARCHAR(80), \"PartType\" VARCHAR(40), "
+                                 "\"Resistance\" VARCHAR(40))",
+                                 &error))
+      << error;
+  ASSERT_TRUE(this->db_->execute(footprint, &error)) << error;
+  ASSERT_TRUE(this->db_->execute("INSERT INTO \"Resistors\" VALUES ('R1', 'Part one', "
+                                 "'Resistor', '4.7&#44;kOhm')",
+                                 &error))
+      << error;
+  const auto exported = this->exportAndLoad(3);
+
+  EXPECT_EQ(this->scalar("SELECT \"Resistors0\" FROM \"Resistors\""), "1");
+  EXPECT_EQ(this->scalar("SELECT COUNT(*) FROM \"Footprints\""), "0");
+  const EDAItem* item = exported->findItem("Resistor", "R1");
+  ASSERT_NE(item, nullptr);
+  ASSERT_NE(item->getAttribute("Resistance"), nullptr);
+  EXPECT_EQ(item->getAttribute("Resistance")->getUnit(), "kOhm");
 }
 
 TYPED_TEST(TransferTest, ImportWithLogFileSendsItsLinesThereAndRestoresTheLog) {
