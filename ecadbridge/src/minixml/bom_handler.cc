@@ -41,7 +41,7 @@ void SAX2_edaXmlBomHandlers::endDocument() {
 
 void SAX2_edaXmlBomHandlers::startElement(const XMLCh* uri, const XMLCh* localName,
                                           const XMLCh* qName, const xercesc::Attributes& attrs) {
-  ++depth_;
+  enterElement();
   out().indent(depth_);
   out() << "Start Bom Element kind = " << elementName(uri, localName, qName) << "\n";
 

@@ -14,7 +14,7 @@ void SAX2_edaXmlPrintHandlers::endDocument() {
 
 void SAX2_edaXmlPrintHandlers::startElement(const XMLCh* uri, const XMLCh* localName,
                                             const XMLCh* qName, const xercesc::Attributes& attrs) {
-  ++depth_;
+  enterElement();
   out().indent(depth_);
   out() << "Start Element kind = " << elementName(uri, localName, qName) << "\n";
   echoAttributes(attrs, depth_ + 1);

@@ -119,7 +119,7 @@ void SAX2_edaXmlStatusHandlers::endDocument() {
 
 void SAX2_edaXmlStatusHandlers::startElement(const XMLCh* uri, const XMLCh* localName,
                                              const XMLCh* qName, const xercesc::Attributes& attrs) {
-  ++depth_;
+  enterElement();
   out().indent(depth_);
   std::optional<StatusKind> kind;
   // An element outside any namespace, or written with a prefix, is not part of the vocabulary.

@@ -5,6 +5,15 @@
 #include "minixml/xml_text.h"
 
 namespace minixml {
+namespace {
+constexpr int kMaxDepth = 1000;
+}  // namespace
+
+void TraceHandler::enterElement() {
+  if (++depth_ > kMaxDepth) {
+    throw xercesc::SAXException(u"element nesting deeper than 1000 levels");
+  }
+}
 
 void TraceHandler::report(const char* kind, const xercesc::SAXParseException& e) {
   out() << "\n"

@@ -32,6 +32,11 @@ class TraceHandler : public xercesc::DefaultHandler {
   void echoAttribute(const xercesc::Attributes& attrs, XMLSize_t index, int levels);
   void echoAttributes(const xercesc::Attributes& attrs, int levels);
 
+  // Steps one level down for a start tag. Throws SAXException when the document nests deeper
+  // than any status or BOM document does: the reader's own cost grows with the square of the
+  // depth, so a hostile document could otherwise hold the caller for minutes.
+  void enterElement();
+
   int depth_ = 0;
 
  private:
