@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <regex>
 #include <string>
 
 #include "minixml_fixture.h"
@@ -201,9 +200,11 @@ TEST_F(ParserInterfaceTest, ReaderErrorsGive1000PlusTheirCountAndAreReported) {
   close();
 
   EXPECT_EQ(one, 1001);
-  EXPECT_TRUE(std::regex_search(oneErrors, std::regex("\nFatal Error at file .*one\\.xml, line 3, "
-                                                      "char [0-9]+\n  Message: .+\n")))
-      << oneErrors;
+  // The message itself is the XML library's; the frame around it is ours.
+  const std::string frame = "\nFatal Error at file " + path("one.xml") + ", line 3, char ";
+  size_t at = oneErrors.find(frame);
+  ASSERT_NE(at, std::string::npos) << oneErrors;
+  EXPECT_NE(oneErrors.find("\n  Message: ", at + frame.size()), std::string::npos) << oneErrors;
   EXPECT_EQ(two, 1001);
   EXPECT_NE(twoErrors.find("line 2,"), std::string::npos) << twoErrors;
   EXPECT_EQ(missing, 1001);
