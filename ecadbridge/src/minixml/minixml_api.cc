@@ -10,6 +10,7 @@
 #include "minixml/minixml_parser.h"
 #include "minixml/parse_document.h"
 #include "minixml/stream_redirect.h"
+#include "minixml/xml_library_hold.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ constexpr size_t kMaxMessageLength = 250;
 struct ReaderState {
   std::unique_ptr<MinixmlParser> parser;
   minixml::StreamRedirect log{stdout, STDOUT_FILENO};
+  minixml::XmlLibraryHold xml;
 };
 
 ReaderState& state() {
@@ -66,6 +68,7 @@ MINIXML_EXPORT int minixml_parser_init(const char* logFile) {
     logResult(-1, kNoParserMessage);
     return -1;
   }
+  s.xml.acquire();
   std::fflush(stdout);
   return 0;
 }
@@ -136,6 +139,7 @@ MINIXML_EXPORT int minixml_parser_test(const char* inputXmlFile, const char* err
 MINIXML_EXPORT int minixml_parser_close(void) {
   ReaderState& s = state();
   s.parser.reset();
+  s.xml.release();
   std::fflush(stdout);
   std::fflush(stderr);
   s.log.restore();
