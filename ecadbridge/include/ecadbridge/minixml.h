@@ -29,7 +29,7 @@ enum {
   MINIXML_OK = 0,
   MINIXML_INIT_FAILED = 1,           /* the XML parser library did not initialise */
   MINIXML_ERROR_FILE_NOT_OPENED = 2, /* the error output file could not be created */
-  MINIXML_TEST_NO_PARSER = 11,       /* no results object (test; parse before init) */
+  MINIXML_NO_PARSER = 11,            /* no results object: parse before init, or test */
   MINIXML_TEST_NO_FILE = 33,         /* test: empty input file name */
   MINIXML_PARSE_NO_FILE = 333,       /* parse: empty input file name */
   MINIXML_PARSE_NO_MODE = 555,       /* parse: empty parse mode */

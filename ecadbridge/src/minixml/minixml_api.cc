@@ -91,7 +91,7 @@ MINIXML_EXPORT int minixml_parser_parse(const char* inputXmlFile, const char* pa
     MinixmlParser* parser = state().parser.get();
     if (parser == nullptr) {
       // Nothing was parsed and nothing can be read back: not a success.
-      code = MINIXML_TEST_NO_PARSER;
+      code = MINIXML_NO_PARSER;
       message = kNoParserMessage;
     } else {
       code = minixml::parseDocument(parser, inputXmlFile, parseMode, errOutFile);
@@ -118,7 +118,7 @@ MINIXML_EXPORT int minixml_parser_test(const char* inputXmlFile, const char* err
   } else {
     std::unique_ptr<MinixmlParser> scratch(new (std::nothrow) MinixmlParser());
     if (!scratch) {
-      code = MINIXML_TEST_NO_PARSER;
+      code = MINIXML_NO_PARSER;
       message = kNoParserMessage;
     } else {
       std::printf("Working with xml file = %s\n", inputXmlFile);

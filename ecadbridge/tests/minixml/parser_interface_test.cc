@@ -122,7 +122,7 @@ TEST_F(ParserInterfaceTest, ParseWithoutInitIsReportedAsAFailure) {
   int code = minixml_parser_parse(file.c_str(), "Status", errorPath().c_str());
   std::string printed = GetCapturedStdout();
 
-  EXPECT_EQ(code, MINIXML_TEST_NO_PARSER);
+  EXPECT_EQ(code, MINIXML_NO_PARSER);
   EXPECT_EQ(printed, "Working with xml file = " + file +
                          ", parse mode = Status\nerrOutFile = " + errorPath() +
                          "\nMessage from Morvane: 11:The xml parser does not exist.\n");
