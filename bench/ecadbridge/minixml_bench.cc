@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ecadbridge/minixml.h"
@@ -14,6 +15,10 @@ struct Scratch {
   Scratch() {
     char pattern[] = "/tmp/minixml_bench_XXXXXX";
     if (mkdtemp(pattern) != nullptr) dir = pattern;
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    if (!dir.empty()) std::filesystem::remove_all(dir, ignored);
   }
   std::string path(const char* name) const { return dir + "/" + name; }
 };

@@ -78,7 +78,7 @@ void SAX2_edaXmlBomHandlers::readCCA(const xercesc::Attributes& attrs) {
   const int levels = depth_ + 1;
   readFields(cca_, kCCAFields, attrs,
              [&](XMLSize_t i, const TextField<CCAElements>* field, const std::string& value) {
-               echoAttribute(attrs, i, levels);
+               echoAttribute(attrs, i, levels, value);
                if (field == nullptr) return;
                out().indent(levels);
                out() << "CCAElements " << field->label << " = " << value << "\n";
@@ -108,7 +108,7 @@ void SAX2_edaXmlBomHandlers::readDataset(const xercesc::Attributes& attrs) {
   const int levels = depth_ + 1;
   readFields(node, kDatasetFields, attrs,
              [&](XMLSize_t i, const TextField<datasetElement>* field, const std::string& value) {
-               echoAttribute(attrs, i, levels);
+               echoAttribute(attrs, i, levels, value);
                if (field == nullptr) return;
                out().indent(levels);
                out() << "datasetElement " << field->label << " = " << value << "\n";

@@ -36,16 +36,17 @@ const TextField<Record>* findField(const TextField<Record> (&fields)[N], std::u1
 
 // Goes through the attributes in document order. Each one a field reads is copied into `record`
 // (unless record is null: an element whose record has no owner is traced, not kept). trace(index,
-// field, value) is called for every attribute; field is null (and value empty) for those not read.
+// field, value) is called for every attribute, with field null for those not read; the value is
+// converted once here so that tracing does not convert it again.
 template <typename Record, size_t N, typename Trace>
 void readFields(Record* record, const TextField<Record> (&fields)[N],
                 const xercesc::Attributes& attrs, Trace&& trace) {
+  std::string value;
   for (XMLSize_t i = 0; i < attrs.getLength(); ++i) {
     const TextField<Record>* field = findField(fields, xmlView(attrs.getQName(i)));
-    std::string value;
-    if (field != nullptr) {
-      value = toUtf8(attrs.getValue(i));
-      if (record != nullptr) record->*(field->member) = RecordStore::instance().copyText(value);
+    value = toUtf8(attrs.getValue(i));
+    if (field != nullptr && record != nullptr) {
+      record->*(field->member) = RecordStore::instance().copyText(value);
     }
     trace(i, field, value);
   }

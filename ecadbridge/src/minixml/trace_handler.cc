@@ -39,13 +39,16 @@ std::string TraceHandler::attributeName(const xercesc::Attributes& attrs, XMLSiz
   return "*" + toUtf8(uri) + ":" + toUtf8(attrs.getLocalName(index));
 }
 
-void TraceHandler::echoAttribute(const xercesc::Attributes& attrs, XMLSize_t index, int levels) {
+void TraceHandler::echoAttribute(const xercesc::Attributes& attrs, XMLSize_t index, int levels,
+                                 const std::string& value) {
   out().indent(levels);
-  out() << attributeName(attrs, index) << " = " << toUtf8(attrs.getValue(index)) << "\n";
+  out() << attributeName(attrs, index) << " = " << value << "\n";
 }
 
 void TraceHandler::echoAttributes(const xercesc::Attributes& attrs, int levels) {
-  for (XMLSize_t i = 0; i < attrs.getLength(); ++i) echoAttribute(attrs, i, levels);
+  for (XMLSize_t i = 0; i < attrs.getLength(); ++i) {
+    echoAttribute(attrs, i, levels, toUtf8(attrs.getValue(i)));
+  }
 }
 
 }  // namespace minixml

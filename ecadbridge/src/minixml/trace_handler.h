@@ -28,8 +28,9 @@ class TraceHandler : public xercesc::DefaultHandler {
   // The qualified name when there is no namespace, else "*" URI ":" local name.
   static std::string attributeName(const xercesc::Attributes& attrs, XMLSize_t index);
 
-  // One line per attribute at `levels`: name " = " value.
-  void echoAttribute(const xercesc::Attributes& attrs, XMLSize_t index, int levels);
+  // One line per attribute at `levels`: name " = " value (value already in UTF-8).
+  void echoAttribute(const xercesc::Attributes& attrs, XMLSize_t index, int levels,
+                     const std::string& value);
   void echoAttributes(const xercesc::Attributes& attrs, int levels);
 
   // Steps one level down for a start tag. Throws SAXException when the document nests deeper
