@@ -13,6 +13,8 @@ void setProgressHandler(ProgressHandler handler, void* context) {
   progressContext = context;
 }
 
+bool hasProgressHandler() { return progressHandler != nullptr; }
+
 void reportProgress(const char* phase, long long done, long long total) {
   if (progressHandler != nullptr) progressHandler(progressContext, phase, done, total);
 }

@@ -11,6 +11,10 @@ using ProgressHandler = void (*)(void* context, const char* phase, long long don
 
 void setProgressHandler(ProgressHandler handler, void* context);
 
+// True while a handler is installed; work done only for the display (counting rows) is skipped
+// otherwise.
+bool hasProgressHandler();
+
 // Reports progress when a handler is installed; cheap otherwise.
 void reportProgress(const char* phase, long long done, long long total);
 
