@@ -128,7 +128,12 @@ int main(int argc, char** argv) {
   addConnectionOptions(columns, &connection);
   columns->add_option("-t,--table", table, "table name (an ODBC search pattern)")->required();
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help exits 0; every usage error exits 2, as command-line tools conventionally do.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
 
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   if (terminal) metalinkSetProgressHandler(printProgress, nullptr);

@@ -148,8 +148,14 @@ TEST_P(CApiTransferTest, ImportListAndExportTheSampleLibrary) {
   EXPECT_EQ(log().find("Start to import"), std::string::npos) << "the import had its own log";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sqlite, CApiTransferTest, ::testing::Values(OdbcDriver::kSqlite));
-INSTANTIATE_TEST_SUITE_P(Postgres, CApiTransferTest, ::testing::Values(OdbcDriver::kPostgres));
+std::string driverLabel(const ::testing::TestParamInfo<OdbcDriver>& info) {
+  return edatest::driverName(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, CApiTransferTest, ::testing::Values(OdbcDriver::kSqlite),
+                         driverLabel);
+INSTANTIATE_TEST_SUITE_P(Postgres, CApiTransferTest, ::testing::Values(OdbcDriver::kPostgres),
+                         driverLabel);
 
 // The progress hook sees the import's rows; the result is the same with or without it.
 TEST_F(CApiTest, ProgressHookSeesTheImport) {
