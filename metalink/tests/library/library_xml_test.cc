@@ -2,7 +2,7 @@
 
 #include <ctime>
 #include <map>
-#include <regex>
+#include <cctype>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,20 +28,35 @@ std::string today() {
 // The document with the export date blanked and every identity ("id<n>" as a whole attribute
 // value) renamed by order of first appearance, so two files that differ only in numbering match.
 std::string normalise(const std::string& document) {
-  const std::string dated =
-      std::regex_replace(document, std::regex("exportDate=\"[^\"]*\""), "exportDate=\"\"");
-  static const std::regex identity("\"id-?[0-9]+\"");
   std::map<std::string, std::string> renamed;
   std::string out;
-  auto last = dated.cbegin();
-  for (std::sregex_iterator it(dated.begin(), dated.end(), identity), end; it != end; ++it) {
-    out.append(last, (*it)[0].first);
-    auto& name = renamed[it->str()];
-    if (name.empty()) name = "\"#" + std::to_string(renamed.size()) + "\"";
-    out += name;
-    last = (*it)[0].second;
+  size_t i = 0;
+  while (i < document.size()) {
+    static const std::string kDate = "exportDate=\"";
+    if (document.compare(i, kDate.size(), kDate) == 0) {
+      const size_t close = document.find('"', i + kDate.size());
+      if (close != std::string::npos) {
+        out += "exportDate=\"\"";
+        i = close + 1;
+        continue;
+      }
+    }
+    // A whole attribute value "id<n>" or "id-<n>".
+    if (document.compare(i, 3, "\"id") == 0) {
+      size_t j = i + 3;
+      if (j < document.size() && document[j] == '-') ++j;
+      const size_t digits = j;
+      while (j < document.size() && std::isdigit(static_cast<unsigned char>(document[j]))) ++j;
+      if (j > digits && j < document.size() && document[j] == '"') {
+        auto& name = renamed[document.substr(i, j + 1 - i)];
+        if (name.empty()) name = "\"#" + std::to_string(renamed.size()) + "\"";
+        out += name;
+        i = j + 1;
+        continue;
+      }
+    }
+    out += document[i++];
   }
-  out.append(last, dated.cend());
   return out;
 }
 

@@ -1,0 +1,39 @@
+#include "minixml/stream_redirect.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace minixml {
+
+bool StreamRedirect::redirect(const char* path) {
+  if (path == nullptr || *path == '\0') return false;
+  int file = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (file < 0) return false;
+
+  if (saved_ < 0) {
+    saved_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 3);
+    // A process without this stream (a GUI host) gets /dev/null back, so the descriptor number is
+    // never left free for an unrelated file to take.
+    if (saved_ < 0) saved_ = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ < 0) {
+      ::close(file);
+      return false;
+    }
+  }
+  std::fflush(stream_);
+  bool switched = ::dup2(file, fd_) >= 0;
+  ::close(file);
+  std::clearerr(stream_);
+  return switched;
+}
+
+void StreamRedirect::restore() {
+  if (saved_ < 0) return;
+  std::fflush(stream_);
+  ::dup2(saved_, fd_);
+  ::close(saved_);
+  saved_ = -1;
+  std::clearerr(stream_);
+}
+
+}  // namespace minixml

@@ -1,0 +1,54 @@
+#include "minixml_fixture.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/files.h"
+
+namespace minixml_test {
+
+std::string text(const char* value) { return value != nullptr ? value : "<null>"; }
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+void MinixmlTest::SetUp() {
+  std::string pattern = platform::joinPath(platform::tempDirectory(), "minixml_test_XXXXXX");
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  dir_ = pattern;
+}
+
+void MinixmlTest::TearDown() {
+  close();
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
+}
+
+void MinixmlTest::open() {
+  initResult_ = minixml_parser_init(logPath().c_str());
+  open_ = initResult_ == 0;
+}
+
+void MinixmlTest::close() {
+  if (open_) minixml_parser_close();
+  open_ = false;
+}
+
+int MinixmlTest::parse(const std::string& xml, const char* mode, const std::string& name) {
+  writeFile(path(name), xml);
+  return minixml_parser_parse(path(name).c_str(), mode, errorPath().c_str());
+}
+
+}  // namespace minixml_test
