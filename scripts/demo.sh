@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$root/build" -DEDA_BUILD_TESTS=OFF -DEDA_BUILD_BENCH=OFF
+"$root/scripts/build.sh" "$root/build"
 
 demo=$root/build/demo
 rm -rf "$demo"
@@ -34,7 +34,7 @@ echo "== export back to $demo/EDALib.xml"
 echo "== rows in the database"
 for table in $("$tool" tables --dsn MetalinkDemo); do
   case "$table" in sqlite_*) continue ;; esac
-  count=$(echo "SELECT COUNT(*) FROM \"$table\"" | isql -b -x0x09 -d, MetalinkDemo 2>/dev/null | tr -dc '0-9')
+  count=$(echo "SELECT COUNT(*) FROM \"$table\"" | isql -b -d, MetalinkDemo 2>/dev/null | tr -dc '0-9')
   printf '  %-12s %s\n' "$table" "${count:-?}"
 done
 echo "== objects in the exported library"
