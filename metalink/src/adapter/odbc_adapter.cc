@@ -95,6 +95,7 @@ bool CODBCAdapter::fillTableWhere(CDataTable* table, const ColumnValuePairs& pai
     auto row = std::make_unique<CDataRow>(table, 1);
     for (const auto& pair : result) row->addValue(pair.first, pair.second);
     table->addRow(std::move(row));
+    if (rowObserver_) rowObserver_();
   }
   return true;
 }

@@ -6,7 +6,9 @@
 // CODBCCommand or a needed argument is null.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adapter/data_adapter.h"
@@ -74,6 +76,10 @@ class CODBCAdapter : public CDataAdapter {
 
   const std::u16string& getIdentifierQuote() const { return identifierQuote_; }
 
+  // Called once for every row fillTableWhere reads and every row update writes (before the
+  // links), so that a long transfer can show its progress. Nothing is called when empty.
+  void setRowObserver(std::function<void()> observer) { rowObserver_ = std::move(observer); }
+
  private:
   CODBCCommand* odbcCommand() const;
   SqlStatementBuilder statements() const;
@@ -83,4 +89,5 @@ class CODBCAdapter : public CDataAdapter {
   void writeLinks(CDataSet* dataSet, CDataTable* relations);
 
   std::u16string identifierQuote_;
+  std::function<void()> rowObserver_;
 };

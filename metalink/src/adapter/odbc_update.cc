@@ -44,6 +44,7 @@ void CODBCAdapter::writeRows(CDataSet* dataSet) {
     CDataTable* table = entry.second.get();
     const CDataColumn* identity = table->getIdentityColumn();
     for (const auto& row : table->getRows()) {
+      if (rowObserver_) rowObserver_();
       bool found = false;
       if (table->hasPrimaryKey()) {
         const std::u16string select = buildSelect(*row, false);

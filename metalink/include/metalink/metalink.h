@@ -1,0 +1,74 @@
+/* libmetalink: part-library metadata between an ODBC data source and a library XML file.
+ *
+ * Every function runs one complete operation and keeps no state between calls except the log
+ * settings, which each call re-reads from ODBCCon.ini in the temporary directory. Calls are made
+ * one at a time. Strings are NUL-terminated UTF-16. */
+#ifndef METALINK_METALINK_H_
+#define METALINK_METALINK_H_
+
+#ifdef _WIN32
+#include <wchar.h>
+typedef wchar_t metalink_char;
+#define METALINK_EXPORT __declspec(dllexport)
+#else
+#ifdef __cplusplus
+typedef char16_t metalink_char;
+#else
+#include <uchar.h>
+typedef char16_t metalink_char;
+#endif
+#define METALINK_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* 1 when a connection to the data source opens with these credentials, else 0. */
+METALINK_EXPORT int checkDataSource(const metalink_char* dataSource, const metalink_char* user,
+                                    const metalink_char* password);
+
+/* Writes the library held by the data source's mapped tables to `libraryFile`. `option` bits:
+ * 1 required; 2 (with 1) also create attributes that objects do not define; 8 reference mode,
+ * reading only the rows of the items of `referenceLibraryFile` (pass "" when unused).
+ * 1 when the sync map loaded and the connection opened; details of failures are in the log. */
+METALINK_EXPORT int exportMetadataDB(const metalink_char* libraryFile,
+                                     const metalink_char* dataSource, const metalink_char* user,
+                                     const metalink_char* password,
+                                     const metalink_char* syncMapFile, int option,
+                                     const metalink_char* referenceLibraryFile);
+
+/* Completes the data source's schema for every mapped table and column, then writes the objects
+ * of `libraryFile` into it. `logFile` (may be null or "") sends this call's log lines to another
+ * file. 1 when the import ran; single failing statements are only logged. */
+METALINK_EXPORT int importMetadataDB(const metalink_char* dataSource, const metalink_char* user,
+                                     const metalink_char* password,
+                                     const metalink_char* syncMapFile,
+                                     const metalink_char* libraryFile,
+                                     const metalink_char* logFile);
+
+/* The list functions store, through `names`, an array of the returned count of names (an array
+ * of length 0 when there are none) and return the count. The caller owns the array and its
+ * entries and releases them with metalinkFreeNames. */
+METALINK_EXPORT int getDataSources(metalink_char*** names);
+METALINK_EXPORT int getTables(const metalink_char* dataSource, const metalink_char* user,
+                              const metalink_char* password, metalink_char*** names);
+METALINK_EXPORT int getColumns(const metalink_char* dataSource, const metalink_char* user,
+                               const metalink_char* password, const metalink_char* table,
+                               metalink_char*** names);
+
+/* Frees an array returned by a list function, with its `count` entries. Null is ignored. */
+METALINK_EXPORT void metalinkFreeNames(metalink_char** names, int count);
+
+/* Progress of long transfers: `phase` is "read" (export, rows read from the database) or "write"
+ * (import, rows written); `total` is 0 when unknown. The handler is process-wide, called on the
+ * caller's thread; null removes it. Results of the functions above do not depend on it. */
+typedef void (*metalink_progress_handler)(void* context, const char* phase, long long done,
+                                          long long total);
+METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler, void* context);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* METALINK_METALINK_H_ */

@@ -1,0 +1,94 @@
+#include "connector/odbc_con_base.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "adapter/odbc_command.h"
+#include "connector/properties_mgr.h"
+#include "platform/files.h"
+#include "util/message_logger.h"
+
+namespace {
+
+constexpr const char* kSource = "ODBCConBase";
+
+struct LevelFlags {
+  const char* name;
+  bool error, warn, info, debug;
+};
+
+constexpr LevelFlags kLevels[] = {
+    {"ERROR", true, false, false, false},
+    {"WARN", true, true, false, false},
+    {"INFO", true, true, true, false},
+    {"DEBUG", true, true, true, true},
+};
+
+void applyLevel(const LevelFlags& level) {
+  MessageLogger::errorEnabled = level.error;
+  MessageLogger::warnEnabled = level.warn;
+  MessageLogger::infoEnabled = level.info;
+  MessageLogger::debugEnabled = level.debug;
+}
+
+}  // namespace
+
+CODBCConBase::CODBCConBase() : command_(std::make_unique<CODBCCommand>()) { setUpLog(); }
+
+CODBCConBase::~CODBCConBase() = default;
+
+void CODBCConBase::setLogFile(const std::string& path) {
+  logFile_ = path;
+  MessageLogger::logFilePath = path;
+}
+
+void CODBCConBase::setUpLog() {
+  const std::string temp = platform::tempDirectory();
+  if (!platform::isDirectory(temp) || ::access(temp.c_str(), W_OK) != 0) {
+    std::fprintf(stderr, "metalink: the temporary directory %s cannot be used\n", temp.c_str());
+    usable_ = false;
+    return;
+  }
+  const std::string iniPath = platform::joinPath(temp, "ODBCCon.ini");
+  PropertiesMgr properties;
+  properties.load(iniPath.c_str(), "#", "=");
+  bool changed = false;
+
+  logFile_ = properties.getProperty("LogFile");
+  platform::toNativePath(logFile_);
+  if (logFile_.empty()) {
+    logFile_ = platform::joinPath(temp, "ODBCCon.log");
+    properties.removeProperty("LogFile");
+    properties.addProperty("LogFile", logFile_);
+    changed = true;
+  }
+  MessageLogger::logFilePath = logFile_;
+
+  logLevel_ = properties.getProperty("LogLevel");
+  const LevelFlags* level = nullptr;
+  for (const auto& candidate : kLevels) {
+    if (::strcasecmp(logLevel_.c_str(), candidate.name) == 0) {
+      level = &candidate;
+      break;
+    }
+  }
+  if (level == nullptr) {
+    logLevel_ = "info";
+    properties.removeProperty("LogLevel");
+    properties.addProperty("LogLevel", logLevel_);
+    level = &kLevels[2];
+    changed = true;
+  }
+  applyLevel(*level);
+
+  // Entries read from the file are written back as they stood; only defaults are added.
+  if (changed) properties.save(iniPath.c_str(), "=");
+
+  if (MessageLogger::debugEnabled) {
+    MessageLogger::debug(kSource, "The properties file is: " + iniPath);
+    MessageLogger::debug(kSource, "The log file path is: " + logFile_);
+    MessageLogger::debug(kSource, "The log level is: " + logLevel_);
+  }
+}

@@ -1,0 +1,269 @@
+#include "connector/odbc_con_operation.h"
+
+#include <memory>
+
+#include "adapter/edalib_adapter.h"
+#include "adapter/edalib_command.h"
+#include "adapter/odbc_adapter.h"
+#include "adapter/odbc_command.h"
+#include "adapter/result_row.h"
+#include "adapter/sql_dialect.h"
+#include "connector/progress.h"
+#include "dataset/data_set.h"
+#include "syncmap/eda_sync_map.h"
+#include "util/message_logger.h"
+#include "util/text_conversion.h"
+
+namespace {
+
+constexpr const char* kSource = "ODBCConOperation";
+constexpr int kOptionRequired = 1;
+constexpr int kOptionCreateAttributes = 3;
+constexpr int kOptionReferenceMode = 8;
+// Progress is reported every this many rows, and once at the end.
+constexpr long long kProgressStep = 100;
+
+// Owns the open state of the command's connection: whatever way the operation leaves, a
+// connection it opened is closed.
+class Connection {
+ public:
+  explicit Connection(CODBCCommand* command) : command_(command) {}
+  ~Connection() { close(); }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  bool open(const std::u16string& dataSource, const std::u16string& user,
+            const std::u16string& password) {
+    open_ = command_->connect(dataSource, user, password);
+    return open_;
+  }
+  void close() {
+    if (open_) command_->disconnect();
+    open_ = false;
+  }
+
+ private:
+  CODBCCommand* command_;
+  bool open_ = false;
+};
+
+// Counts the rows of one phase for the progress display.
+class ProgressCounter {
+ public:
+  ProgressCounter(const char* phase, long long total) : phase_(phase), total_(total) {}
+  void step() {
+    if (++done_ % kProgressStep == 0) metalink::reportProgress(phase_, done_, total_);
+  }
+  void finish() { metalink::reportProgress(phase_, done_, total_ > done_ ? total_ : done_); }
+
+ private:
+  const char* phase_;
+  long long total_;
+  long long done_ = 0;
+};
+
+void info(const std::string& message) { MessageLogger::info(kSource, message); }
+
+// The rows a full export will read; 0 (unknown) when no progress is shown or a count fails.
+long long countRows(CODBCCommand* command, const CODBCAdapter& adapter, const CDataSet& dataSet,
+                    const std::vector<std::u16string>& tableNames) {
+  if (!metalink::hasProgressHandler()) return 0;
+  long long total = 0;
+  for (const std::u16string& name : tableNames) {
+    const CDataTable* table = dataSet.getTable(name);
+    if (table == nullptr) continue;
+    const std::u16string query =
+        u"SELECT COUNT(*) FROM " + quoteIdentifier(table->getName(), adapter.getIdentifierQuote());
+    if (!command->executeQuery(query) || command->getRows().empty() ||
+        command->getRows().front().empty()) {
+      return 0;
+    }
+    total += resultInteger(command->getRows().front().front().second);
+  }
+  return total;
+}
+
+long long countRows(const CDataSet& dataSet) {
+  long long total = 0;
+  for (const auto& table : dataSet.getTables()) total += table.second->getRows().size();
+  return total;
+}
+
+}  // namespace
+
+int CODBCConOperation::checkDataSource(const std::u16string& dataSource, const std::u16string& user,
+                                       const std::u16string& password) {
+  if (!isUsable()) return 0;
+  Connection connection(command());
+  if (!connection.open(dataSource, user, password)) return 0;
+  connection.close();
+  return 1;
+}
+
+int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
+                                        const std::u16string& dataSource,
+                                        const std::u16string& user, const std::u16string& password,
+                                        const std::u16string& syncMapFile, int option,
+                                        const std::u16string& referenceLibraryFile) {
+  if (!isUsable()) return 0;
+  auto syncMap = std::make_unique<CEDASyncMap>();
+  if ((option & kOptionRequired) == 0) {
+    MessageLogger::error(kSource, "The transfer option is not correct");
+    return 0;
+  }
+  const bool createAttributes = (option & kOptionCreateAttributes) == kOptionCreateAttributes;
+  const bool referenceMode = (option & kOptionReferenceMode) != 0;
+  const std::string libraryPath = toUtf8(libraryFile);
+  info(libraryPath);
+  if (!syncMap->load(toUtf8(syncMapFile).c_str())) return 0;
+
+  Connection connection(command());
+  if (!connection.open(dataSource, user, password)) return 0;
+
+  auto library = std::make_unique<CEDALibCommand>();
+  auto libraryAdapter = std::make_unique<CEDALibAdapter>(library.get(), syncMap.get());
+  auto odbcAdapter = std::make_unique<CODBCAdapter>(command());
+  auto dataSet = std::make_unique<CDataSet>(dataSource);
+
+  info("Start to query data from data source");
+  std::vector<std::u16string> tableNames;
+  for (const std::string& name : syncMap->getTableNames()) tableNames.push_back(toWide(name));
+  // Identity columns are added before the structure is read, so that the data set knows them
+  // and rows can be linked by identity in this run already.
+  for (const std::u16string& name : tableNames) odbcAdapter->ensureIdentityColumn(name);
+  odbcAdapter->fill(dataSet.get());
+
+  std::vector<std::u16string> readTables = tableNames;
+  readTables.insert(readTables.begin(), CODBCAdapter::kRelationsTable);
+  ProgressCounter progress(
+      "read", referenceMode ? 0 : countRows(command(), *odbcAdapter, *dataSet, readTables));
+  odbcAdapter->setRowObserver([&progress] { progress.step(); });
+
+  odbcAdapter->fillNamedTable(dataSet.get(), CODBCAdapter::kRelationsTable);
+  info("End to query data from data source");
+  info("Start to query data from data source");
+  if (!referenceMode) {
+    for (const std::u16string& name : tableNames) odbcAdapter->fillNamedTable(dataSet.get(), name);
+    libraryAdapter->updateLibrary(odbcAdapter.get(), dataSet.get(), createAttributes, nullptr);
+  } else {
+    // A reference library that cannot be read transfers nothing; the empty library is saved.
+    auto referenceLibrary = std::make_unique<CEDALibCommand>();
+    if (referenceLibrary->load(toUtf8(referenceLibraryFile))) {
+      libraryAdapter->updateLibrary(odbcAdapter.get(), dataSet.get(), createAttributes,
+                                    referenceLibrary.get());
+    }
+  }
+  odbcAdapter->setRowObserver(nullptr);
+  progress.finish();
+  // A save failure is logged by the library; the data was read, so the export still counts.
+  library->save(libraryPath);
+  info("End to query data from data source");
+
+  connection.close();
+  return 1;
+}
+
+int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
+                                        const std::u16string& user, const std::u16string& password,
+                                        const std::u16string& syncMapFile,
+                                        const std::u16string& libraryFile,
+                                        const std::u16string& logFile) {
+  if (!isUsable()) return 0;
+  auto syncMap = std::make_unique<CEDASyncMap>();
+
+  // The lines of this call go to the caller's file; the configured one is back in force when the
+  // call returns, whichever way it returns.
+  struct LogFileSwitch {
+    CODBCConBase* base;
+    std::string saved;
+    bool switched = false;
+    ~LogFileSwitch() {
+      if (switched) base->setLogFile(saved);
+    }
+  } logSwitch{this, getLogFile()};
+  if (!logFile.empty()) {
+    setLogFile(toUtf8(logFile));
+    logSwitch.switched = true;
+  }
+
+  info(toUtf8(libraryFile));
+  if (!syncMap->load(toUtf8(syncMapFile).c_str())) return 0;
+  auto library = std::make_unique<CEDALibCommand>();
+  if (!library->load(toUtf8(libraryFile))) return 0;
+  auto libraryAdapter = std::make_unique<CEDALibAdapter>(library.get(), syncMap.get());
+
+  Connection connection(command());
+  if (!connection.open(dataSource, user, password)) return 0;
+
+  const std::vector<CEDATable*> tables = syncMap->getTables();
+  auto odbcAdapter = std::make_unique<CODBCAdapter>(command());
+
+  // The check repairs what it can; failed statements are logged by the command and the import
+  // goes on.
+  info("Start to check the integrity of the data source");
+  for (const CEDATable* table : tables) {
+    const std::u16string tableName = toWide(table->getName());
+    for (const std::string& column : table->getColumnNames()) {
+      odbcAdapter->ensureColumn(tableName, toWide(column));
+    }
+    odbcAdapter->ensureIdentityColumn(tableName);
+  }
+  odbcAdapter->ensureRelationsTable();
+  info("End to check the integrity of the data source");
+
+  auto dataSet = std::make_unique<CDataSet>(dataSource);
+  info("Start to read the structure of the data source");
+  odbcAdapter->fill(dataSet.get());
+  info("End to read the structure of the data source");
+
+  libraryAdapter->fill(dataSet.get());
+
+  info("Start to import edalib.xml to part metadata database");
+  ProgressCounter progress("write", countRows(*dataSet));
+  odbcAdapter->setRowObserver([&progress] { progress.step(); });
+  const bool result = odbcAdapter->update(dataSet.get());
+  odbcAdapter->setRowObserver(nullptr);
+  progress.finish();
+  info("End to import edalib.xml to part metadata database");
+
+  connection.close();
+  return result ? 1 : 0;
+}
+
+std::vector<std::u16string> CODBCConOperation::getDataSources() {
+  std::vector<std::u16string> names;
+  if (!isUsable()) return names;
+  const int count = command()->listDataSources();
+  if (count < 1) return names;
+  for (const auto& row : command()->getRows()) {
+    if (!row.empty()) names.push_back(row.front().first);
+  }
+  return names;
+}
+
+std::vector<std::u16string> CODBCConOperation::getTables(const std::u16string& dataSource,
+                                                         const std::u16string& user,
+                                                         const std::u16string& password) {
+  std::vector<std::u16string> names;
+  if (!isUsable()) return names;
+  Connection connection(command());
+  if (!connection.open(dataSource, user, password)) return names;
+  command()->queryTables();
+  names = command()->getColumnValues(u"TABLE_NAME");
+  connection.close();
+  return names;
+}
+
+std::vector<std::u16string> CODBCConOperation::getColumns(const std::u16string& dataSource,
+                                                          const std::u16string& user,
+                                                          const std::u16string& password,
+                                                          const std::u16string& table) {
+  std::vector<std::u16string> names;
+  if (!isUsable()) return names;
+  Connection connection(command());
+  if (!connection.open(dataSource, user, password)) return names;
+  command()->queryColumns(table);
+  names = command()->getColumnValues(u"COLUMN_NAME");
+  connection.close();
+  return names;
+}

@@ -1,0 +1,162 @@
+// The log set-up from ODBCCon.ini in the temporary directory.
+#include "connector/odbc_con_base.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "connector_environment.h"
+#include "platform/files.h"
+#include "util/message_logger.h"
+
+namespace {
+
+using edatest::readFile;
+
+class ConfigurationTest : public ::testing::Test {
+ protected:
+  // One line at each level, as any part of the connector would write them.
+  static void writeEveryLevel() {
+    MessageLogger::error("test", "an error");
+    MessageLogger::warn("test", "a warning");
+    MessageLogger::info("test", "some info");
+    MessageLogger::debug("test", "a detail");
+  }
+  static std::vector<std::string> levels(const std::string& logFile) {
+    std::vector<std::string> out;
+    for (const std::string& line : edatest::ConnectorEnvironment::messages(logFile, "")) {
+      if (line == "an error" || line == "a warning" || line == "some info" || line == "a detail") {
+        out.push_back(line);
+      }
+    }
+    return out;
+  }
+
+  edatest::ConnectorEnvironment env_;
+};
+
+TEST_F(ConfigurationTest, MissingFileIsWrittenWithTheDefaults) {
+  {
+    CODBCConBase base;
+    EXPECT_TRUE(base.isUsable());
+    EXPECT_EQ(base.getLogFile(), env_.defaultLogPath());
+    EXPECT_EQ(base.getLogLevel(), "info");
+  }
+  EXPECT_EQ(readFile(env_.iniPath()), "LogFile=" + env_.defaultLogPath() + "\nLogLevel=info\n");
+  writeEveryLevel();
+  EXPECT_EQ(levels(env_.defaultLogPath()),
+            (std::vector<std::string>{"an error", "a warning", "some info"}));
+  // The settings are read again at every construction: the file now decides.
+  env_.writeIni("LogLevel=ERROR\nLogFile=" + env_.path("other.log") + "\n");
+  CODBCConBase again;
+  EXPECT_EQ(again.getLogFile(), env_.path("other.log"));
+  writeEveryLevel();
+  EXPECT_EQ(levels(env_.path("other.log")), std::vector<std::string>{"an error"});
+}
+
+TEST_F(ConfigurationTest, FileCases) {
+  const std::string d = env_.dir();
+  ASSERT_TRUE(platform::makeDirectory(d + "/logs"));
+  struct Case {
+    const char* name;
+    std::string ini;
+    std::string rewritten;  // empty: the file stays as it was
+    std::string logFile;
+    std::string level;
+    std::vector<std::string> written;
+  };
+  const std::vector<std::string> all = {"an error", "a warning", "some info", "a detail"};
+  const std::vector<Case> cases = {
+      {"lower-case debug", "LogFile=" + d + "/a.log\nLogLevel=debug\n", "", d + "/a.log", "debug",
+       all},
+      {"unknown level",
+       "# old settings\nzeta=1\nLogLevel=verbose\nAlpha=2\n\nLogFile=" + d + "/b.log\n",
+       "Alpha=2\nLogFile=" + d + "/b.log\nLogLevel=info\nzeta=1\n",
+       d + "/b.log",
+       "info",
+       {"an error", "a warning", "some info"}},
+      {"slashes",
+       "LogFile=" + d + "//logs///conn.log\nLogLevel=Warn\n",
+       "",
+       d + "/logs/conn.log",
+       "Warn",
+       {"an error", "a warning"}},
+      {"comments and blanks",
+       "   # LogLevel=debug\n\n   \n  LogFile  =  " + d +
+           "/c.log  \n\tLogLevel=debug\n"
+           "LogLevel = warn\n",
+       "",
+       d + "/c.log",
+       "warn",
+       {"an error", "a warning"}},
+      {"second level line",
+       "LogLevel=error\nLogLevel=debug\n",
+       "LogFile=" + env_.defaultLogPath() + "\nLogLevel=error\n",
+       env_.defaultLogPath(),
+       "error",
+       {"an error"}},
+      {"value after a second separator", "LogLevel=debug=info\nLogFile=" + d + "/e.log=x\n", "",
+       d + "/e.log", "debug", all},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    env_.writeIni(c.ini);
+    platform::removeFile(c.logFile);
+    CODBCConBase base;
+    EXPECT_EQ(base.getLogFile(), c.logFile);
+    EXPECT_EQ(base.getLogLevel(), c.level);
+    EXPECT_EQ(readFile(env_.iniPath()), c.rewritten.empty() ? c.ini : c.rewritten);
+    writeEveryLevel();
+    EXPECT_EQ(levels(c.logFile), c.written);
+  }
+}
+
+TEST_F(ConfigurationTest, DebugLevelLogsTheSettingsAtEveryConstruction) {
+  env_.writeIni("LogLevel=debug\n");
+  for (int call = 1; call <= 2; ++call) {
+    CODBCConBase base;
+  }
+  const std::string line1 = "The properties file is: " + env_.iniPath();
+  const std::string line2 = "The log file path is: " + env_.defaultLogPath();
+  const std::string line3 = "The log level is: debug";
+  EXPECT_EQ(edatest::ConnectorEnvironment::messages(env_.defaultLogPath(), "DEBUG"),
+            (std::vector<std::string>{line1, line2, line3, line1, line2, line3}));
+}
+
+TEST_F(ConfigurationTest, SetLogFileMovesTheProcessLog) {
+  CODBCConBase base;
+  base.setLogFile(env_.path("moved.log"));
+  EXPECT_EQ(base.getLogFile(), env_.path("moved.log"));
+  MessageLogger::info("test", "some info");
+  EXPECT_EQ(levels(env_.path("moved.log")), std::vector<std::string>{"some info"});
+}
+
+TEST_F(ConfigurationTest, TemporaryDirectoryFallsBackAndMustBeUsable) {
+  // Without TEMP the platform's temporary directory (TMPDIR here) holds the configuration.
+  const char* tmpdir = getenv("TMPDIR");
+  const std::string savedTmpdir = tmpdir != nullptr ? tmpdir : "";
+  unsetenv("TEMP");
+  setenv("TMPDIR", env_.dir().c_str(), 1);
+  {
+    CODBCConBase base;
+    EXPECT_TRUE(base.isUsable());
+    EXPECT_EQ(base.getLogFile(), env_.defaultLogPath());
+  }
+  if (tmpdir != nullptr) {
+    setenv("TMPDIR", savedTmpdir.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  EXPECT_TRUE(platform::pathExists(env_.iniPath()));
+
+  // A TEMP that names a file or a missing directory cannot hold the configuration.
+  for (const std::string& temp : {env_.iniPath(), env_.path("missing")}) {
+    setenv("TEMP", temp.c_str(), 1);
+    CODBCConBase base;
+    EXPECT_FALSE(base.isUsable()) << temp;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+// What each transfer operation does when something is wrong: its result, what it leaves behind
+// and what the log says.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "connector/odbc_con_operation.h"
+#include "connector_environment.h"
+#include "library/eda_library.h"
+#include "odbc_test_database.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace {
+
+std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
+
+const std::string kSampleLibrary = EDA_SOURCE_DIR "/examples/EDALib.xml";
+const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
+
+bool contains(const std::vector<std::string>& lines, const std::string& part) {
+  for (const std::string& line : lines) {
+    if (line.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+class NoDatabaseFailureTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> log(const std::string& tag) const {
+    return edatest::ConnectorEnvironment::messages(env_.defaultLogPath(), tag);
+  }
+  edatest::ConnectorEnvironment env_;
+};
+
+TEST_F(NoDatabaseFailureTest, ExportWithoutTheRequiredOptionBitDoesNothing) {
+  const std::string library = env_.path("out.xml");
+  // A sync map path that would log its own failure if it were opened.
+  const std::string syncMap = env_.path("missing-map.xml");
+  for (int option : {0, 2, 4, 8, 14, -2}) {
+    SCOPED_TRACE(option);
+    platform::removeFile(env_.defaultLogPath());
+    CODBCConOperation operation;
+    EXPECT_EQ(operation.exportMetadataDB(wide(library), u"NoSuchDsn", u"", u"", wide(syncMap),
+                                         option, u""),
+              0);
+    EXPECT_EQ(log("ERROR"), std::vector<std::string>{"The transfer option is not correct"});
+    EXPECT_TRUE(log("INFO ").empty());
+    EXPECT_FALSE(platform::pathExists(library));
+  }
+}
+
+TEST_F(NoDatabaseFailureTest, UnknownDataSourceIsRefusedEverywhere) {
+  const std::string library = env_.path("out.xml");
+  CODBCConOperation operation;
+  EXPECT_EQ(operation.checkDataSource(u"NoSuchDsn", u"u", u"p"), 0);
+  EXPECT_FALSE(log("ERROR").empty());
+  EXPECT_EQ(operation.exportMetadataDB(wide(library), u"NoSuchDsn", u"u", u"p",
+                                       wide(kSampleSyncMap), 3, u""),
+            0);
+  EXPECT_FALSE(platform::pathExists(library));
+  EXPECT_EQ(operation.importMetadataDB(u"NoSuchDsn", u"u", u"p", wide(kSampleSyncMap),
+                                       wide(kSampleLibrary), u""),
+            0);
+  EXPECT_TRUE(operation.getTables(u"NoSuchDsn", u"u", u"p").empty());
+  EXPECT_TRUE(operation.getColumns(u"NoSuchDsn", u"u", u"p", u"Resistors").empty());
+}
+
+TEST_F(NoDatabaseFailureTest, UnusableTemporaryDirectoryStopsEveryOperation) {
+  const std::string missing = env_.path("gone");
+  setenv("TEMP", missing.c_str(), 1);
+  CODBCConOperation operation;
+  EXPECT_FALSE(operation.isUsable());
+  EXPECT_EQ(operation.checkDataSource(u"NoSuchDsn", u"", u""), 0);
+  EXPECT_EQ(operation.exportMetadataDB(wide(env_.path("out.xml")), u"NoSuchDsn", u"", u"",
+                                       wide(kSampleSyncMap), 3, u""),
+            0);
+  EXPECT_EQ(operation.importMetadataDB(u"NoSuchDsn", u"", u"", wide(kSampleSyncMap),
+                                       wide(kSampleLibrary), u""),
+            0);
+  EXPECT_TRUE(operation.getDataSources().empty());
+  EXPECT_TRUE(operation.getTables(u"NoSuchDsn", u"", u"").empty());
+  EXPECT_FALSE(platform::pathExists(env_.path("out.xml")));
+  EXPECT_FALSE(platform::pathExists(missing));
+}
+
+struct SqliteDriver {
+  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
+};
+struct PostgresDriver {
+  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
+};
+using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
+struct DriverNames {
+  template <typename Driver>
+  static std::string GetName(int) {
+    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
+  }
+};
+
+template <typename Driver>
+class TransferFailureTest : public NoDatabaseFailureTest {
+ protected:
+  void SetUp() override {
+    std::string error;
+    db_ = edatest::TestDatabase::create(Driver::kDriver, &error);
+    ASSERT_NE(db_, nullptr) << error;
+    invalidSyncMap_ = env_.path("invalid-map.xml");
+    edatest::writeFile(invalidSyncMap_, "<syncMap><element name=\"x\"></syncMap>");
+  }
+  int importWith(const std::string& syncMap, const std::string& library) {
+    CODBCConOperation operation;
+    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(), wide(syncMap),
+                                      wide(library), u"");
+  }
+  int exportWith(const std::string& library, const std::string& syncMap, int option,
+                 const std::string& reference = "") {
+    CODBCConOperation operation;
+    return operation.exportMetadataDB(wide(library), db_->dsn(), db_->user(), db_->password(),
+                                      wide(syncMap), option, wide(reference));
+  }
+  size_t tableCount() {
+    CODBCConOperation operation;
+    return operation.getTables(db_->dsn(), db_->user(), db_->password()).size();
+  }
+
+  std::unique_ptr<edatest::TestDatabase> db_;
+  std::string invalidSyncMap_;
+};
+TYPED_TEST_SUITE(TransferFailureTest, Drivers, DriverNames);
+
+TYPED_TEST(TransferFailureTest, BadSyncMapOrLibraryStopsBeforeTheDatabase) {
+  const std::string out = this->env_.path("out.xml");
+  const std::string missing = this->env_.path("missing.xml");
+  for (const std::string& syncMap : {missing, this->invalidSyncMap_}) {
+    SCOPED_TRACE(syncMap);
+    EXPECT_EQ(this->exportWith(out, syncMap, 3), 0);
+    EXPECT_FALSE(platform::pathExists(out));
+    EXPECT_EQ(this->importWith(syncMap, kSampleLibrary), 0);
+  }
+  EXPECT_EQ(this->importWith(kSampleSyncMap, missing), 0);
+  EXPECT_EQ(this->importWith(kSampleSyncMap, this->invalidSyncMap_), 0);
+  EXPECT_TRUE(contains(this->log("ERROR"), "Fail to load the EDASyncMap.xml file"));
+  EXPECT_TRUE(contains(this->log("ERROR"), "Fail to load the edalib.xml file"));
+  EXPECT_EQ(this->tableCount(), 0u);
+}
+
+TYPED_TEST(TransferFailureTest, MissingReferenceLibrarySavesAnEmptyLibrary) {
+  const std::string out = this->env_.path("out.xml");
+  ASSERT_EQ(this->importWith(kSampleSyncMap, kSampleLibrary), 1);
+  EXPECT_EQ(this->exportWith(out, kSampleSyncMap, 9, this->env_.path("no-reference.xml")), 1);
+  EDALibrary exported;
+  ASSERT_TRUE(exported.load(out.c_str()));
+  EXPECT_EQ(exported.countObjects("EDAItem"), 0u);
+  EXPECT_EQ(exported.countObjects("EDAGde"), 0u);
+  EXPECT_TRUE(contains(this->log("ERROR"), "Fail to load the edalib.xml file"));
+}
+
+TYPED_TEST(TransferFailureTest, UnwritableLibraryFileIsOnlyLogged) {
+  ASSERT_EQ(this->importWith(kSampleSyncMap, kSampleLibrary), 1);
+  const std::string out = this->env_.path("no-such-dir/out.xml");
+  EXPECT_EQ(this->exportWith(out, kSampleSyncMap, 3), 1);
+  EXPECT_FALSE(platform::pathExists(out));
+  EXPECT_TRUE(contains(this->log("ERROR"), "Fail to save EDALib.xml"));
+  EXPECT_EQ(this->log("INFO ").back(), "End to query data from data source");
+}
+
+TYPED_TEST(TransferFailureTest, WrongPasswordIsRefused) {
+  if (TypeParam::kDriver == edatest::OdbcDriver::kSqlite) GTEST_SKIP() << "SQLite has no logins";
+  const std::u16string& dsn = this->db_->dsn();
+  const std::u16string& user = this->db_->user();
+  CODBCConOperation operation;
+  EXPECT_EQ(operation.checkDataSource(dsn, user, u"wrong"), 0);
+  EXPECT_EQ(operation.importMetadataDB(dsn, user, u"wrong", wide(kSampleSyncMap),
+                                       wide(kSampleLibrary), u""),
+            0);
+  const std::string out = this->env_.path("out.xml");
+  EXPECT_EQ(
+      operation.exportMetadataDB(wide(out), dsn, user, u"wrong", wide(kSampleSyncMap), 3, u""), 0);
+  EXPECT_FALSE(platform::pathExists(out));
+  EXPECT_TRUE(operation.getTables(dsn, user, u"wrong").empty());
+  EXPECT_TRUE(operation.getColumns(dsn, user, u"wrong", u"%").empty());
+  // The files were fine; only the login failed, and the database was not touched.
+  EXPECT_FALSE(contains(this->log("ERROR"), "Fail to load"));
+  EXPECT_FALSE(this->log("ERROR").empty());
+  EXPECT_EQ(this->tableCount(), 0u);
+  EXPECT_EQ(operation.checkDataSource(dsn, user, this->db_->password()), 1);
+}
+
+TYPED_TEST(TransferFailureTest, FailingStatementsAreLoggedAndTheImportGoesOn) {
+  const bool sqlite = TypeParam::kDriver == edatest::OdbcDriver::kSqlite;
+  const std::string identity = sqlite ? "INTEGER PRIMARY KEY AUTOINCREMENT"
+                                      : "INTEGER GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY";
+  std::string error;
+  ASSERT_TRUE(this->db_->execute("CREATE TABLE \"Resistors\" (\"Resistors0\" " + identity +
+                                     ", \"PartNumber\" VARCHAR(40), \"Manufacturer\" VARCHAR(80) "
+                                     "CHECK (\"Manufacturer\" <> 'Yageo'))",
+                                 &error))
+      << error;
+  EXPECT_EQ(this->importWith(kSampleSyncMap, kSampleLibrary), 1);
+  EXPECT_FALSE(this->log("ERROR").empty());
+  auto count = [&](const std::string& table) {
+    const auto rows = this->db_->query("SELECT COUNT(*) FROM \"" + table + "\"");
+    return rows.empty() || !rows.front().front() ? std::string("?") : *rows.front().front();
+  };
+  // Four resistors are made by Yageo; the other parts and objects went in.
+  EXPECT_EQ(count("Resistors"), "1");
+  EXPECT_EQ(count("Capacitors"), "3");
+  EXPECT_EQ(count("ICs"), "5");
+  EXPECT_EQ(count("Footprints"), "8");
+  EXPECT_EQ(this->log("INFO ").back(), "End to import edalib.xml to part metadata database");
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// metalink: moves part-library metadata between an ODBC data source and a library XML file from
+// the command line, through libmetalink's exported functions.
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "metalink/metalink.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace {
+
+std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
+const metalink_char* c(const std::u16string& text) {
+  return reinterpret_cast<const metalink_char*>(text.c_str());
+}
+
+// Where the library writes its lines: the LogFile of ODBCCon.ini in the temporary directory,
+// which the library itself completes with its default at every call.
+std::string configuredLogFile() {
+  std::ifstream ini(platform::joinPath(platform::tempDirectory(), "ODBCCon.ini"));
+  for (std::string line; std::getline(ini, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq);
+    key.erase(0, key.find_first_not_of(' '));
+    key.erase(key.find_last_not_of(' ') + 1);
+    if (key != "LogFile") continue;
+    std::string value = line.substr(eq + 1);
+    value.erase(0, value.find_first_not_of(' '));
+    value.erase(value.find_last_not_of(' ') + 1);
+    if (!value.empty()) {
+      platform::toNativePath(value);
+      return value;
+    }
+  }
+  return platform::joinPath(platform::tempDirectory(), "ODBCCon.log");
+}
+
+void printProgress(void*, const char* phase, long long done, long long total) {
+  const char* verb = std::string(phase) == "read" ? "read" : "written";
+  if (total > 0) {
+    std::fprintf(stderr, "\rrows %s: %lld of %lld", verb, done, total);
+  } else {
+    std::fprintf(stderr, "\rrows %s: %lld", verb, done);
+  }
+  std::fflush(stderr);
+}
+
+int printNames(metalink_char** names, int count) {
+  for (int i = 0; i < count; ++i) {
+    std::cout << platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(names[i])) << '\n';
+  }
+  metalinkFreeNames(names, count);
+  return count;
+}
+
+struct Connection {
+  std::string dataSource;
+  std::string user;
+  std::string password;
+};
+
+void addConnectionOptions(CLI::App* command, Connection* connection) {
+  command->add_option("-d,--dsn", connection->dataSource, "ODBC data source name")->required();
+  command->add_option("-u,--user", connection->user, "user name");
+  command->add_option("-p,--password", connection->password, "password");
+}
+
+// Drivers without wide entry points receive text in the process's character set: run in the
+// user's locale, and in UTF-8 when that is not UTF-8, so no character is lost on the way.
+void useUtf8Locale() {
+  std::setlocale(LC_ALL, "");
+  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  useUtf8Locale();
+  CLI::App app{"Moves part-library metadata between an ODBC data source and a library XML file."};
+  app.require_subcommand(1);
+  Connection connection;
+  std::string library, syncMap, reference, logFile, table;
+  int option = 3;
+
+  CLI::App* check = app.add_subcommand("check", "Check that the data source can be opened");
+  addConnectionOptions(check, &connection);
+
+  CLI::App* exportCommand =
+      app.add_subcommand("export", "Write the data source's library to a library file");
+  addConnectionOptions(exportCommand, &connection);
+  exportCommand->add_option("-s,--syncmap", syncMap, "mapping file (EDASyncMap.xml)")
+      ->required()
+      ->check(CLI::ExistingFile);
+  exportCommand->add_option("-l,--library", library, "library file to write")->required();
+  exportCommand
+      ->add_option("-o,--option", option,
+                   "option bits: 1 required, 2 create attributes, 8 reference mode")
+      ->capture_default_str();
+  exportCommand->add_option("-r,--reference", reference,
+                            "reference library: only its items are read (sets option bit 8)");
+
+  CLI::App* importCommand =
+      app.add_subcommand("import", "Write a library file's objects into the data source");
+  addConnectionOptions(importCommand, &connection);
+  importCommand->add_option("-s,--syncmap", syncMap, "mapping file (EDASyncMap.xml)")
+      ->required()
+      ->check(CLI::ExistingFile);
+  importCommand->add_option("-l,--library", library, "library file to read")
+      ->required()
+      ->check(CLI::ExistingFile);
+  importCommand->add_option("--log", logFile, "log file for this import");
+
+  CLI::App* sources = app.add_subcommand("sources", "List the ODBC data sources");
+  CLI::App* tables = app.add_subcommand("tables", "List the tables of a data source");
+  addConnectionOptions(tables, &connection);
+  CLI::App* columns = app.add_subcommand("columns", "List the columns of a table");
+  addConnectionOptions(columns, &connection);
+  columns->add_option("-t,--table", table, "table name (an ODBC search pattern)")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help exits 0; every usage error exits 2, as command-line tools conventionally do.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
+
+  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  if (terminal) metalinkSetProgressHandler(printProgress, nullptr);
+  const std::u16string dsn = wide(connection.dataSource), user = wide(connection.user),
+                       password = wide(connection.password);
+
+  bool ok = true;
+  std::string logPath;
+  if (check->parsed()) {
+    ok = checkDataSource(c(dsn), c(user), c(password)) == 1;
+    std::cout << (ok ? "The data source can be opened.\n" : "The data source cannot be opened.\n");
+  } else if (exportCommand->parsed()) {
+    if (!reference.empty()) option |= 8;
+    ok = exportMetadataDB(c(wide(library)), c(dsn), c(user), c(password), c(wide(syncMap)),
+                          option, c(wide(reference))) == 1;
+    if (terminal) std::fputc('\n', stderr);
+    ok = ok && platform::pathExists(library);
+    std::cout << (ok ? "Exported to " + library + "\n" : "The export failed.\n");
+  } else if (importCommand->parsed()) {
+    ok = importMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)), c(wide(library)),
+                          c(wide(logFile))) == 1;
+    if (terminal) std::fputc('\n', stderr);
+    std::cout << (ok ? "Imported " + library + "\n" : "The import failed.\n");
+    logPath = logFile;
+  } else {
+    metalink_char** names = nullptr;
+    int count = 0;
+    if (sources->parsed()) {
+      count = getDataSources(&names);
+    } else if (tables->parsed()) {
+      count = getTables(c(dsn), c(user), c(password), &names);
+    } else {
+      count = getColumns(c(dsn), c(user), c(password), c(wide(table)), &names);
+    }
+    printNames(names, count);
+    // An empty list may be a failure: the log says so when it is.
+    ok = true;
+  }
+  if (!ok) {
+    std::cerr << "See the log file: " << (logPath.empty() ? configuredLogFile() : logPath) << '\n';
+    return 1;
+  }
+  return 0;
+}
