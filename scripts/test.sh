@@ -19,7 +19,7 @@ run_suite() {
 status=0
 if [ "$mode" = all ] || [ "$mode" = --plain ]; then
   echo "== release build"
-  run_suite "$root/build" || status=1
+  run_suite "$root/build" -DEDA_SANITIZE=OFF -DEDA_BUILD_TESTS=ON || status=1
 fi
 if [ "$mode" = all ] || [ "$mode" = --sanitize ]; then
   echo "== sanitizer build (ASan + UBSan)"
@@ -29,6 +29,6 @@ if [ "$mode" = all ] || [ "$mode" = --sanitize ]; then
   # Leaks inside the ODBC drivers themselves (see the file) are not ours.
   export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  EDA_CTEST_ARGS="-LE jvm" run_suite "$root/build-sanitize" -DEDA_SANITIZE=ON -DEDA_BUILD_BENCH=OFF || status=1
+  EDA_CTEST_ARGS="-LE jvm" run_suite "$root/build-sanitize" -DEDA_SANITIZE=ON -DEDA_BUILD_TESTS=ON -DEDA_BUILD_BENCH=OFF || status=1
 fi
 exit $status

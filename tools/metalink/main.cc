@@ -1,9 +1,12 @@
 // metalink: moves part-library metadata between an ODBC data source and a library XML file from
 // the command line, through libmetalink's exported functions.
+#include <langinfo.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -73,9 +76,17 @@ void addConnectionOptions(CLI::App* command, Connection* connection) {
   command->add_option("-p,--password", connection->password, "password");
 }
 
+// Drivers without wide entry points receive text in the process's character set: run in the
+// user's locale, and in UTF-8 when that is not UTF-8, so no character is lost on the way.
+void useUtf8Locale() {
+  std::setlocale(LC_ALL, "");
+  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  useUtf8Locale();
   CLI::App app{"Moves part-library metadata between an ODBC data source and a library XML file."};
   app.require_subcommand(1);
   Connection connection;
@@ -117,7 +128,12 @@ int main(int argc, char** argv) {
   addConnectionOptions(columns, &connection);
   columns->add_option("-t,--table", table, "table name (an ODBC search pattern)")->required();
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help exits 0; every usage error exits 2, as command-line tools conventionally do.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
 
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   if (terminal) metalinkSetProgressHandler(printProgress, nullptr);

@@ -121,7 +121,8 @@ class CEDALibAdapter::RowIndex {
     std::vector<size_t> positions;
     for (const std::u16string& id : ids) {
       const auto it = byIdentity.find(id);
-      if (it != byIdentity.end()) positions.insert(positions.end(), it->second.begin(), it->second.end());
+      if (it != byIdentity.end())
+        positions.insert(positions.end(), it->second.begin(), it->second.end());
     }
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
@@ -300,7 +301,8 @@ bool CEDALibAdapter::updateLibrary(CDataAdapter* source, CDataSet* dataSet, bool
   index_ = std::make_unique<RowIndex>(dataSet);
   if (itemSource == nullptr) {
     for (CEDAElement* element : syncMap_->getElements()) {
-      if (element->hasMapping()) rowsToObjects(dataSet, createAttributes, {}, element, nullptr, false);
+      if (element->hasMapping())
+        rowsToObjects(dataSet, createAttributes, {}, element, nullptr, false);
     }
   } else {
     const std::vector<CEDAElement*> topLevel = syncMap_->getElements();
@@ -350,8 +352,8 @@ void CEDALibAdapter::rowsToObjects(CDataSet* dataSet, bool createAttributes,
 
   if (info.type.empty() && info.typeColumn.empty()) {
     if (MessageLogger::errorEnabled) {
-      MessageLogger::error(kSource, "The property [type] of element [" + info.type +
-                                        "] is not mapped to a column");
+      MessageLogger::error(
+          kSource, "The property [type] of element [" + info.type + "] is not mapped to a column");
     }
   } else {
     std::vector<CDataRow*> allRows;

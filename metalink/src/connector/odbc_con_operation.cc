@@ -91,8 +91,7 @@ long long countRows(const CDataSet& dataSet) {
 
 }  // namespace
 
-int CODBCConOperation::checkDataSource(const std::u16string& dataSource,
-                                       const std::u16string& user,
+int CODBCConOperation::checkDataSource(const std::u16string& dataSource, const std::u16string& user,
                                        const std::u16string& password) {
   if (!isUsable()) return 0;
   Connection connection(command());
@@ -103,8 +102,7 @@ int CODBCConOperation::checkDataSource(const std::u16string& dataSource,
 
 int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
                                         const std::u16string& dataSource,
-                                        const std::u16string& user,
-                                        const std::u16string& password,
+                                        const std::u16string& user, const std::u16string& password,
                                         const std::u16string& syncMapFile, int option,
                                         const std::u16string& referenceLibraryFile) {
   if (!isUsable()) return 0;
@@ -166,8 +164,7 @@ int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
 }
 
 int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
-                                        const std::u16string& user,
-                                        const std::u16string& password,
+                                        const std::u16string& user, const std::u16string& password,
                                         const std::u16string& syncMapFile,
                                         const std::u16string& libraryFile,
                                         const std::u16string& logFile) {

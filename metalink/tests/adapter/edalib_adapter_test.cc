@@ -91,8 +91,8 @@ class LibraryAdapterTest : public ::testing::Test {
     return table;
   }
   void addAllTables() {
-    addTable(u"Parts", {u"PartNo", u"PartName", u"PartType", u"Rev", u"Resistance", u"Tolerance",
-                        u"Alt"});
+    addTable(u"Parts",
+             {u"PartNo", u"PartName", u"PartType", u"Rev", u"Resistance", u"Tolerance", u"Alt"});
     addTable(u"Fps", {u"FpName", u"FpType"});
     addTable(u"Docs", {u"DocName", u"DocType", u"Folder"});
     addTable(u"Modules", {u"ModName"});
@@ -241,7 +241,9 @@ class RowsToObjectsTest : public LibraryAdapterTest {
                       {u"PartType", u"resistor"},
                       {u"Tolerance", u"5%"},
                       {u"Alt", u"Parts&#44;99&#44;Reference"}});
-    addRow(u"Parts", {{u"Parts0", u"3"}, {u"PartNo", u"C1"}, {u"PartName", u"Cap"},
+    addRow(u"Parts", {{u"Parts0", u"3"},
+                      {u"PartNo", u"C1"},
+                      {u"PartName", u"Cap"},
                       {u"PartType", u"Capacitor"}});
     // Identity 7 in two tables: each child element takes the rows of its own table and type.
     addRow(u"Fps", {{u"Fps0", u"7"}, {u"FpName", u"F1"}, {u"FpType", u"Footprint"}});
@@ -337,8 +339,9 @@ TEST_F(LibraryAdapterTest, ElementWithoutTypeIsReported) {
   addRow(u"Modules", {{u"Modules0", u"1"}, {u"ModName", u"M1"}});
   ASSERT_TRUE(adapter_->update(&dataSet_));
   EXPECT_EQ(library().countObjects("EDAGde"), 0u);
-  EXPECT_EQ(log.messages("ERROR"),
-            std::vector<std::string>{"The property [type] of element [] is not mapped to a column"});
+  EXPECT_EQ(
+      log.messages("ERROR"),
+      std::vector<std::string>{"The property [type] of element [] is not mapped to a column"});
 }
 
 }  // namespace

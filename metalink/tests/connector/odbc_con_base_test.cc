@@ -2,7 +2,6 @@
 #include "connector/odbc_con_base.h"
 
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <string>
@@ -45,8 +44,7 @@ TEST_F(ConfigurationTest, MissingFileIsWrittenWithTheDefaults) {
     EXPECT_EQ(base.getLogFile(), env_.defaultLogPath());
     EXPECT_EQ(base.getLogLevel(), "info");
   }
-  EXPECT_EQ(readFile(env_.iniPath()),
-            "LogFile=" + env_.defaultLogPath() + "\nLogLevel=info\n");
+  EXPECT_EQ(readFile(env_.iniPath()), "LogFile=" + env_.defaultLogPath() + "\nLogLevel=info\n");
   writeEveryLevel();
   EXPECT_EQ(levels(env_.defaultLogPath()),
             (std::vector<std::string>{"an error", "a warning", "some info"}));
@@ -73,18 +71,31 @@ TEST_F(ConfigurationTest, FileCases) {
   const std::vector<Case> cases = {
       {"lower-case debug", "LogFile=" + d + "/a.log\nLogLevel=debug\n", "", d + "/a.log", "debug",
        all},
-      {"unknown level", "# old settings\nzeta=1\nLogLevel=verbose\nAlpha=2\n\nLogFile=" + d +
-                            "/b.log\n",
-       "Alpha=2\nLogFile=" + d + "/b.log\nLogLevel=info\nzeta=1\n", d + "/b.log", "info",
+      {"unknown level",
+       "# old settings\nzeta=1\nLogLevel=verbose\nAlpha=2\n\nLogFile=" + d + "/b.log\n",
+       "Alpha=2\nLogFile=" + d + "/b.log\nLogLevel=info\nzeta=1\n",
+       d + "/b.log",
+       "info",
        {"an error", "a warning", "some info"}},
-      {"slashes", "LogFile=" + d + "//logs///conn.log\nLogLevel=Warn\n", "", d + "/logs/conn.log",
-       "Warn", {"an error", "a warning"}},
+      {"slashes",
+       "LogFile=" + d + "//logs///conn.log\nLogLevel=Warn\n",
+       "",
+       d + "/logs/conn.log",
+       "Warn",
+       {"an error", "a warning"}},
       {"comments and blanks",
-       "   # LogLevel=debug\n\n   \n  LogFile  =  " + d + "/c.log  \n\tLogLevel=debug\n"
-       "LogLevel = warn\n",
-       "", d + "/c.log", "warn", {"an error", "a warning"}},
-      {"second level line", "LogLevel=error\nLogLevel=debug\n",
-       "LogFile=" + env_.defaultLogPath() + "\nLogLevel=error\n", env_.defaultLogPath(), "error",
+       "   # LogLevel=debug\n\n   \n  LogFile  =  " + d +
+           "/c.log  \n\tLogLevel=debug\n"
+           "LogLevel = warn\n",
+       "",
+       d + "/c.log",
+       "warn",
+       {"an error", "a warning"}},
+      {"second level line",
+       "LogLevel=error\nLogLevel=debug\n",
+       "LogFile=" + env_.defaultLogPath() + "\nLogLevel=error\n",
+       env_.defaultLogPath(),
+       "error",
        {"an error"}},
       {"value after a second separator", "LogLevel=debug=info\nLogFile=" + d + "/e.log=x\n", "",
        d + "/e.log", "debug", all},

@@ -177,9 +177,8 @@ TYPED_TEST(TransferFailureTest, WrongPasswordIsRefused) {
                                        wide(kSampleLibrary), u""),
             0);
   const std::string out = this->env_.path("out.xml");
-  EXPECT_EQ(operation.exportMetadataDB(wide(out), dsn, user, u"wrong", wide(kSampleSyncMap), 3,
-                                       u""),
-            0);
+  EXPECT_EQ(
+      operation.exportMetadataDB(wide(out), dsn, user, u"wrong", wide(kSampleSyncMap), 3, u""), 0);
   EXPECT_FALSE(platform::pathExists(out));
   EXPECT_TRUE(operation.getTables(dsn, user, u"wrong").empty());
   EXPECT_TRUE(operation.getColumns(dsn, user, u"wrong", u"%").empty());

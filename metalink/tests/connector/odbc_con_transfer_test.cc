@@ -13,6 +13,7 @@
 #include "connector_environment.h"
 #include "library/eda_library.h"
 #include "odbc_test_database.h"
+#include "platform/files.h"
 #include "platform/text.h"
 
 namespace {
@@ -135,8 +136,8 @@ TYPED_TEST(TransferTest, ImportIntoEmptyDatabaseCreatesSchemaAndRows) {
   const auto tables = browse.getTables(this->db_->dsn(), this->db_->user(), this->db_->password());
   for (const std::string& table : kMappedTables) {
     EXPECT_NE(std::find(tables.begin(), tables.end(), wide(table)), tables.end()) << table;
-    const auto columns = browse.getColumns(this->db_->dsn(), this->db_->user(),
-                                           this->db_->password(), wide(table));
+    const auto columns =
+        browse.getColumns(this->db_->dsn(), this->db_->user(), this->db_->password(), wide(table));
     EXPECT_NE(std::find(columns.begin(), columns.end(), wide(table + "0")), columns.end())
         << table << " has no identity column";
   }
@@ -202,8 +203,8 @@ TYPED_TEST(TransferTest, ImportIntoEmptyDatabaseCreatesSchemaAndRows) {
 
 TYPED_TEST(TransferTest, SecondImportUpdatesRowsAndReplacesLinks) {
   ASSERT_EQ(this->importLibrary(), 1);
-  const std::string before = this->scalar(
-      "SELECT \"Resistors0\" FROM \"Resistors\" WHERE \"PartNumber\" = 'R-10K-0603'");
+  const std::string before =
+      this->scalar("SELECT \"Resistors0\" FROM \"Resistors\" WHERE \"PartNumber\" = 'R-10K-0603'");
 
   // The same parts with a changed value come in again.
   std::string text = edatest::readFile(kSampleLibrary);
@@ -229,10 +230,17 @@ TYPED_TEST(TransferTest, SecondImportUpdatesRowsAndReplacesLinks) {
 
 TYPED_TEST(TransferTest, FullExportRebuildsItemsAttributesAndRelations) {
   ASSERT_EQ(this->importLibrary(), 1);
+  platform::removeFile(this->env_.defaultLogPath());
   ProgressLog progress;
   metalink::setProgressHandler(&ProgressLog::handler, &progress);
   const auto exported = this->exportAndLoad(3);
   metalink::setProgressHandler(nullptr, nullptr);
+  EXPECT_EQ(this->logMessages("INFO "),
+            (std::vector<std::string>{
+                this->env_.path("exported.xml"), "Start to query data from data source",
+                "End to query data from data source", "Start to query data from data source",
+                "End to query data from data source"}));
+  EXPECT_TRUE(this->logMessages("ERROR").empty());
   // Every row of the mapped tables and of the link table was read, out of a known total.
   const long long rows = 5 + 3 + 5 + 6 + 8 + 10 + 27;
   EXPECT_EQ(progress.last["read"], std::make_pair(rows, rows));
@@ -277,9 +285,9 @@ TYPED_TEST(TransferTest, FullExportRebuildsItemsAttributesAndRelations) {
       if (attribute->isReference()) {
         EXPECT_EQ(back->getType(), "Reference");
         EXPECT_TRUE(back->isRequired());
-        const auto* target =
-            dynamic_cast<const EDAItem*>(sample.findObject(attribute->getValue()));
-        const auto* backTarget = dynamic_cast<const EDAItem*>(exported->findObject(back->getValue()));
+        const auto* target = dynamic_cast<const EDAItem*>(sample.findObject(attribute->getValue()));
+        const auto* backTarget =
+            dynamic_cast<const EDAItem*>(exported->findObject(back->getValue()));
         ASSERT_NE(backTarget, nullptr);
         EXPECT_EQ(backTarget->getItemId(), target->getItemId());
         // The reference target is the exported part itself, not a copy of it.
@@ -328,12 +336,13 @@ TYPED_TEST(TransferTest, OptionOneLeavesOutAttributesTheClassesDoNotDefine) {
 TYPED_TEST(TransferTest, ReferenceModeReadsOnlyTheReferenceItemsRows) {
   ASSERT_EQ(this->importLibrary(), 1);
   const std::string reference = this->env_.path("reference.xml");
-  edatest::writeFile(reference,
-                     "<?xml version=\"1.0\"?>\n<ecad:edaLib "
-                     "xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">\n"
-                     "<ecad:item elemId=\"id2\" itemId=\"R-4K7-0805\" name=\"x\" type=\"Resistor\"/>\n"
-                     "<ecad:item elemId=\"id3\" itemId=\"U-NE555-SO8\" name=\"y\" type=\"IC\"/>\n"
-                     "</ecad:edaLib>\n");
+  edatest::writeFile(
+      reference,
+      "<?xml version=\"1.0\"?>\n<ecad:edaLib "
+      "xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">\n"
+      "<ecad:item elemId=\"id2\" itemId=\"R-4K7-0805\" name=\"x\" type=\"Resistor\"/>\n"
+      "<ecad:item elemId=\"id3\" itemId=\"U-NE555-SO8\" name=\"y\" type=\"IC\"/>\n"
+      "</ecad:edaLib>\n");
   ProgressLog progress;
   metalink::setProgressHandler(&ProgressLog::handler, &progress);
   const auto exported = this->exportAndLoad(11, reference);
@@ -352,18 +361,21 @@ TYPED_TEST(TransferTest, ReferenceModeReadsOnlyTheReferenceItemsRows) {
 }
 
 TYPED_TEST(TransferTest, ExportAddsAMissingIdentityColumnBeforeReading) {
-  const std::string footprint = "CREATE TABLE \"Footprints\" (\"FootprintName\" VARCHAR(80), "
-                                "\"FootprintType\" VARCHAR(80))";
+  const std::string footprint =
+      "CREATE TABLE \"Footprints\" (\"FootprintName\" VARCHAR(80), "
+      "\"FootprintType\" VARCHAR(80))";
   std::string error;
-  ASSERT_TRUE(this->db_->execute("CREATE TABLE \"Resistors\" (\"PartNumber\" VARCHAR(40), "
-                                 "\"PartName\" VARCHAR(80), \"PartType\" VARCHAR(40), "
-                                 "\"Resistance\" VARCHAR(40))",
-                                 &error))
+  ASSERT_TRUE(
+      this->db_->execute("CREATE TABLE \"Resistors\" (\"PartNumber\" VARCHAR(40), "
+                         "\"PartName\" VARCHAR(80), \"PartType\" VARCHAR(40), "
+                         "\"Resistance\" VARCHAR(40))",
+                         &error))
       << error;
   ASSERT_TRUE(this->db_->execute(footprint, &error)) << error;
-  ASSERT_TRUE(this->db_->execute("INSERT INTO \"Resistors\" VALUES ('R1', 'Part one', "
-                                 "'Resistor', '4.7&#44;kOhm')",
-                                 &error))
+  ASSERT_TRUE(
+      this->db_->execute("INSERT INTO \"Resistors\" VALUES ('R1', 'Part one', "
+                         "'Resistor', '4.7&#44;kOhm')",
+                         &error))
       << error;
   const auto exported = this->exportAndLoad(3);
 

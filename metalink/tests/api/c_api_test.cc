@@ -1,0 +1,184 @@
+// The C functions as a C caller sees them: argument checks, lists handed over, a transfer from
+// the sample library into a real database and back.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "metalink/metalink.h"
+#include "odbc_test_database.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace {
+
+using edatest::OdbcDriver;
+using edatest::TestDatabase;
+
+const metalink_char* c(const std::u16string& text) {
+  return reinterpret_cast<const metalink_char*>(text.c_str());
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> takeNames(metalink_char** names, int count) {
+  std::vector<std::string> out;
+  for (int i = 0; i < count; ++i) {
+    out.push_back(platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(names[i])));
+  }
+  metalinkFreeNames(names, count);
+  return out;
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Points TEMP at a scratch folder for one test, so ODBCCon.ini and the log are the test's own.
+class CApiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/metalink_c_api_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    if (const char* old = getenv("TEMP")) oldTemp_ = old, hadTemp_ = true;
+    setenv("TEMP", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (hadTemp_) setenv("TEMP", oldTemp_.c_str(), 1); else unsetenv("TEMP");
+    std::system(("rm -rf " + dir_).c_str());
+  }
+  std::string log() const { return readFile(dir_ + "/ODBCCon.log"); }
+  std::u16string path(const std::string& name) const { return platform::utf8ToUtf16(dir_ + "/" + name); }
+  static std::u16string example(const char* name) {
+    return platform::utf8ToUtf16(std::string(EDA_SOURCE_DIR) + "/examples/" + name);
+  }
+
+  std::string dir_;
+  std::string oldTemp_;
+  bool hadTemp_ = false;
+};
+
+TEST_F(CApiTest, NullArgumentsAreRejectedBeforeAnythingRuns) {
+  const std::u16string s = u"x";
+  metalink_char** names = reinterpret_cast<metalink_char**>(this);
+  EXPECT_EQ(checkDataSource(c(s), c(s), nullptr), 0);
+  EXPECT_EQ(checkDataSource(nullptr, c(s), c(s)), 0);
+  EXPECT_EQ(exportMetadataDB(c(s), c(s), c(s), c(s), nullptr, 3, c(s)), 0);
+  EXPECT_EQ(exportMetadataDB(c(s), c(s), c(s), c(s), c(s), 3, nullptr), 0);
+  EXPECT_EQ(importMetadataDB(c(s), c(s), c(s), c(s), nullptr, c(s)), 0);
+  EXPECT_EQ(getTables(c(s), nullptr, c(s), &names), 0);
+  EXPECT_EQ(getColumns(c(s), c(s), c(s), nullptr, &names), 0);
+  EXPECT_EQ(getTables(c(s), c(s), c(s), nullptr), 0);
+  EXPECT_EQ(getDataSources(nullptr), 0);
+  EXPECT_EQ(names, reinterpret_cast<metalink_char**>(this)) << "out argument untouched";
+  EXPECT_FALSE(platform::pathExists(dir_ + "/ODBCCon.ini")) << "no connector object was made";
+  metalinkFreeNames(nullptr, 3);
+}
+
+TEST_F(CApiTest, FailedListsHandOverEmptyArrays) {
+  metalink_char** names = nullptr;
+  const std::u16string unknown = u"NoSuchDataSource", empty = u"";
+  EXPECT_EQ(getTables(c(unknown), c(empty), c(empty), &names), 0);
+  ASSERT_NE(names, nullptr) << "an array of length 0 is stored";
+  metalinkFreeNames(names, 0);
+  EXPECT_NE(log().find("ERROR "), std::string::npos) << "the driver manager's message: " << log();
+  EXPECT_EQ(readFile(dir_ + "/ODBCCon.ini"), "LogFile=" + dir_ + "/ODBCCon.log\nLogLevel=info\n");
+}
+
+TEST_F(CApiTest, UnusableTemporaryDirectoryFailsEveryCall) {
+  setenv("TEMP", (dir_ + "/missing").c_str(), 1);
+  const std::u16string s = u"x";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(checkDataSource(c(s), c(s), c(s)), 0);
+  metalink_char** names = nullptr;
+  EXPECT_EQ(getDataSources(&names), 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_NE(names, nullptr);
+  metalinkFreeNames(names, 0);
+  EXPECT_NE(err.find("cannot be used"), std::string::npos) << err;
+}
+
+class CApiTransferTest : public CApiTest, public ::testing::WithParamInterface<OdbcDriver> {};
+
+TEST_P(CApiTransferTest, ImportListAndExportTheSampleLibrary) {
+  std::string error;
+  auto db = TestDatabase::create(GetParam(), &error);
+  ASSERT_TRUE(db) << error;
+  EXPECT_EQ(checkDataSource(c(db->dsn()), c(db->user()), c(db->password())), 1);
+
+  const std::u16string importLog = path("import.log");
+  ASSERT_EQ(importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()),
+                             c(example("EDASyncMap.xml")), c(example("EDALib.xml")),
+                             c(importLog)),
+            1);
+  EXPECT_NE(readFile(dir_ + "/import.log").find("Start to import edalib.xml"), std::string::npos);
+
+  metalink_char** names = nullptr;
+  const auto tables = takeNames(names, getTables(c(db->dsn()), c(db->user()), c(db->password()),
+                                                 &names));
+  for (const char* table : {"Resistors", "Capacitors", "ICs", "Footprints", "Datasheets",
+                            "Relations"}) {
+    EXPECT_TRUE(contains(tables, table)) << table;
+  }
+  const auto columns = takeNames(
+      names, getColumns(c(db->dsn()), c(db->user()), c(db->password()), c(u"Resistors"), &names));
+  EXPECT_TRUE(contains(columns, "PartNumber"));
+  EXPECT_TRUE(contains(columns, "Resistors0")) << "the identity column";
+
+  const std::u16string exported = path("out/EDALib.xml");
+  platform::makeDirectory(dir_ + "/out");
+  ASSERT_EQ(exportMetadataDB(c(exported), c(db->dsn()), c(db->user()), c(db->password()),
+                             c(example("EDASyncMap.xml")), 3, c(u"")),
+            1);
+  const std::string library = readFile(dir_ + "/out/EDALib.xml");
+  EXPECT_NE(library.find("itemId=\"R-10K-0603\""), std::string::npos);
+  EXPECT_NE(library.find("\xC2\xB5" "F"), std::string::npos) << "the unit µF survives";
+  EXPECT_NE(log().find("End to query data from data source"), std::string::npos);
+  EXPECT_EQ(log().find("Start to import"), std::string::npos) << "the import had its own log";
+}
+
+std::string driverLabel(const ::testing::TestParamInfo<OdbcDriver>& info) {
+  return edatest::driverName(info.param);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, CApiTransferTest, ::testing::Values(OdbcDriver::kSqlite),
+                         driverLabel);
+INSTANTIATE_TEST_SUITE_P(Postgres, CApiTransferTest, ::testing::Values(OdbcDriver::kPostgres),
+                         driverLabel);
+
+// The progress hook sees the import's rows; the result is the same with or without it.
+TEST_F(CApiTest, ProgressHookSeesTheImport) {
+  std::string error;
+  auto db = TestDatabase::create(OdbcDriver::kSqlite, &error);
+  ASSERT_TRUE(db) << error;
+  struct Seen {
+    long long lastDone = 0;
+    int calls = 0;
+  } seen;
+  metalinkSetProgressHandler(
+      [](void* context, const char* phase, long long done, long long) {
+        auto* s = static_cast<Seen*>(context);
+        if (std::string(phase) == "write") s->lastDone = done, ++s->calls;
+      },
+      &seen);
+  const int result = importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()),
+                                      c(example("EDASyncMap.xml")), c(example("EDALib.xml")),
+                                      nullptr);
+  metalinkSetProgressHandler(nullptr, nullptr);
+  EXPECT_EQ(result, 1);
+  EXPECT_GT(seen.calls, 0);
+  EXPECT_GT(seen.lastDone, 0);
+}
+
+}  // namespace
