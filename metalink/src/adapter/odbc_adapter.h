@@ -71,6 +71,11 @@ class CODBCAdapter : public CDataAdapter {
   void ensureIdentityColumn(const std::u16string& tableName);
   // Adds the column (matched ignoring case) when missing; creates the table when missing.
   void ensureColumn(const std::u16string& tableName, const std::u16string& columnName);
+  // Indexes the columns by which an import finds a table's rows (its key columns, or the link
+  // columns of "Relations"), once: without it every existence check scans the table and an
+  // import grows with the square of its rows. Only where the dialect allows it.
+  void ensureLookupIndex(const std::u16string& tableName,
+                         const std::vector<std::u16string>& columnNames);
   // Creates the table with these columns, or adds the missing ones.
   void ensureTable(const std::u16string& tableName, const std::vector<std::u16string>& columnNames);
 

@@ -48,6 +48,24 @@ void CODBCAdapter::ensureRelationsTable() {
   odbc->execute(buildCreateTable(*table));
 }
 
+void CODBCAdapter::ensureLookupIndex(const std::u16string& tableName,
+                                     const std::vector<std::u16string>& columnNames) {
+  CODBCCommand* odbc = odbcCommand();
+  if (odbc == nullptr || columnNames.empty() || !odbc->getDialect().indexesLookupColumns()) return;
+  const std::u16string indexName = tableName + u"_lookup";
+  if (!odbc->executeQuery(odbc->getDialect().indexExistsQuery(indexName)) ||
+      !odbc->getRows().empty()) {
+    return;
+  }
+  std::u16string columns;
+  for (const auto& name : columnNames) {
+    if (!columns.empty()) columns += u", ";
+    columns += quoteIdentifier(name, identifierQuote_);
+  }
+  odbc->execute(u"CREATE INDEX " + quoteIdentifier(indexName, identifierQuote_) + u" ON " +
+                quoteIdentifier(tableName, identifierQuote_) + u" (" + columns + u")");
+}
+
 void CODBCAdapter::ensureTable(const std::u16string& tableName,
                                const std::vector<std::u16string>& columnNames) {
   CODBCCommand* odbc = odbcCommand();

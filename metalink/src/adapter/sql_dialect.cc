@@ -72,3 +72,16 @@ std::u16string quoteLiteral(const std::u16string& text) {
   out += u'\'';
   return out;
 }
+
+std::u16string SqlDialect::indexExistsQuery(const std::u16string& indexName) const {
+  switch (kind_) {
+    case Kind::kSqlite:
+      return u"SELECT name FROM sqlite_master WHERE type = 'index' AND name = " +
+             quoteLiteral(indexName);
+    case Kind::kPostgres:
+      return u"SELECT indexname FROM pg_indexes WHERE indexname = " + quoteLiteral(indexName);
+    case Kind::kDefault:
+      break;
+  }
+  return std::u16string();
+}

@@ -47,6 +47,13 @@ class SqlDialect {
   // narrow type (the SQLite driver lists no wide types).
   bool borrowsNarrowTypeNames() const { return kind_ == Kind::kSqlite; }
 
+  // Whether the connector may index the columns by which an import looks rows up. Unknown
+  // systems keep the schema exactly as the statements above make it.
+  bool indexesLookupColumns() const { return kind_ != Kind::kDefault; }
+  // A query with a row when an index of that name exists (the ODBC catalog lists only unique
+  // indexes the way the connector asks it). Empty for unknown systems.
+  std::u16string indexExistsQuery(const std::u16string& indexName) const;
+
  private:
   Kind kind_ = Kind::kDefault;
 };

@@ -1,6 +1,9 @@
 #include "connector/odbc_con_operation.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "adapter/edalib_adapter.h"
 #include "adapter/edalib_command.h"
@@ -10,7 +13,9 @@
 #include "adapter/sql_dialect.h"
 #include "connector/progress.h"
 #include "dataset/data_set.h"
+#include "syncmap/eda_element.h"
 #include "syncmap/eda_sync_map.h"
+#include "syncmap/eda_table.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
 
@@ -87,6 +92,25 @@ long long countRows(const CDataSet& dataSet) {
   long long total = 0;
   for (const auto& table : dataSet.getTables()) total += table.second->getRows().size();
   return total;
+}
+
+// The columns of the required properties, by table: an import looks every row up by them.
+void collectLookupColumns(const CEDAElement& element,
+                          std::map<std::u16string, std::vector<std::u16string>>* out) {
+  for (const CEDAProperty* property : element.getMappedProperties(true)) {
+    const CEDAColumn* column = property->getColumn();
+    if (column == nullptr || column->getTable() == nullptr) continue;
+    auto& columns = (*out)[toWide(column->getTable()->getName())];
+    const std::u16string name = toWide(column->getName());
+    if (std::find(columns.begin(), columns.end(), name) == columns.end()) columns.push_back(name);
+  }
+  for (const CEDAElement* child : element.getChildren()) collectLookupColumns(*child, out);
+}
+
+std::map<std::u16string, std::vector<std::u16string>> lookupColumns(const CEDASyncMap& syncMap) {
+  std::map<std::u16string, std::vector<std::u16string>> columns;
+  for (const CEDAElement* element : syncMap.getElements()) collectLookupColumns(*element, &columns);
+  return columns;
 }
 
 }  // namespace
@@ -209,6 +233,10 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
     odbcAdapter->ensureIdentityColumn(tableName);
   }
   odbcAdapter->ensureRelationsTable();
+  for (const auto& [tableName, columns] : lookupColumns(*syncMap)) {
+    odbcAdapter->ensureLookupIndex(tableName, columns);
+  }
+  odbcAdapter->ensureLookupIndex(u"Relations", {u"PrimaryTable", u"PrimaryID"});
   info("End to check the integrity of the data source");
 
   auto dataSet = std::make_unique<CDataSet>(dataSource);

@@ -228,6 +228,29 @@ TYPED_TEST(TransferTest, SecondImportUpdatesRowsAndReplacesLinks) {
             "Yageo Corp");
 }
 
+// Every imported row is looked up by its key columns first; the import indexes them once, so
+// that check does not scan the whole table for each row.
+TYPED_TEST(TransferTest, ImportIndexesLookupColumnsOnce) {
+  ASSERT_EQ(this->importLibrary(), 1);
+  const std::string indexQuery =
+      this->db_->driver() == edatest::OdbcDriver::kSqlite
+          ? "SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+            "('Resistors_lookup', 'Footprints_lookup', 'Relations_lookup')"
+          : "SELECT COUNT(*) FROM pg_indexes WHERE indexname IN "
+            "('Resistors_lookup', 'Footprints_lookup', 'Relations_lookup')";
+  EXPECT_EQ(this->scalar(indexQuery), "3");
+  ASSERT_EQ(this->importLibrary(), 1);
+  EXPECT_EQ(this->scalar(indexQuery), "3");
+  size_t creations = 0;
+  for (const std::string& line : this->logMessages("INFO ")) {
+    if (line.find("CREATE INDEX") != std::string::npos && line.find("Resistors_lookup") != std::string::npos) {
+      ++creations;
+    }
+  }
+  EXPECT_EQ(creations, 1u) << "the second import finds the index and leaves it";
+  EXPECT_TRUE(this->logMessages("ERROR").empty());
+}
+
 TYPED_TEST(TransferTest, FullExportRebuildsItemsAttributesAndRelations) {
   ASSERT_EQ(this->importLibrary(), 1);
   platform::removeFile(this->env_.defaultLogPath());
