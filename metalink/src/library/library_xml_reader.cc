@@ -151,14 +151,18 @@ class EDALibrary::XmlReader {
     if (a.has(kStatus)) item->setReleaseStatus(a.text(kStatus));
     if (a.has(kRevision)) item->setRevision(a.text(kRevision));
 
-    // Every element child is an attribute entry, whatever its name.
+    readEntries(element, item);
+  }
+
+  // Every element child is an attribute entry, whatever its name.
+  void readEntries(const DOMElement* element, EDAWorkspaceObject* object) {
     for (const DOMNode* node = element->getFirstChild(); node; node = node->getNextSibling()) {
       if (node->getNodeType() != DOMNode::ELEMENT_NODE) continue;
-      readEntry(static_cast<const DOMElement*>(node), item);
+      readEntry(static_cast<const DOMElement*>(node), object);
     }
   }
 
-  void readEntry(const DOMElement* entry, EDAItem* item) {
+  void readEntry(const DOMElement* entry, EDAWorkspaceObject* item) {
     enum { kName, kValue, kType, kUnit, kRequired };
     static const char* const kNames[] = {"name", "value", "type", "unit", "required"};
     const Attributes<5> a(entry, kNames);
@@ -177,7 +181,9 @@ class EDALibrary::XmlReader {
     static const char* const kNames[] = {"elemId", "name", "type"};
     const Attributes<3> a(element, kNames);
     EDAGde* gde = library_->createGde(a.text(1), a.text(2));
-    if (gde != nullptr) remember(a.text(0), gde);
+    if (gde == nullptr) return;
+    remember(a.text(0), gde);
+    readEntries(element, gde);
   }
 
   void readDataset(const DOMElement* element) {

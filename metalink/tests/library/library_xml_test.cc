@@ -105,7 +105,7 @@ TEST_F(LibraryXmlTest, WritesElementsAndAttributesInTheirDocumentedOrder) {
   big->setRequired(true);
   EDAItem* cap = library.createItem("A-2", "Cap", "Part");  // id5
   cap->setValue("releaseStatus", "Draft", false);           // Items write the property.
-  res->addRelation("alt", cap);                             // id6
+  res->addRelation(cap);                                    // id6: no type, none written
   EDAGde* footprint = library.createGde("F", "Footprint");  // id7
   footprint->setReleaseStatus("Released");
   footprint->setValue("releaseStatus", "Draft", false);             // GDE objects write the field.
@@ -133,10 +133,11 @@ TEST_F(LibraryXmlTest, WritesElementsAndAttributesInTheirDocumentedOrder) {
                 "<ecad:relation elemId=\"id6\" secondary=\"id5\" primary=\"id2\"/>"
                 "<ecad:item elemId=\"id5\" itemId=\"A-2\" name=\"Cap\" type=\"Part\" category=\"\" "
                 "libraryId=\"id1\" releaseStatus=\"Draft\" revision=\"\"/>"
-                "<ecad:relation elemId=\"id11\" secondary=\"id7\" primary=\"id5\"/>"
+                "<ecad:relation elemId=\"id11\" secondary=\"id7\" primary=\"id5\" type=\"view\"/>"
                 "<ecad:gde elemId=\"id7\" name=\"F\" type=\"Footprint\" libraryId=\"id1\" "
                 "releaseStatus=\"Released\"/>"
-                "<ecad:relation elemId=\"id9\" secondary=\"id8\" primary=\"id7\"/>"
+                "<ecad:relation elemId=\"id9\" secondary=\"id8\" primary=\"id7\" "
+                "type=\"QREL_reference\"/>"
                 "<ecad:dataset elemId=\"id8\" name=\"Sheet\" type=\"Datasheet\" folder=\"docs\"/>"
                 "</ecad:edaLib>");
 }
@@ -185,6 +186,7 @@ void buildGeneratedLibrary(EDALibrary* library, int count) {
     }
   }
   gdes[0]->addRelation("model", datasets[0]);
+  gdes[1]->getOrCreateAttribute("folder")->setValue("lib/fp");
   datasets[0]->addRelation(items[0]);
 }
 
@@ -221,12 +223,22 @@ TEST_F(LibraryXmlTest, GeneratedLibrarySurvivesSaveLoadSave) {
       ASSERT_NE(target, nullptr);
       EXPECT_EQ(target->getItemId(), "P-" + std::to_string(i - 1));
     }
-    // Relations come back in order, without their types, which the file does not carry.
+    // Relations come back in order with their types; an untyped one stays untyped.
     ASSERT_EQ(item->getRelations().size(), i > 0 ? 3u : 2u);
-    EXPECT_EQ(item->getRelations()[0]->getRelationType(), "");
+    EXPECT_EQ(item->getRelations()[0]->getRelationType(), "view");
+    EXPECT_EQ(item->getRelations()[1]->getRelationType(), "QREL_reference");
+    if (i > 0) {
+      EXPECT_EQ(item->getRelations()[2]->getRelationType(), "");
+    }
     EXPECT_EQ(secondaryOf(item, 0)->getName(), "FP-" + std::to_string(i / 2));
     EXPECT_EQ(secondaryOf(item, 1)->getName(), "Sheet-" + std::to_string(i / 3));
   }
+  // GDE objects keep their attributes through the file.
+  const EDAGde* footprint = reloaded.findGde("Footprint", "FP-1");
+  ASSERT_NE(footprint, nullptr);
+  ASSERT_NE(footprint->getAttribute("folder"), nullptr);
+  EXPECT_EQ(footprint->getAttribute("folder")->getValue(), "lib/fp");
+  EXPECT_EQ(reloaded.findGde("Footprint", "FP-0")->getRelations()[0]->getRelationType(), "model");
   std::vector<EDAWorkspaceObject*> datasets;
   reloaded.getObjects("EDADataset", &datasets);
   EXPECT_TRUE(datasets[0]->getRelations().empty());
