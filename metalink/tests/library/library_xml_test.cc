@@ -486,3 +486,49 @@ TEST_F(LibraryXmlTest, MessagesAreCutToTheBufferSize) {
 }
 
 }  // namespace
+
+// Objects are numbered as if the whole file had been read first: items with their attributes,
+// then GDE objects, datasets and relations, whatever the order of the file.
+TEST_F(LibraryXmlTest, IdentitiesFollowTheObjectKindsNotTheFileOrder) {
+  EDALibrary library;  // id1
+  const std::string file = write("order.xml", R"(<lib>
+    <relation primary="i" secondary="g" type="view"/>
+    <dataset elemId="d" name="D" type="Datasheet"/>
+    <gde elemId="g" name="G" type="Footprint"><attr name="Layer" value="top"/></gde>
+    <item elemId="i" itemId="A" name="a" type="Part"><attr name="Ref" value="d" type="Reference"/></item>
+  </lib>)");
+  ASSERT_TRUE(library.load(file.c_str())) << library.getLastError();
+  EDAItem* item = library.findItem("Part", "A");
+  EDAGde* gde = library.findGde("Footprint", "G");
+  ASSERT_NE(item, nullptr);
+  ASSERT_NE(gde, nullptr);
+  EXPECT_EQ(item->getElemId(), "id2");
+  EXPECT_EQ(item->getAttribute("Ref")->getElemId(), "id3");
+  EXPECT_EQ(gde->getElemId(), "id4");
+  EXPECT_EQ(gde->getAttribute("Layer")->getElemId(), "id5");
+  EXPECT_EQ(library.findObject(item->getAttribute("Ref")->getValue())->getElemId(), "id6");
+  ASSERT_EQ(item->getRelations().size(), 1u);
+  EXPECT_EQ(item->getRelations()[0]->getElemId(), "id7");
+  EXPECT_EQ(item->getRelations()[0]->getSecondary(), gde);
+}
+
+TEST_F(LibraryXmlTest, RefusesElementsNestedBeyondTheLimit) {
+  std::string deep = "<lib><item elemId=\"i\" itemId=\"A\" name=\"a\" type=\"Part\"/>";
+  for (int i = 0; i < 1000; ++i) deep += "<g>";
+  for (int i = 0; i < 1000; ++i) deep += "</g>";
+  deep += "</lib>";
+  EDALibrary library;
+  library.createItem("KEEP", "keep", "Part");
+  const std::string file = write("deep.xml", deep);
+  EXPECT_FALSE(library.load(file.c_str()));
+  EXPECT_EQ(library.getLastError(), "Fail to load the edalib.xml file from " + file +
+                                        " because elements are nested more than 1000 levels deep");
+  EXPECT_TRUE(library.hasItem("Part", "KEEP"));
+  EXPECT_FALSE(library.hasItem("Part", "A"));
+
+  // One level less is read.
+  const std::string fits = write("fits.xml", deep.replace(deep.find("<g>"), 3, "")
+                                                 .replace(deep.rfind("</g>"), 4, ""));
+  EXPECT_TRUE(library.load(fits.c_str())) << library.getLastError();
+  EXPECT_TRUE(library.hasItem("Part", "A"));
+}
