@@ -9,6 +9,7 @@ packages=(
   libxerces-c-dev
   default-jdk-headless
   libzip-dev
+  clang-format clang-tidy
 )
 
 missing=()

@@ -82,6 +82,22 @@ final class TestSupport {
   }
 
   /**
+   * Writes a container the way another program could: the marker entry and one part per name,
+   * each holding `data`. Names are stored as they are, so names our natives refuse can be tried.
+   */
+  static void writeContainer(Path path, String[] names, byte[] data) throws IOException {
+    try (java.util.zip.ZipOutputStream zip =
+        new java.util.zip.ZipOutputStream(Files.newOutputStream(path))) {
+      zip.putNextEntry(new java.util.zip.ZipEntry("vxn-container"));
+      zip.write("ZRM 1\n".getBytes(java.nio.charset.StandardCharsets.UTF_8));
+      for (String name : names) {
+        zip.putNextEntry(new java.util.zip.ZipEntry("parts/" + name));
+        zip.write(data);
+      }
+    }
+  }
+
+  /**
    * Sets the compression method of the ZIP entry `entryName` in both its local and central
    * headers, so that the archive stays consistent but the entry's data cannot be decoded.
    */
