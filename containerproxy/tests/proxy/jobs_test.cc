@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -117,6 +119,44 @@ TEST_F(JobsTest, AFailedJobLeavesTheContainerAsItWas) {
   EXPECT_EQ(vxn_test::countEntries(dir_), 2);
 }
 
+// Limits the size of the files this process writes while it lives, so that a write fails the way
+// it does on a full disk (with SIGXFSZ ignored, a write past the limit fails with EFBIG).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
+
+TEST_F(JobsTest, APartWhoseDataCannotBeKeptFailsTheJob) {
+  writeFile(path("small"), "small");
+  writeFile(path("big"), std::string(3000, 'b'));
+  expectOk(addParts(at("c.zrm"), 1, partsFrom({{at("small"), "small", "t"}})));
+  const std::string before = readFile(path("c.zrm"));
+  {
+    // The part's bytes are buffered on their way to the spool file, so the copy itself succeeds
+    // and the failure only shows when the stream is released.
+    FileSizeLimit limit(2000);
+    expectFailure(addParts(at("c.zrm"), 1, partsFrom({{at("big"), "big", "t"}})),
+                  "Add part big fails");
+  }
+  EXPECT_EQ(readFile(path("c.zrm")), before);
+}
+
 TEST_F(JobsTest, NamesExtractionWouldRefuseAreNotAdded) {
   writeFile(path("a"), "a");
   const char* const refused[] = {
@@ -222,6 +262,25 @@ TEST_F(JobsTest, DamagedPartDataFailsTheExtraction) {
                 "Extract parts to " + path("out") + " fails");
   EXPECT_EQ(readFile(path("out/data.bin")), "older");
   EXPECT_EQ(vxn_test::countEntries(path("out")), 1);
+}
+
+TEST_F(JobsTest, DamagedPropertiesAreAFailureNotAnEmptyMap) {
+  expectOk(addParts(at("c.zrm"), 0, partsFrom({})));
+  expectOk(setProperties(at("c.zrm"), "k", 1, propertiesFrom({{"name", "value"}})));
+  const std::string bytes = readFile(path("c.zrm"));
+  const size_t central = centralHeaderOf(bytes, "properties/k");
+  ASSERT_NE(central, std::string::npos);
+  auto u16 = [&](size_t at) {
+    return static_cast<size_t>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+  };
+  const size_t local = u16(central + 42);
+  damageByte(path("c.zrm"), local + 30 + u16(local + 26) + u16(local + 28));
+
+  std::map<String, String> properties = {{"stale", "entry"}};
+  EXPECT_FALSE(getProperties(at("c.zrm"), "k", &properties));
+  ASSERT_TRUE(getProperties(at("c.zrm"), "other", &properties));
+  EXPECT_TRUE(properties.empty());
 }
 
 TEST_F(JobsTest, APartWithoutAStreamIsNotCopied) {

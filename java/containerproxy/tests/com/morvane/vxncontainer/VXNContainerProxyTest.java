@@ -43,6 +43,7 @@ public final class VXNContainerProxyTest {
     cases.put("NullArguments", VXNContainerProxyTest::nullArguments);
     cases.put("CountBeyondArray", VXNContainerProxyTest::countBeyondArray);
     cases.put("DuplicatePart", VXNContainerProxyTest::duplicatePart);
+    cases.put("DamagedProperties", VXNContainerProxyTest::damagedProperties);
     cases.put("ManyPartsAndProperties", VXNContainerProxyTest::manyPartsAndProperties);
   }
 
@@ -365,6 +366,17 @@ public final class VXNContainerProxyTest {
         addOne(container, x, "x.txt", "text"),
         "Part x.txt already exists in container " + container,
         "AddParts of an existing name");
+  }
+
+  // Properties that cannot be read are a failure (null), not an empty array.
+  private static void damagedProperties(Path dir) throws Exception {
+    Path container = dir.resolve("c.zrm");
+    assertSucceeded(proxy.AddParts(container.toString(), 0, new PartProperty[0]), "AddParts");
+    ContainerProperty[] props = {new ContainerProperty("name", "value")};
+    assertSucceeded(proxy.SetProperties(container.toString(), "k", 1, props), "SetProperties");
+    TestSupport.damageEntryData(container, "properties/k");
+    check(proxy.GetProperties(container.toString(), "k") == null, "damaged properties gave an array");
+    assertEquals(0, proxy.GetProperties(container.toString(), "other").length, "properties of another key");
   }
 
   // Thousands of elements in one call must stay within the VM's local reference capacity, which
