@@ -9,6 +9,7 @@ packages=(
   libxerces-c-dev
   default-jdk-headless
   libzip-dev
+  help2man man-db lintian
 )
 
 missing=()
