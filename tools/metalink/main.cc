@@ -149,15 +149,23 @@ int main(int argc, char** argv) {
     std::cout << (ok ? "The data source can be opened.\n" : "The data source cannot be opened.\n");
   } else if (exportCommand->parsed()) {
     if (!reference.empty()) option |= 8;
-    ok = exportMetadataDB(c(wide(library)), c(dsn), c(user), c(password), c(wide(syncMap)),
-                          option, c(wide(reference))) == 1;
+    ok = exportMetadataDB(c(wide(library)), c(dsn), c(user), c(password), c(wide(syncMap)), option,
+                          c(wide(reference))) == 1;
     if (terminal) std::fputc('\n', stderr);
     std::cout << (ok ? "Exported to " + library + "\n" : "The export failed.\n");
   } else if (importCommand->parsed()) {
     ok = importMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)), c(wide(library)),
                           c(wide(logFile))) == 1;
     if (terminal) std::fputc('\n', stderr);
-    std::cout << (ok ? "Imported " + library + "\n" : "The import failed.\n");
+    const long long failedRows = metalinkLastImportFailedRows();
+    if (ok) {
+      std::cout << "Imported " + library + "\n";
+    } else if (failedRows > 0) {
+      std::cout << "The import failed: " << failedRows << " row" << (failedRows == 1 ? "" : "s")
+                << " could not be written.\n";
+    } else {
+      std::cout << "The import failed.\n";
+    }
     logPath = logFile;
   } else {
     metalink_char** names = nullptr;

@@ -39,13 +39,21 @@ METALINK_EXPORT int exportMetadataDB(const metalink_char* libraryFile,
                                      const metalink_char* referenceLibraryFile);
 
 /* Completes the data source's schema for every mapped table and column, then writes the objects
- * of `libraryFile` into it. `logFile` (may be null or "") sends this call's log lines to another
- * file. 1 when the import ran; single failing statements are only logged. */
+ * of `libraryFile` into it, in one transaction. `logFile` (may be null or "") sends this call's
+ * log lines to another file. 1 when every row was written. 0 when a row could not be written
+ * (the rows that could stay written; metalinkLastImportFailedRows tells how many failed, the log
+ * which and why), and 0 when the import could not run or was ended by a failure after which
+ * nothing can be written (lost connection, read-only database, a lock not granted within
+ * LockTimeout= seconds of ODBCCon.ini, default 30): the database is then as it was before. */
 METALINK_EXPORT int importMetadataDB(const metalink_char* dataSource, const metalink_char* user,
                                      const metalink_char* password,
                                      const metalink_char* syncMapFile,
                                      const metalink_char* libraryFile,
                                      const metalink_char* logFile);
+
+/* The number of rows (link rows included) that the last importMetadataDB call of this process
+ * could not write; 0 before any import. */
+METALINK_EXPORT long long metalinkLastImportFailedRows(void);
 
 /* The list functions store, through `names`, an array of the returned count of names (an array
  * of length 0 when there are none) and return the count. The caller owns the array and its

@@ -7,11 +7,13 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "adapter/data_adapter.h"
+#include "adapter/odbc_failure.h"
 #include "adapter/sql_statements.h"
 #include "dataset/data_set.h"
 
@@ -30,11 +32,30 @@ class CODBCAdapter : public CDataAdapter {
 
   // Tables, columns (with key and identity flags) and the driver's type names; no rows.
   void fill(CDataSet* dataSet) override;
+  // What the last update did.
+  struct UpdateReport {
+    long long failedRows = 0;  // rows (and link rows) whose statement failed; logged each
+    odbc::Failure fatal;       // the failure that ended the update early, if any
+    bool stopped() const { return !fatal.empty(); }
+  };
+
   // Pass 1 writes the rows (updating those found by their key columns, inserting the others and
   // fetching their identities); pass 2 makes the link rows and writes reference cells; pass 3
-  // replaces the link rows of the linked rows. True at its end, also when single statements
-  // failed (they are logged).
+  // replaces the link rows of the linked rows. A row whose statement fails costs only itself; a
+  // failure after which nothing can succeed (lost connection, read-only database, lock not
+  // granted) ends the update at once. True only when every statement succeeded; lastUpdate()
+  // tells what failed.
   bool update(CDataSet* dataSet) override;
+  const UpdateReport& lastUpdate() const { return report_; }
+
+  // The import's transaction around update(): begins it and takes the import lock. False when the
+  // transaction cannot begin or the lock is not granted; lastUpdate().fatal says why. endImport
+  // commits or rolls back; false when the commit failed (then nothing was written).
+  bool beginImport();
+  // Bounds the wait for a lock held by another session, for every later statement of the
+  // connection (catalog reads included). False when the setting failed; logged.
+  bool setLockTimeout(int seconds);
+  bool endImport(bool commit);
   // fillTableWhere without conditions; true when the query ran.
   bool fillTable(CDataTable* table) override;
   virtual void fillNamedTableWhere(CDataSet* dataSet, const std::u16string& tableName,
@@ -93,7 +114,16 @@ class CODBCAdapter : public CDataAdapter {
   std::unique_ptr<CDataSet> schemaDataSet(const std::u16string& tableName);
   void writeRows(CDataSet* dataSet);
   void writeLinks(CDataSet* dataSet, CDataTable* relations);
+  // Runs one statement of a row (or a row's existence query, with `query`). In the import's
+  // transaction on a system where a failed statement aborts the transaction, the statement is
+  // fenced by a savepoint. A failure that ends the transaction is recorded in report_.fatal.
+  bool runRowStatement(const std::u16string& text, bool query = false);
+  bool noteFailure();
+  void rowFailed(const CDataRow* row);
 
   std::u16string identifierQuote_;
+  UpdateReport report_;
+  std::set<const CDataRow*> failedRows_;
+  bool inImport_ = false;
   std::function<void()> rowObserver_;
 };

@@ -31,10 +31,99 @@ std::u16string CODBCAdapter::fetchNewIdentity() {
 }
 
 bool CODBCAdapter::update(CDataSet* dataSet) {
+  if (!inImport_) report_ = UpdateReport();
+  failedRows_.clear();
   if (odbcCommand() == nullptr || dataSet == nullptr) return false;
   writeRows(dataSet);
-  if (CDataTable* relations = dataSet->getTable(kRelationsTable)) writeLinks(dataSet, relations);
+  CDataTable* relations = dataSet->getTable(kRelationsTable);
+  if (relations != nullptr && !report_.stopped()) writeLinks(dataSet, relations);
+  return report_.failedRows == 0 && !report_.stopped();
+}
+
+void CODBCAdapter::rowFailed(const CDataRow* row) {
+  // A row counts once, however many of its statements failed.
+  if (failedRows_.insert(row).second)
+    report_.failedRows = static_cast<long long>(failedRows_.size());
+}
+
+bool CODBCAdapter::noteFailure() {
+  const odbc::Failure& failure = odbcCommand()->lastFailure();
+  if (failure.endsTransaction()) {
+    report_.fatal = failure;
+    return false;
+  }
   return true;
+}
+
+bool CODBCAdapter::runRowStatement(const std::u16string& text, bool query) {
+  CODBCCommand* odbc = odbcCommand();
+  const SqlStatementBuilder sql = statements();
+  const bool fenced = inImport_ && !sql.savepoint().empty();
+  if (fenced && odbc->execute(sql.savepoint()) == CODBCCommand::Outcome::kFailed) {
+    noteFailure();
+    // Without its savepoint the statement could not be undone alone: nothing more can run.
+    if (!report_.stopped()) report_.fatal = odbc->lastFailure();
+    return false;
+  }
+  const bool ok =
+      query ? odbc->executeQuery(text) : odbc->execute(text) != CODBCCommand::Outcome::kFailed;
+  if (!ok) {
+    noteFailure();
+    if (fenced && !report_.stopped() &&
+        odbc->execute(sql.rollbackToSavepoint()) == CODBCCommand::Outcome::kFailed) {
+      report_.fatal = odbc->lastFailure();
+    }
+    return false;
+  }
+  if (fenced && odbc->execute(sql.releaseSavepoint()) == CODBCCommand::Outcome::kFailed) {
+    report_.fatal = odbc->lastFailure();
+  }
+  return true;
+}
+
+bool CODBCAdapter::setLockTimeout(int seconds) {
+  CODBCCommand* odbc = odbcCommand();
+  if (odbc == nullptr) return false;
+  const std::u16string text = statements().lockTimeout(seconds);
+  return text.empty() || odbc->execute(text) != CODBCCommand::Outcome::kFailed;
+}
+
+bool CODBCAdapter::beginImport() {
+  report_ = UpdateReport();
+  CODBCCommand* odbc = odbcCommand();
+  if (odbc == nullptr) return false;
+  const SqlStatementBuilder sql = statements();
+  auto run = [odbc](const std::u16string& text) {
+    return text.empty() || odbc->execute(text) != CODBCCommand::Outcome::kFailed;
+  };
+  const bool begun = sql.beginImport().empty() ? odbc->beginTransaction() : run(sql.beginImport());
+  if (!begun) {
+    report_.fatal = odbc->lastFailure();
+    if (report_.fatal.empty()) report_.fatal.message = "The transaction cannot begin";
+    return false;
+  }
+  inImport_ = true;
+  if (!sql.importLock().empty() && !odbc->executeQuery(sql.importLock())) {
+    report_.fatal = odbc->lastFailure();
+    endImport(false);
+    return false;
+  }
+  return true;
+}
+
+bool CODBCAdapter::endImport(bool commit) {
+  CODBCCommand* odbc = odbcCommand();
+  if (odbc == nullptr || !inImport_) return false;
+  inImport_ = false;
+  const SqlStatementBuilder sql = statements();
+  const std::u16string text = commit ? sql.commitImport() : sql.rollbackImport();
+  if (text.empty()) return odbc->endTransaction(commit);
+  if (odbc->execute(text) != CODBCCommand::Outcome::kFailed) return true;
+  if (commit) {
+    report_.fatal = odbc->lastFailure();
+    odbc->execute(sql.rollbackImport());
+  }
+  return false;
 }
 
 void CODBCAdapter::writeRows(CDataSet* dataSet) {
@@ -44,29 +133,35 @@ void CODBCAdapter::writeRows(CDataSet* dataSet) {
     CDataTable* table = entry.second.get();
     const CDataColumn* identity = table->getIdentityColumn();
     for (const auto& row : table->getRows()) {
+      if (report_.stopped()) return;
       if (rowObserver_) rowObserver_();
       bool found = false;
       if (table->hasPrimaryKey()) {
         const std::u16string select = buildSelect(*row, false);
-        if (!select.empty() && odbc->executeQuery(select) && !odbc->getRows().empty()) {
+        // An existence query that fails counts as a row not found, unless nothing can run.
+        if (!select.empty() && runRowStatement(select, true) && !odbc->getRows().empty()) {
           found = true;
           if (identity != nullptr) {
             row->setValue(identity->getName(),
                           resultValue(odbc->getRows().front(), identity->getName()));
           }
         }
+        if (report_.stopped()) return;
       }
       if (found) {
         const std::u16string statement = buildUpdate(*row, false);
-        if (!statement.empty()) odbc->execute(statement);
+        if (!statement.empty() && !runRowStatement(statement)) rowFailed(row.get());
         continue;
       }
       const std::u16string statement = buildInsert(*row);
+      if (statement.empty()) continue;
       // An insert that failed generated no key: asking for one would hand this row the key of
       // the previous insert, and links would then point at the wrong row.
-      const bool inserted =
-          !statement.empty() && odbc->execute(statement) != CODBCCommand::Outcome::kFailed;
-      if (!inserted || (identity == nullptr && identityNeedsColumn)) continue;
+      if (!runRowStatement(statement)) {
+        rowFailed(row.get());
+        continue;
+      }
+      if (identity == nullptr && identityNeedsColumn) continue;
       const std::u16string newIdentity = fetchNewIdentity();
       if (identity != nullptr) row->setValue(identity->getName(), newIdentity);
     }
@@ -74,7 +169,6 @@ void CODBCAdapter::writeRows(CDataSet* dataSet) {
 }
 
 void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
-  CODBCCommand* odbc = odbcCommand();
   std::vector<CDataRow*> linked;
   std::vector<CDataRow*> links;
   for (const auto& entry : dataSet->getTables()) {
@@ -103,10 +197,11 @@ void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
       for (const auto& reference : row->getReferencedRows()) {
         row->setValue(reference.first, referenceCell(*reference.second));
       }
+      if (report_.stopped()) return;
       const std::u16string statement = buildUpdate(*row, true);
       if (!statement.empty()) {
-        odbc->execute(statement);
-      } else if (MessageLogger::errorEnabled) {
+        if (!runRowStatement(statement)) rowFailed(row);
+      } else if (rowFailed(row), MessageLogger::errorEnabled) {
         MessageLogger::error(kSource, "The reference cells of a row of table [" +
                                           toUtf8(table->getName()) +
                                           "] cannot be written: the table has no primary key");
@@ -115,8 +210,14 @@ void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
   }
   // The link rows of a row are replaced as a whole, so a second run leaves no duplicates.
   for (CDataRow* row : linked) {
-    odbc->execute(buildDeleteWhere(relations, {{u"PrimaryTable", row->getTable()->getName()},
-                                               {u"PrimaryID", row->getIdentityValue()}}));
+    if (report_.stopped()) return;
+    if (!runRowStatement(buildDeleteWhere(relations, {{u"PrimaryTable", row->getTable()->getName()},
+                                                      {u"PrimaryID", row->getIdentityValue()}}))) {
+      rowFailed(row);
+    }
   }
-  for (CDataRow* link : links) odbc->execute(buildInsert(*link));
+  for (CDataRow* link : links) {
+    if (report_.stopped()) return;
+    if (!runRowStatement(buildInsert(*link))) rowFailed(link);
+  }
 }

@@ -236,3 +236,40 @@ std::u16string SqlStatementBuilder::sqliteCopyRows(
   return u"INSERT INTO " + q(to) + u"(" + list + u") SELECT " + list + u" FROM " + q(from) +
          u" ORDER BY rowid";
 }
+
+namespace {
+bool isSqlite(const SqlDialect& dialect) { return dialect.kind() == SqlDialect::Kind::kSqlite; }
+bool isPostgres(const SqlDialect& dialect) { return dialect.kind() == SqlDialect::Kind::kPostgres; }
+// Any fixed number: every import of every library takes the same lock.
+constexpr const char16_t* kImportLockKey = u"7235190411";
+}  // namespace
+
+std::u16string SqlStatementBuilder::beginImport() const {
+  return isSqlite(dialect_) ? u"BEGIN IMMEDIATE" : u"";
+}
+std::u16string SqlStatementBuilder::commitImport() const {
+  return isSqlite(dialect_) ? u"COMMIT" : u"";
+}
+std::u16string SqlStatementBuilder::rollbackImport() const {
+  return isSqlite(dialect_) ? u"ROLLBACK" : u"";
+}
+std::u16string SqlStatementBuilder::importLock() const {
+  return isPostgres(dialect_)
+             ? u"SELECT pg_advisory_xact_lock(" + std::u16string(kImportLockKey) + u")"
+             : u"";
+}
+std::u16string SqlStatementBuilder::lockTimeout(int seconds) const {
+  const std::u16string value = toWide(std::to_string(seconds < 0 ? 0 : seconds));
+  if (isSqlite(dialect_)) return u"PRAGMA busy_timeout = " + value + u"000";
+  if (isPostgres(dialect_)) return u"SET lock_timeout = '" + value + u"s'";
+  return std::u16string();
+}
+std::u16string SqlStatementBuilder::savepoint() const {
+  return isPostgres(dialect_) ? u"SAVEPOINT eda_row" : u"";
+}
+std::u16string SqlStatementBuilder::releaseSavepoint() const {
+  return isPostgres(dialect_) ? u"RELEASE SAVEPOINT eda_row" : u"";
+}
+std::u16string SqlStatementBuilder::rollbackToSavepoint() const {
+  return isPostgres(dialect_) ? u"ROLLBACK TO SAVEPOINT eda_row" : u"";
+}

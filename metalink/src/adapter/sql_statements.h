@@ -57,6 +57,23 @@ class SqlStatementBuilder {
   std::u16string dropTable(const std::u16string& table) const;
   std::u16string renameTable(const std::u16string& from, const std::u16string& to) const;
 
+  // The import's transaction. SQLite: "BEGIN IMMEDIATE" takes the write lock at once, so that
+  // two imports cannot both read the rows and then both insert them; "COMMIT" and "ROLLBACK"
+  // end it. Other systems begin through the driver (auto-commit off): these are empty there.
+  std::u16string beginImport() const;
+  std::u16string commitImport() const;
+  std::u16string rollbackImport() const;
+  // Run first in the transaction: serialises imports where the write lock is not taken by the
+  // begin (PostgreSQL: a transaction-scoped advisory lock). Empty where nothing is needed.
+  std::u16string importLock() const;
+  // How long a lock held elsewhere is waited for. Empty where the system has no such setting.
+  std::u16string lockTimeout(int seconds) const;
+  // Savepoints around one row statement, where a failed statement would abort the whole
+  // transaction (PostgreSQL). Empty elsewhere.
+  std::u16string savepoint() const;
+  std::u16string releaseSavepoint() const;
+  std::u16string rollbackToSavepoint() const;
+
   // The statements of SQLite's table rebuild (see sqlite_identity.h).
   // The declared columns of a table: name, type, "notnull", dflt_value, pk, in column order.
   std::u16string sqliteTableInfo(const std::u16string& table) const;

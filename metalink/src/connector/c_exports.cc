@@ -123,8 +123,11 @@ METALINK_EXPORT void metalinkFreeNames(metalink_char** names, int count) {
   delete[] names;
 }
 
-METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler,
-                                                void* context) {
+METALINK_EXPORT long long metalinkLastImportFailedRows(void) {
+  return metalink::lastImportFailedRows();
+}
+
+METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler, void* context) {
   metalink::setProgressHandler(handler, context);
 }
 

@@ -82,6 +82,12 @@ void CODBCConBase::setUpLog() {
     changed = true;
   }
   applyLevel(*level);
+  // A value that is no whole number of seconds keeps the default; it is not written back.
+  const std::string lockTimeout = properties.getProperty("LockTimeout");
+  if (!lockTimeout.empty() && lockTimeout.find_first_not_of("0123456789") == std::string::npos &&
+      lockTimeout.size() < 7) {
+    lockTimeout_ = std::stoi(lockTimeout);
+  }
 
   // Entries read from the file are written back as they stood; only defaults are added.
   if (changed) properties.save(iniPath.c_str(), "=");

@@ -22,6 +22,8 @@ class CODBCConBase {
 
   const std::string& getLogFile() const { return logFile_; }
   const std::string& getLogLevel() const { return logLevel_; }
+  // Seconds an import waits for a lock held elsewhere: LockTimeout= of ODBCCon.ini, default 30.
+  int getLockTimeout() const { return lockTimeout_; }
   // Sets this object's log file and the process-wide log path.
   void setLogFile(const std::string& path);
 
@@ -33,6 +35,7 @@ class CODBCConBase {
 
   std::string logFile_;
   std::string logLevel_;
+  int lockTimeout_ = 30;
   std::unique_ptr<CODBCCommand> command_;
   bool usable_ = true;
 };

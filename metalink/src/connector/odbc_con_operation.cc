@@ -105,8 +105,8 @@ long long countRows(CODBCCommand* command, const CODBCAdapter& adapter, const CD
   for (const std::u16string& name : tableNames) {
     const CDataTable* table = dataSet.getTable(name);
     if (table == nullptr) continue;
-    if (!command->executeQuery(adapter.buildCountRows(table->getName())) || command->getRows().empty() ||
-        command->getRows().front().empty()) {
+    if (!command->executeQuery(adapter.buildCountRows(table->getName())) ||
+        command->getRows().empty() || command->getRows().front().empty()) {
       return 0;
     }
     total += resultInteger(command->getRows().front().front().second);
@@ -260,6 +260,7 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
                                         const std::u16string& libraryFile,
                                         const std::u16string& logFile) {
   if (!isUsable()) return 0;
+  metalink::setLastImportFailedRows(0);
   auto syncMap = std::make_unique<CEDASyncMap>();
 
   // The lines of this call go to the caller's file; the configured one is back in force when the
@@ -290,20 +291,31 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   auto odbcAdapter = std::make_unique<CODBCAdapter>(command());
 
   // The check repairs what it can; failed statements are logged by the command and the import
-  // goes on.
+  // goes on, unless the failure leaves nothing that could be written.
   info("Start to check the integrity of the data source");
+  // A lock held elsewhere is waited for a bounded time, from the first statement on.
+  odbcAdapter->setLockTimeout(getLockTimeout());
+  command()->clearFailure();
+  auto cannotWrite = [this] { return command()->lastFailure().endsTransaction(); };
   for (const CEDATable* table : tables) {
     const std::u16string tableName = toWide(table->getName());
     for (const std::string& column : table->getColumnNames()) {
-      odbcAdapter->ensureColumn(tableName, toWide(column));
+      if (!cannotWrite()) odbcAdapter->ensureColumn(tableName, toWide(column));
     }
-    odbcAdapter->ensureIdentityColumn(tableName);
+    if (!cannotWrite()) odbcAdapter->ensureIdentityColumn(tableName);
   }
-  odbcAdapter->ensureRelationsTable();
+  if (!cannotWrite()) odbcAdapter->ensureRelationsTable();
   for (const auto& [tableName, columns] : lookupColumns(*syncMap)) {
-    odbcAdapter->ensureLookupIndex(tableName, columns);
+    if (!cannotWrite()) odbcAdapter->ensureLookupIndex(tableName, columns);
   }
-  odbcAdapter->ensureLookupIndex(u"Relations", {u"PrimaryTable", u"PrimaryID"});
+  if (!cannotWrite()) {
+    odbcAdapter->ensureLookupIndex(u"Relations", {u"PrimaryTable", u"PrimaryID"});
+  }
+  if (cannotWrite()) {
+    MessageLogger::error(kSource, "The import cannot write to the data source: " +
+                                      command()->lastFailure().describe());
+    return 0;
+  }
   info("End to check the integrity of the data source");
 
   auto dataSet = std::make_unique<CDataSet>(dataSource);
@@ -314,15 +326,39 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   libraryAdapter->fill(dataSet.get());
 
   info("Start to import edalib.xml to part metadata database");
+  // One transaction: a failure after which nothing can be written leaves the database exactly as
+  // it was, and the import's lock keeps a concurrent import from reading rows this one inserts.
+  if (!odbcAdapter->beginImport()) {
+    MessageLogger::error(kSource,
+                         "The import cannot start: " + odbcAdapter->lastUpdate().fatal.describe());
+    return 0;
+  }
   ProgressCounter progress("write", countRows(*dataSet));
   odbcAdapter->setRowObserver([&progress] { progress.step(); });
-  const bool result = odbcAdapter->update(dataSet.get());
+  const bool written = odbcAdapter->update(dataSet.get());
   odbcAdapter->setRowObserver(nullptr);
+  const CODBCAdapter::UpdateReport& report = odbcAdapter->lastUpdate();
+  if (report.stopped()) {
+    odbcAdapter->endImport(false);
+    MessageLogger::error(kSource, "The import was ended and rolled back, nothing was written: " +
+                                      report.fatal.describe());
+    return 0;
+  }
+  if (!odbcAdapter->endImport(true)) {
+    MessageLogger::error(kSource, "The import could not be committed, nothing was written: " +
+                                      report.fatal.describe());
+    return 0;
+  }
   progress.finish();
+  metalink::setLastImportFailedRows(report.failedRows);
+  if (report.failedRows > 0) {
+    MessageLogger::error(kSource, std::to_string(report.failedRows) +
+                                      " rows could not be written; the others were imported");
+  }
   info("End to import edalib.xml to part metadata database");
 
   connection.close();
-  return result ? 1 : 0;
+  return written ? 1 : 0;
 }
 
 std::vector<std::u16string> CODBCConOperation::getDataSources() {

@@ -19,4 +19,11 @@ void reportProgress(const char* phase, long long done, long long total) {
   if (progressHandler != nullptr) progressHandler(progressContext, phase, done, total);
 }
 
+namespace {
+long long lastFailedRows = 0;
+}  // namespace
+
+void setLastImportFailedRows(long long count) { lastFailedRows = count; }
+long long lastImportFailedRows() { return lastFailedRows; }
+
 }  // namespace metalink

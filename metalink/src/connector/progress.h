@@ -6,8 +6,7 @@
 
 namespace metalink {
 
-using ProgressHandler = void (*)(void* context, const char* phase, long long done,
-                                 long long total);
+using ProgressHandler = void (*)(void* context, const char* phase, long long done, long long total);
 
 void setProgressHandler(ProgressHandler handler, void* context);
 
@@ -17,5 +16,9 @@ bool hasProgressHandler();
 
 // Reports progress when a handler is installed; cheap otherwise.
 void reportProgress(const char* phase, long long done, long long total);
+
+// The rows the last import could not write (set by each import, read by the C entry point).
+void setLastImportFailedRows(long long count);
+long long lastImportFailedRows();
 
 }  // namespace metalink

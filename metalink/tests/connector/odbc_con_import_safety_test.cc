@@ -1,0 +1,184 @@
+// Imports that meet a database they cannot write: a lock held by another session, a connection
+// lost half-way, a read-only database; and text of every plane in a process that never chose a
+// locale. Each leaves the database exactly as it was, or with exactly the text given.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "connector/odbc_con_operation.h"
+#include "connector_environment.h"
+#include "odbc_test_database.h"
+#include "platform/text.h"
+
+namespace {
+
+std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
+
+const std::string kSampleLibrary = EDA_SOURCE_DIR "/examples/EDALib.xml";
+const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
+const char* kPart =
+    "SELECT \"Manufacturer\" FROM \"Resistors\" WHERE \"PartNumber\" = 'R-10K-0603'";
+
+struct SqliteDriver {
+  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
+};
+struct PostgresDriver {
+  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
+};
+struct DriverNames {
+  template <typename Driver>
+  static std::string GetName(int) {
+    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
+  }
+};
+
+template <typename Driver>
+class ImportSafetyTest : public ::testing::Test {
+ protected:
+  static bool isSqlite() { return Driver::kDriver == edatest::OdbcDriver::kSqlite; }
+
+  void SetUp() override {
+    std::string error;
+    db_ = edatest::TestDatabase::create(Driver::kDriver, &error);
+    ASSERT_NE(db_, nullptr) << error;
+    env_.writeIni("LogLevel=INFO\nLockTimeout=1\n");
+  }
+  int import(const std::string& library) {
+    CODBCConOperation operation;
+    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(),
+                                      wide(kSampleSyncMap), wide(library), u"");
+  }
+  // The sample library with the first "Yageo" manufacturer replaced.
+  std::string changedLibrary(const std::string& manufacturer) {
+    std::string text = edatest::readFile(kSampleLibrary);
+    const std::string from = "name=\"Manufacturer\" value=\"Yageo\"";
+    text.replace(text.find(from), from.size(),
+                 "name=\"Manufacturer\" value=\"" + manufacturer + "\"");
+    const std::string path = env_.path("changed.xml");
+    edatest::writeFile(path, text);
+    return path;
+  }
+  std::string scalar(const std::string& sql) {
+    std::string error;
+    const auto rows = db_->query(sql, &error);
+    EXPECT_TRUE(error.empty()) << sql << ": " << error;
+    return rows.empty() || rows[0].empty() || !rows[0][0] ? "<none>" : *rows[0][0];
+  }
+  // Every table's row count and the part the changed library touches.
+  std::string snapshot() {
+    std::string text;
+    for (const char* table :
+         {"Resistors", "Capacitors", "ICs", "Footprints", "Datasheets", "Symbols", "Relations"}) {
+      text += std::string(table) + "=" +
+              scalar(std::string("SELECT COUNT(*) FROM \"") + table + "\"") + " ";
+    }
+    return text + scalar(kPart);
+  }
+  std::vector<std::string> errors() const {
+    return edatest::ConnectorEnvironment::messages(env_.defaultLogPath(), "ERROR");
+  }
+
+  edatest::ConnectorEnvironment env_;
+  std::unique_ptr<edatest::TestDatabase> db_;
+};
+using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
+TYPED_TEST_SUITE(ImportSafetyTest, Drivers, DriverNames);
+
+// Another session holds the lock the import needs: the import waits LockTimeout= seconds, then
+// ends with one clear error and writes nothing.
+TYPED_TEST(ImportSafetyTest, ALockHeldElsewhereEndsTheImportAfterTheTimeout) {
+  ASSERT_EQ(this->import(kSampleLibrary), 1);
+  const std::string before = this->snapshot();
+  const std::string changed = this->changedLibrary("Yageo Corp");
+  std::string error;
+  if (this->isSqlite()) {
+    ASSERT_TRUE(this->db_->execute("BEGIN IMMEDIATE", &error)) << error;
+  } else {
+    ASSERT_TRUE(this->db_->execute("BEGIN", &error)) << error;
+    ASSERT_TRUE(this->db_->execute("LOCK TABLE \"Resistors\" IN ACCESS EXCLUSIVE MODE", &error))
+        << error;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(this->import(changed), 0);
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+          .count();
+  EXPECT_LT(seconds, 15);
+  ASSERT_TRUE(this->db_->execute("ROLLBACK", &error)) << error;
+  EXPECT_EQ(this->snapshot(), before);
+  const auto lines = this->errors();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_LE(lines.size(), 3u);
+  EXPECT_NE(lines.back().find("import"), std::string::npos) << lines.back();
+}
+
+// Characters of every plane reach the database exactly, in a process that never called
+// setlocale (the test processes do not), and come back through the export.
+TYPED_TEST(ImportSafetyTest, TextOfEveryPlaneIsImportedAndExportedExactly) {
+  const std::string text = "Yag\xCE\xA9o \xE4\xB8\xAD \xF0\x9F\x98\x80 \xF0\xA0\x80\x80";
+  ASSERT_EQ(this->import(this->changedLibrary(text)), 1);
+  EXPECT_EQ(this->scalar(kPart), text);
+  const std::string exported = this->env_.path("exported.xml");
+  CODBCConOperation operation;
+  ASSERT_EQ(operation.exportMetadataDB(wide(exported), this->db_->dsn(), this->db_->user(),
+                                       this->db_->password(), wide(kSampleSyncMap), 3, u""),
+            1);
+  EXPECT_NE(edatest::readFile(exported).find(text), std::string::npos);
+}
+
+template <typename Driver>
+class PostgresImportSafetyTest : public ImportSafetyTest<Driver> {};
+using PostgresOnly = ::testing::Types<PostgresDriver>;
+TYPED_TEST_SUITE(PostgresImportSafetyTest, PostgresOnly, DriverNames);
+
+// The server ends the import's session half-way (as a server stopped or a network lost would):
+// the result is 0 and the database is exactly as before.
+TYPED_TEST(PostgresImportSafetyTest, ALostConnectionLeavesTheDatabaseAsBefore) {
+  this->env_.writeIni("LogLevel=INFO\nLockTimeout=60\n");
+  ASSERT_EQ(this->import(kSampleLibrary), 1);
+  const std::string before = this->snapshot();
+  const std::string changed = this->changedLibrary("Yageo Corp");
+  // A row lock of this session holds the import in the middle of its writes.
+  std::string error;
+  ASSERT_TRUE(this->db_->execute("BEGIN", &error)) << error;
+  ASSERT_TRUE(this->db_->execute("SELECT * FROM \"Symbols\" FOR UPDATE", &error)) << error;
+  auto result = std::async(std::launch::async, [this, changed] { return this->import(changed); });
+  bool ended = false;
+  for (int i = 0; i < 400 && !ended; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto rows = this->db_->query(
+        "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+        "current_database() AND pid <> pg_backend_pid() AND wait_event_type = 'Lock'",
+        &error);
+    ended = !rows.empty();
+  }
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(result.get(), 0);
+  ASSERT_TRUE(this->db_->execute("ROLLBACK", &error)) << error;
+  EXPECT_EQ(this->snapshot(), before);
+  EXPECT_LE(this->errors().size(), 4u);
+}
+
+// A database that cannot be written ends the import at once, with no half-written rows.
+TYPED_TEST(PostgresImportSafetyTest, AReadOnlyDatabaseEndsTheImport) {
+  ASSERT_EQ(this->import(kSampleLibrary), 1);
+  const std::string before = this->snapshot();
+  std::string error;
+  ASSERT_TRUE(
+      this->db_->execute("DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET "
+                         "default_transaction_read_only = on', current_database()); END $$",
+                         &error))
+      << error;
+  EXPECT_EQ(this->import(this->changedLibrary("Yageo Corp")), 0);
+  EXPECT_EQ(this->snapshot(), before);
+  const auto lines = this->errors();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_LE(lines.size(), 3u);
+}
+
+}  // namespace
