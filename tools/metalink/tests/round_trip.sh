@@ -48,6 +48,18 @@ grep -q 'itemId="R-10K-0603"' "$dir/out.xml" || { echo "FAILED: export content";
 expect 1 "export with option 0" "$tool" export --dsn ToolTest --syncmap "$examples/EDASyncMap.xml" \
   --library "$dir/never.xml" --option 0
 expect_output "See the log file" "a failed export names the log file"
+# A log file that cannot be written: one warning line on standard error, and the import goes on.
+"$tool" import --dsn ToolTest --syncmap "$examples/EDASyncMap.xml" --library "$examples/EDALib.xml" \
+  --log "$dir/missing/import.log" > "$dir/stdout" 2> "$dir/stderr"
+status=$?
+want_err="metalink: warning: cannot write the log file $dir/missing/import.log (No such file or directory); going on without a log"
+if [ "$status" -ne 0 ] || [ "$(cat "$dir/stderr")" != "$want_err" ] || [ "$(wc -l < "$dir/stderr")" -ne 1 ] \
+  || [ "$(cat "$dir/stdout")" != "Imported $examples/EDALib.xml" ]; then
+  echo "FAILED: import with an unwritable log (exit $status)"; cat "$dir/stdout" "$dir/stderr"
+  failures=$((failures + 1))
+else
+  echo "ok: import with an unwritable log"
+fi
 expect 2 "missing required option" "$tool" import --dsn ToolTest
 expect 2 "a sync map that does not exist" "$tool" import --dsn ToolTest --syncmap "$dir/none.xml" --library "$examples/EDALib.xml"
 
