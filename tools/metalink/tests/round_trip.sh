@@ -53,7 +53,9 @@ expect_output "See the log file" "a failed export names the log file"
   --log "$dir/missing/import.log" > "$dir/stdout" 2> "$dir/stderr"
 status=$?
 want_err="metalink: warning: cannot write the log file $dir/missing/import.log (No such file or directory); going on without a log"
-if [ "$status" -ne 0 ] || [ "$(cat "$dir/stderr")" != "$want_err" ] || [ "$(wc -l < "$dir/stderr")" -ne 1 ] \
+# (Only our lines count: a sanitizer runtime may add its own report at exit.)
+if [ "$status" -ne 0 ] || ! head -n 1 "$dir/stderr" | cmp -s - <(printf '%s\n' "$want_err") \
+  || [ "$(grep -c '^metalink' "$dir/stderr")" -ne 1 ] \
   || [ "$(cat "$dir/stdout")" != "Imported $examples/EDALib.xml" ]; then
   echo "FAILED: import with an unwritable log (exit $status)"; cat "$dir/stdout" "$dir/stderr"
   failures=$((failures + 1))
