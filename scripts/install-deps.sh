@@ -9,6 +9,8 @@ packages=(
   libxerces-c-dev
   default-jdk-headless
   libzip-dev
+  help2man man-db lintian
+  clang-format clang-tidy
 )
 
 missing=()
