@@ -8,6 +8,7 @@
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
 #include "metalink/metalink.h"
+#include "util/message_logger.h"
 
 namespace {
 
@@ -126,6 +127,8 @@ METALINK_EXPORT void metalinkFreeNames(metalink_char** names, int count) {
 METALINK_EXPORT long long metalinkLastImportFailedRows(void) {
   return metalink::lastImportFailedRows();
 }
+
+METALINK_EXPORT const char* metalinkLogFile(void) { return MessageLogger::logFilePath.c_str(); }
 
 METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler, void* context) {
   metalink::setProgressHandler(handler, context);
