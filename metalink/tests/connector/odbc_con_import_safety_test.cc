@@ -139,7 +139,7 @@ TYPED_TEST_SUITE(PostgresImportSafetyTest, PostgresOnly, DriverNames);
 // The server ends the import's session half-way (as a server stopped or a network lost would):
 // the result is 0 and the database is exactly as before.
 TYPED_TEST(PostgresImportSafetyTest, ALostConnectionLeavesTheDatabaseAsBefore) {
-  this->env_.writeIni("LogLevel=INFO\nLockTimeout=60\n");
+  this->env_.writeIni("LogLevel=INFO\nLockTimeout=120\n");
   ASSERT_EQ(this->import(kSampleLibrary), 1);
   const std::string before = this->snapshot();
   const std::string changed = this->changedLibrary("Yageo Corp");
@@ -149,7 +149,7 @@ TYPED_TEST(PostgresImportSafetyTest, ALostConnectionLeavesTheDatabaseAsBefore) {
   ASSERT_TRUE(this->db_->execute("SELECT * FROM \"Symbols\" FOR UPDATE", &error)) << error;
   auto result = std::async(std::launch::async, [this, changed] { return this->import(changed); });
   bool ended = false;
-  for (int i = 0; i < 400 && !ended; ++i) {
+  for (int i = 0; i < 1200 && !ended; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const auto rows = this->db_->query(
         "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
