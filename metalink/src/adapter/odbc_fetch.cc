@@ -5,7 +5,8 @@
 //   DATETIME (9), TYPE_DATE, TYPE_TIMESTAMP        -> SQL_C_TIMESTAMP, written as
 //                                                     "YYYY-MM-DDThh:mm:ss" (fraction dropped)
 //   BIT, TINYINT, INTEGER, SMALLINT                -> SQL_C_SLONG, written in decimal
-//   everything else                                -> SQL_C_WCHAR, the text itself
+//   everything else                                -> text, the value itself, in the driver's
+//                                                     text encoding (see odbc_text.h)
 // Numbers are bound up to the first text column. Text is read with SQLGetData, in parts through
 // one bounded buffer, so every value arrives whole: a declared size is no limit everywhere
 // (SQLite keeps any length in a VARCHAR(255)), and long types report sizes up to two thousand
@@ -19,16 +20,15 @@
 #include <vector>
 
 #include "adapter/odbc_api.h"
+#include "adapter/odbc_text.h"
 #include "adapter/odbc_value_text.h"
 #include "util/text_conversion.h"
 
 namespace odbc {
 namespace {
 
-// Largest column size, in characters, that gets a bound buffer.
-constexpr SQLULEN kMaxBoundChars = 4000;
-// Characters read per SQLGetData call for long text.
-constexpr size_t kPartChars = 8192;
+// Stands for "text in the driver's encoding"; text is never bound.
+constexpr SQLSMALLINT kTextType = SQL_C_WCHAR;
 
 SQLSMALLINT cTypeFor(SQLSMALLINT sqlType) {
   switch (sqlType) {
@@ -48,16 +48,14 @@ SQLSMALLINT cTypeFor(SQLSMALLINT sqlType) {
     case SQL_SMALLINT:
       return SQL_C_SLONG;
     default:
-      return SQL_C_WCHAR;
+      return kTextType;
   }
 }
 
 struct Column {
   std::u16string name;
-  SQLSMALLINT cType = SQL_C_WCHAR;
+  SQLSMALLINT cType = kTextType;
   bool bound = false;
-  // Bound columns only: the buffer (SQLWCHAR units for text, bytes otherwise as a union).
-  std::vector<SQLWCHAR> text;
   union {
     double number;
     SQL_TIMESTAMP_STRUCT timestamp;
@@ -65,26 +63,13 @@ struct Column {
   } fixed{};
   SQLLEN indicator = 0;
 
-  SQLPOINTER target() {
-    return cType == SQL_C_WCHAR ? static_cast<SQLPOINTER>(text.data())
-                                : static_cast<SQLPOINTER>(&fixed);
-  }
-  SQLLEN targetBytes() const {
-    if (cType == SQL_C_WCHAR) return static_cast<SQLLEN>(text.size() * sizeof(SQLWCHAR));
+  bool isText() const { return cType == kTextType; }
+  SQLLEN fixedBytes() const {
     if (cType == SQL_C_DOUBLE) return sizeof(double);
     if (cType == SQL_C_TIMESTAMP) return sizeof(SQL_TIMESTAMP_STRUCT);
     return sizeof(SQLINTEGER);
   }
 };
-
-std::u16string wideText(const SQLWCHAR* data, size_t units) {
-  const auto* begin = reinterpret_cast<const char16_t*>(data);
-  std::u16string text(begin, units);
-  // The text ends at its terminator, as a C string would.
-  const size_t nul = text.find(u'\0');
-  if (nul != std::u16string::npos) text.resize(nul);
-  return text;
-}
 
 std::u16string fixedText(const Column& column) {
   switch (column.cType) {
@@ -99,112 +84,89 @@ std::u16string fixedText(const Column& column) {
   }
 }
 
-// The value of a bound column after SQLFetch.
-std::u16string boundText(const Column& column) {
-  if (column.indicator <= 0) return std::u16string();
-  if (column.cType != SQL_C_WCHAR) return fixedText(column);
-  // Up to the terminator (see unboundText on the indicator of ANSI drivers).
-  return wideText(column.text.data(), column.text.size() - 1);
-}
-
-// The value of an unbound column, read with SQLGetData; long text comes in parts.
-std::u16string unboundText(SQLHSTMT statement, SQLUSMALLINT number, Column* column,
-                           std::vector<SQLWCHAR>* buffer) {
-  if (column->cType != SQL_C_WCHAR) {
-    column->indicator = 0;
-    const SQLRETURN rc = EDA_ODBC(SQLGetData, statement, number, column->cType, column->target(),
-                                  column->targetBytes(), &column->indicator);
-    if (!succeeded(rc)) {
-      if (rc == SQL_ERROR) logDiagnostics(SQL_HANDLE_STMT, statement);
-      return std::u16string();
-    }
-    return column->indicator <= 0 ? std::u16string() : fixedText(*column);
+// Reads the value of an unbound column into *value with SQLGetData; `part` is the buffer that
+// text comes through. False when the driver fails (*failure says why).
+bool unboundValue(const DriverText& driverText, SQLHSTMT statement, SQLUSMALLINT number,
+                  Column* column, std::vector<char>* part, std::u16string* value,
+                  Failure* failure) {
+  value->clear();
+  if (column->isText()) {
+    bool isNull = false;
+    return driverText.getData(statement, number, part, value, &isNull, failure);
   }
-  std::vector<SQLWCHAR>& part = *buffer;
-  const SQLLEN partBytes = static_cast<SQLLEN>(part.size() * sizeof(SQLWCHAR));
-  std::u16string value;
-  for (;;) {
-    part[0] = 0;
-    SQLLEN indicator = 0;
-    const SQLRETURN rc =
-        EDA_ODBC(SQLGetData, statement, number, SQL_C_WCHAR, part.data(), partBytes, &indicator);
-    if (rc == SQL_NO_DATA) break;  // the previous part was the last one
-    if (!succeeded(rc)) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
-      break;
-    }
-    if (indicator == SQL_NULL_DATA) return std::u16string();
-    // The part's length is taken from its terminator, not from the indicator: behind an ANSI
-    // driver unixODBC reports the driver's byte counts, which overstate UTF-16 lengths.
-    const auto* begin = reinterpret_cast<const char16_t*>(part.data());
-    size_t units = 0;
-    while (units < kPartChars && begin[units] != u'\0') ++units;
-    value.append(begin, units);
-    // SQL_SUCCESS_WITH_INFO: the value was cut at the end of the buffer, and more follows.
-    if (rc == SQL_SUCCESS) break;
+  column->indicator = 0;
+  const SQLRETURN rc = EDA_ODBC(SQLGetData, statement, number, column->cType, &column->fixed,
+                                column->fixedBytes(), &column->indicator);
+  if (rc == SQL_NO_DATA) return true;
+  if (!succeeded(rc)) {
+    *failure = readFailure(SQL_HANDLE_STMT, statement, &driverText);
+    return false;
   }
-  return value;
+  if (column->indicator > 0) *value = fixedText(*column);
+  return true;
 }
 
 }  // namespace
 
-bool fetchRows(SQLHSTMT statement, std::vector<CDataCommand::ResultRow>* rows) {
+bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
+               std::vector<CDataCommand::ResultRow>* rows, Failure* failure) {
   rows->clear();
+  Failure failed;
+  auto fail = [&](const Failure& why) {
+    logFailure(why);
+    if (failure != nullptr) *failure = why;
+    // Nothing may point at the buffers once they are freed; the rows before a failure are no
+    // result, and a caller must not take them for one.
+    EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
+    rows->clear();
+    return false;
+  };
   SQLSMALLINT count = 0;
   if (!succeeded(EDA_ODBC(SQLNumResultCols, statement, &count))) {
-    logDiagnostics(SQL_HANDLE_STMT, statement);
-    return false;
+    return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
   }
   // The bound buffers must stay at fixed addresses until the statement is freed or unbound.
   std::vector<std::unique_ptr<Column>> columns;
-  // One buffer for the parts of every unbound value.
-  std::vector<SQLWCHAR> part(kPartChars + 1);
   bool binding = true;
   for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {
     auto column = std::make_unique<Column>();
-    SQLWCHAR name[512] = {};
-    SQLSMALLINT nameLength = 0;
     SQLSMALLINT sqlType = 0;
     SQLULEN size = 0;  // not used: see the top of this file
-    SQLSMALLINT digits = 0;
-    SQLSMALLINT nullable = 0;
-    if (!succeeded(EDA_ODBC(SQLDescribeColW, statement, number, name,
-                            static_cast<SQLSMALLINT>(sizeof name / sizeof *name), &nameLength,
-                            &sqlType, &size, &digits, &nullable))) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
+    if (!succeeded(driverText.describeColumn(statement, number, &column->name, &sqlType, &size))) {
+      return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
     }
-    column->name = wideText(name, sizeof name / sizeof *name);
     column->cType = cTypeFor(sqlType);
-    if (column->cType == SQL_C_WCHAR) binding = false;
+    if (column->isText()) binding = false;
     column->bound = binding;
     if (column->bound &&
-        !succeeded(EDA_ODBC(SQLBindCol, statement, number, column->cType, column->target(),
-                            column->targetBytes(), &column->indicator))) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
+        !succeeded(EDA_ODBC(SQLBindCol, statement, number, column->cType, &column->fixed,
+                            column->fixedBytes(), &column->indicator))) {
       column->bound = false;
       binding = false;
     }
     columns.push_back(std::move(column));
   }
 
+  std::vector<char> part;  // reused by every text value of the result
   for (;;) {
     const SQLRETURN rc = EDA_ODBC(SQLFetch, statement);
     if (rc == SQL_NO_DATA) break;
-    if (!succeeded(rc)) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
-      break;
-    }
+    if (!succeeded(rc)) return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
     CDataCommand::ResultRow row;
     row.reserve(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
       Column& column = *columns[i];
-      const auto number = static_cast<SQLUSMALLINT>(i + 1);
-      row.emplace_back(column.name,
-                       column.bound ? boundText(column) : unboundText(statement, number, &column, &part));
+      std::u16string value;
+      if (column.bound) {
+        if (column.indicator > 0) value = fixedText(column);
+      } else if (!unboundValue(driverText, statement, static_cast<SQLUSMALLINT>(i + 1), &column,
+                               &part, &value, &failed)) {
+        return fail(failed);
+      }
+      row.emplace_back(column.name, std::move(value));
     }
     rows->push_back(std::move(row));
   }
-  // Nothing may point at the buffers once they are freed.
   EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
   return true;
 }
