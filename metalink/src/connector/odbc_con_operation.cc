@@ -69,6 +69,16 @@ class ProgressCounter {
 
 void info(const std::string& message) { MessageLogger::info(kSource, message); }
 
+// A path from the caller, converted exactly. One that cannot be (an unpaired surrogate) is
+// refused with an ERROR line: a substitute character would read or write another file.
+bool exactPath(const char* what, const std::u16string& wide, std::string* path) {
+  std::string reason;
+  if (toUtf8Path(wide, path, &reason)) return true;
+  MessageLogger::error(kSource, std::string("The path of the ") + what + " " + toUtf8(wide) +
+                                    " cannot be used because " + reason);
+  return false;
+}
+
 // The rows a full export will read; 0 (unknown) when no progress is shown or a count fails.
 long long countRows(CODBCCommand* command, const CODBCAdapter& adapter, const CDataSet& dataSet,
                     const std::vector<std::u16string>& tableNames) {
@@ -113,6 +123,18 @@ std::map<std::u16string, std::vector<std::u16string>> lookupColumns(const CEDASy
   return columns;
 }
 
+// Refuses a sync map whose table and column names the connected database cannot take, before the
+// first statement runs.
+bool checkSyncMapNames(const CEDASyncMap& syncMap, const SqlDialect& dialect) {
+  std::string problem;
+  const bool ok = syncMap.checkNames(
+      toUtf8(CODBCAdapter::kRelationsTable),
+      [&dialect](const std::string& table) { return dialect.reservedTableReason(toWide(table)); },
+      &problem);
+  if (!ok) MessageLogger::error(kSource, "The sync map cannot be used: " + problem);
+  return ok;
+}
+
 }  // namespace
 
 int CODBCConOperation::checkDataSource(const std::u16string& dataSource, const std::u16string& user,
@@ -137,12 +159,18 @@ int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
   }
   const bool createAttributes = (option & kOptionCreateAttributes) == kOptionCreateAttributes;
   const bool referenceMode = (option & kOptionReferenceMode) != 0;
-  const std::string libraryPath = toUtf8(libraryFile);
+  std::string libraryPath, syncMapPath, referencePath;
+  if (!exactPath("library file", libraryFile, &libraryPath) ||
+      !exactPath("sync map", syncMapFile, &syncMapPath) ||
+      (referenceMode && !exactPath("reference library", referenceLibraryFile, &referencePath))) {
+    return 0;
+  }
   info(libraryPath);
-  if (!syncMap->load(toUtf8(syncMapFile).c_str())) return 0;
+  if (!syncMap->load(syncMapPath.c_str())) return 0;
 
   Connection connection(command());
   if (!connection.open(dataSource, user, password)) return 0;
+  if (!checkSyncMapNames(*syncMap, command()->getDialect())) return 0;
 
   auto library = std::make_unique<CEDALibCommand>();
   auto libraryAdapter = std::make_unique<CEDALibAdapter>(library.get(), syncMap.get());
@@ -172,7 +200,7 @@ int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
   } else {
     // A reference library that cannot be read transfers nothing; the empty library is saved.
     auto referenceLibrary = std::make_unique<CEDALibCommand>();
-    if (referenceLibrary->load(toUtf8(referenceLibraryFile))) {
+    if (referenceLibrary->load(referencePath)) {
       libraryAdapter->updateLibrary(odbcAdapter.get(), dataSet.get(), createAttributes,
                                     referenceLibrary.get());
     }
@@ -205,19 +233,26 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
       if (switched) base->setLogFile(saved);
     }
   } logSwitch{this, getLogFile()};
-  if (!logFile.empty()) {
-    setLogFile(toUtf8(logFile));
+  std::string logPath, syncMapPath, libraryPath;
+  if (!exactPath("log file", logFile, &logPath) ||
+      !exactPath("sync map", syncMapFile, &syncMapPath) ||
+      !exactPath("library file", libraryFile, &libraryPath)) {
+    return 0;
+  }
+  if (!logPath.empty()) {
+    setLogFile(logPath);
     logSwitch.switched = true;
   }
 
-  info(toUtf8(libraryFile));
-  if (!syncMap->load(toUtf8(syncMapFile).c_str())) return 0;
+  info(libraryPath);
+  if (!syncMap->load(syncMapPath.c_str())) return 0;
   auto library = std::make_unique<CEDALibCommand>();
-  if (!library->load(toUtf8(libraryFile))) return 0;
+  if (!library->load(libraryPath)) return 0;
   auto libraryAdapter = std::make_unique<CEDALibAdapter>(library.get(), syncMap.get());
 
   Connection connection(command());
   if (!connection.open(dataSource, user, password)) return 0;
+  if (!checkSyncMapNames(*syncMap, command()->getDialect())) return 0;
 
   const std::vector<CEDATable*> tables = syncMap->getTables();
   auto odbcAdapter = std::make_unique<CODBCAdapter>(command());
