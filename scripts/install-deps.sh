@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs every system package the project needs on Debian 12. Idempotent: silent when all is there.
+#   install-deps.sh          what the build, the tests and the demo need
+#   install-deps.sh --fuzz   also clang and its libFuzzer runtime, for scripts/fuzz.sh only
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,9 @@ packages=(
   default-jdk-headless
   libzip-dev
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
