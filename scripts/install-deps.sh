@@ -11,6 +11,7 @@ packages=(
   libxerces-c-dev
   default-jdk-headless
   libzip-dev
+  help2man man-db lintian
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

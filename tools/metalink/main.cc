@@ -99,6 +99,8 @@ int main(int argc, char** argv) {
   useUtf8Locale();
   CLI::App app{"Moves part-library metadata between an ODBC data source and a library XML file."};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "metalink " EDA_VERSION);
+  app.set_help_all_flag("--help-all", "Print the help of every command");
   Connection connection;
   std::string library, syncMap, reference, logFile, table;
   int option = 3;

@@ -25,6 +25,7 @@ bool showFile(const std::string& path) {
 
 int main(int argc, char** argv) {
   CLI::App app{"Reads an ECAD status or BOM document and lists the records it yields."};
+  app.set_version_flag("--version", "minixml " EDA_VERSION);
   std::string input;
   std::string mode = "Status";
   std::string logFile = platform::joinPath(platform::tempDirectory(), "minixml.log");

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# round_trip.sh METALINK EXAMPLES_DIR: the tool's commands against a SQLite data source of its
-# own, with their exit statuses and messages.
+# round_trip.sh METALINK EXAMPLES_DIR VERSION: the tool's commands against a SQLite data source of
+# its own, with their exit statuses and messages.
 set -uo pipefail
-tool=$1 examples=$2
+tool=$1 examples=$2 version=$3
 dir=$(mktemp -d /tmp/metalink-tool.XXXXXX)
 trap 'rm -rf "$dir"' EXIT
 cat > "$dir/odbc.ini" <<INI
@@ -31,6 +31,8 @@ expect_output() {  # expect_output TEXT DESCRIPTION
 
 expect 0 "help" "$tool" --help
 expect_output "import" "the help names the commands"
+expect 0 "version" "$tool" --version
+expect_output "metalink $version" "the version is the project's"
 expect 0 "check" "$tool" check --dsn ToolTest
 expect 1 "check of an unknown data source" "$tool" check --dsn NoSuchSource
 expect_output "See the log file: $dir/ODBCCon.log" "a failure names the log file"
