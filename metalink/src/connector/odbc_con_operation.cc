@@ -262,9 +262,9 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   info("Start to check the integrity of the data source");
   for (const CEDATable* table : tables) {
     const std::u16string tableName = toWide(table->getName());
-    for (const std::string& column : table->getColumnNames()) {
-      odbcAdapter->ensureColumn(tableName, toWide(column));
-    }
+    std::vector<std::u16string> columns;
+    for (const std::string& column : table->getColumnNames()) columns.push_back(toWide(column));
+    odbcAdapter->ensureTable(tableName, columns);
     odbcAdapter->ensureIdentityColumn(tableName);
   }
   odbcAdapter->ensureRelationsTable();
