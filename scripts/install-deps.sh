@@ -12,6 +12,7 @@ packages=(
   default-jdk-headless
   libzip-dev
   help2man man-db lintian
+  clang-format clang-tidy
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
