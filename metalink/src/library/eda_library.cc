@@ -5,7 +5,7 @@
 #include "syncmap/xerces_support.h"
 #include "util/connector_util.h"
 
-EDALibrary::EDALibrary() : EDAObject(RestartCounter{}) {}
+EDALibrary::EDALibrary() : EDAObject(RestartCounter{}), elemIdText_(getElemId()) {}
 
 EDALibrary::~EDALibrary() { clear(); }
 
@@ -40,7 +40,7 @@ EDAWorkspaceObject* EDALibrary::addObject(std::unique_ptr<EDAWorkspaceObject> ob
     objectsByClass_[added->getType()].push_back(added);
   }
   objectsByKey_[std::string_view(added->getKey())].push_back(added);
-  if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(getElemId());
+  if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(elemIdText_);
   return added;
 }
 

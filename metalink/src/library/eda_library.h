@@ -89,6 +89,8 @@ class EDALibrary : public EDAObject {
   class XmlWriter;
   void setLastError(const std::string& message);
 
+  // getElemId, made once for the libraryId of every object registered.
+  std::string elemIdText_;
   std::string name_;
   std::string folder_;
   // The owners, in registration order; the maps below hold links.

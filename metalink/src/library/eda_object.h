@@ -63,9 +63,9 @@ class EDAAttribute : public EDAObject {
   // "true" or "false".
   const char* getRequiredText() const { return required_ ? "true" : "false"; }
 
-  void setValue(const std::string& value) { value_ = value; }
-  void setType(const std::string& type) { type_ = type; }
-  void setUnit(const std::string& unit) { unit_ = unit; }
+  void setValue(std::string value) { value_ = std::move(value); }
+  void setType(std::string type) { type_ = std::move(type); }
+  void setUnit(std::string unit) { unit_ = std::move(unit); }
   void setRequired(bool required) { required_ = required; }
   // "true" in any letter case gives true, anything else false.
   void setRequiredFromText(const std::string& text);
