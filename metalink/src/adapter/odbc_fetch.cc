@@ -77,11 +77,11 @@ struct Column {
 
 std::u16string wideText(const SQLWCHAR* data, size_t units) {
   const auto* begin = reinterpret_cast<const char16_t*>(data);
-  std::u16string text(begin, units);
-  // The text ends at its terminator, as a C string would.
-  const size_t nul = text.find(u'\0');
-  if (nul != std::u16string::npos) text.resize(nul);
-  return text;
+  // The text ends at its terminator, as a C string would. Measured first: a text made from the
+  // whole buffer and cut afterwards would keep the buffer's size for the life of the value.
+  size_t length = 0;
+  while (length < units && begin[length] != u'\0') ++length;
+  return std::u16string(begin, length);
 }
 
 std::u16string fixedText(const Column& column) {
