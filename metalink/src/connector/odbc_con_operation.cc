@@ -105,9 +105,7 @@ long long countRows(CODBCCommand* command, const CODBCAdapter& adapter, const CD
   for (const std::u16string& name : tableNames) {
     const CDataTable* table = dataSet.getTable(name);
     if (table == nullptr) continue;
-    const std::u16string query =
-        u"SELECT COUNT(*) FROM " + quoteIdentifier(table->getName(), adapter.getIdentifierQuote());
-    if (!command->executeQuery(query) || command->getRows().empty() ||
+    if (!command->executeQuery(adapter.buildCountRows(table->getName())) || command->getRows().empty() ||
         command->getRows().front().empty()) {
       return 0;
     }
