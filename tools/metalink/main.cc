@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "data_source.h"
 #include "metalink/metalink.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -65,13 +66,20 @@ int printNames(metalink_char** names, int count) {
 }
 
 struct Connection {
-  std::string dataSource;
+  metalink_tool::DataSourceChoice source;
   std::string user;
   std::string password;
 };
 
 void addConnectionOptions(CLI::App* command, Connection* connection) {
-  command->add_option("-d,--dsn", connection->dataSource, "ODBC data source name")->required();
+  CLI::Option_group* source =
+      command->add_option_group("data source", "exactly one of --dsn, --connect, --sqlite");
+  source->add_option("-d,--dsn", connection->source.dsn, "ODBC data source name (odbc.ini)");
+  source->add_option("-c,--connect", connection->source.connectionString,
+                     "ODBC connection string, \"DRIVER=...;DATABASE=...\"");
+  source->add_option("--sqlite", connection->source.sqliteFile,
+                     "SQLite database file, created when missing (WAL journal)");
+  source->require_option(1);
   command->add_option("-u,--user", connection->user, "user name");
   command->add_option("-p,--password", connection->password, "password");
 }
@@ -139,7 +147,12 @@ int main(int argc, char** argv) {
 
   const bool terminal = ::isatty(STDERR_FILENO) != 0;
   if (terminal) metalinkSetProgressHandler(printProgress, nullptr);
-  const std::u16string dsn = wide(connection.dataSource), user = wide(connection.user),
+  std::string dataSource, error;
+  if (!sources->parsed() && !metalink_tool::dataSourceText(connection.source, &dataSource, &error)) {
+    std::cerr << "metalink: " << error << '\n';
+    return 2;
+  }
+  const std::u16string dsn = wide(dataSource), user = wide(connection.user),
                        password = wide(connection.password);
 
   bool ok = true;

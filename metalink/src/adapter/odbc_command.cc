@@ -1,7 +1,10 @@
 #include "adapter/odbc_command.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
+#include "adapter/connection_string.h"
 #include "adapter/odbc_api.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
@@ -10,6 +13,26 @@
 namespace {
 constexpr const char* kSource = "DataCommand";
 constexpr SQLUINTEGER kLoginTimeoutSeconds = 20;
+// Opens a connection string. unixODBC converts a wide connection string before it knows whether
+// the driver takes wide text, cutting every character to its low byte on the way to a narrow
+// driver (the SQLite driver): a file named in it would be opened, or created, under a wrong
+// name. So a string with characters beyond ASCII goes to the narrow entry point first, in the
+// process's UTF-8, which a narrow driver takes as it is; when that fails (a wide driver receives
+// such text widened byte by byte) the wide entry point is tried.
+SQLRETURN driverConnect(SQLHDBC connection, const std::u16string& text) {
+  const bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+  if (!ascii) {
+    std::string narrow = toUtf8(text);
+    const SQLRETURN rc = EDA_ODBC(SQLDriverConnect, connection, nullptr,
+                                  reinterpret_cast<SQLCHAR*>(narrow.data()),
+                                  static_cast<SQLSMALLINT>(narrow.size()), nullptr, 0, nullptr,
+                                  SQL_DRIVER_NOPROMPT);
+    if (odbc::succeeded(rc)) return rc;
+  }
+  return EDA_ODBC(SQLDriverConnectW, connection, nullptr, odbc::sqlText(text),
+                  odbc::sqlShortLength(text), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+}
+
 }  // namespace
 
 struct CODBCCommand::Handles {
@@ -85,10 +108,14 @@ bool CODBCCommand::connect(const std::u16string& dataSource, const std::u16strin
   }
   EDA_ODBC(SQLSetConnectAttrW, connection, SQL_ATTR_LOGIN_TIMEOUT,
            reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(kLoginTimeoutSeconds)), 0);
-  const SQLRETURN rc =
-      EDA_ODBC(SQLConnectW, connection, odbc::sqlText(dataSource), odbc::sqlShortLength(dataSource),
-               odbc::sqlText(user), odbc::sqlShortLength(user), odbc::sqlText(password),
-               odbc::sqlShortLength(password));
+  SQLRETURN rc;
+  if (isConnectionString(dataSource)) {
+    rc = driverConnect(connection, withCredentials(dataSource, user, password));
+  } else {
+    rc = EDA_ODBC(SQLConnectW, connection, odbc::sqlText(dataSource),
+                  odbc::sqlShortLength(dataSource), odbc::sqlText(user), odbc::sqlShortLength(user),
+                  odbc::sqlText(password), odbc::sqlShortLength(password));
+  }
   if (!odbc::succeeded(rc)) {
     odbc::logDiagnostics(SQL_HANDLE_DBC, connection);
     EDA_ODBC(SQLFreeHandle, SQL_HANDLE_DBC, connection);
