@@ -7,11 +7,14 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/private_files.h"
 
 namespace vxn_container {
 
 using vxnxml_api::Result;
 using vxnxml_api::String;
+
+constexpr const char* kUserDirectoryPrefix = "vxncontainer";
 
 Spool::~Spool() {
   if (file_ == nullptr) return;
@@ -25,7 +28,13 @@ Result Spool::Begin(const String& partName, uint64_t* start) {
                            ": the stream of another part is still open");
   }
   if (file_ == nullptr) {
-    std::string pattern = platform::joinPath(platform::tempDirectory(), "vxn-spool-XXXXXX");
+    // The archive reopens the file by name when the container is closed: in a shared temporary
+    // directory it lives in a directory of the user's own, where nobody can swap it.
+    std::string dir, refused;
+    if (!platform::userDirectory(platform::tempDirectory(), kUserDirectoryPrefix, &dir, &refused)) {
+      return Result::Failure("Cannot write part " + partName + ": " + String(refused.c_str()));
+    }
+    std::string pattern = platform::joinPath(dir, "vxn-spool-XXXXXX");
     const int fd = mkstemp(pattern.data());
     std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "w+b");
     if (file == nullptr) {
@@ -35,8 +44,7 @@ Result Spool::Begin(const String& partName, uint64_t* start) {
         std::remove(pattern.c_str());
       }
       return Result::Failure("Cannot write part " + partName + ": no spool file in " +
-                             String(platform::tempDirectory().c_str()) + ": " +
-                             String(std::strerror(error)));
+                             String(dir.c_str()) + ": " + String(std::strerror(error)));
     }
     file_ = file;
     path_ = pattern;

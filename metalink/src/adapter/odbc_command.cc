@@ -256,8 +256,8 @@ bool CODBCCommand::endTransaction(bool commit) {
 bool CODBCCommand::beginReadTransaction() {
   if (handles_->connection == nullptr) return false;
   SQLUINTEGER offered = 0;
-  if (odbc::succeeded(EDA_ODBC(SQLGetInfoW, handles_->dbc(), SQL_TXN_ISOLATION_OPTION,
-                               &offered, sizeof offered, nullptr))) {
+  if (odbc::succeeded(EDA_ODBC(SQLGetInfoW, handles_->dbc(), SQL_TXN_ISOLATION_OPTION, &offered,
+                               sizeof offered, nullptr))) {
     // Repeatable read is a snapshot on PostgreSQL; where it is not offered, serializable is
     // stricter still.
     const SQLUINTEGER level = (offered & SQL_TXN_REPEATABLE_READ) != 0 ? SQL_TXN_REPEATABLE_READ
@@ -265,7 +265,8 @@ bool CODBCCommand::beginReadTransaction() {
                                                                        : 0;
     if (level != 0 &&
         !odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
-                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)), 0))) {
+                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)),
+                                  0))) {
       odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
       return false;
     }
