@@ -113,13 +113,8 @@ bool ConnectionHandle::connect(const std::u16string& dataSource, const std::u16s
   return connected_;
 }
 
-bool ConnectionHandle::driverConnect(const std::u16string& connectionString,
-                                     SQLUINTEGER loginTimeoutSeconds, Failure* failure) {
+bool ConnectionHandle::driverConnect(const std::u16string& connectionString, Failure* failure) {
   if (handle_ == SQL_NULL_HDBC || connected_) return false;
-  if (loginTimeoutSeconds > 0) {
-    EDA_ODBC(SQLSetConnectAttrW, handle_, SQL_ATTR_LOGIN_TIMEOUT,
-             reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(loginTimeoutSeconds)), 0);
-  }
   // unixODBC converts a wide connection string for a narrow driver (the SQLite driver) before
   // it knows the character set, cutting every character to its low byte: a file named in it
   // would be opened, or created, under a wrong name. A string with characters beyond ASCII goes
@@ -145,6 +140,14 @@ bool ConnectionHandle::driverConnect(const std::u16string& connectionString,
   connected_ = succeeded(rc);
   if (!connected_) *failure = readFailure(SQL_HANDLE_DBC, handle_);
   return connected_;
+}
+
+bool ConnectionHandle::driverConnect(const std::u16string& connectionString,
+                                     SQLUINTEGER loginTimeoutSeconds, Failure* failure) {
+  if (handle_ == SQL_NULL_HDBC || connected_) return false;
+  EDA_ODBC(SQLSetConnectAttrW, handle_, SQL_ATTR_LOGIN_TIMEOUT,
+           reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(loginTimeoutSeconds)), 0);
+  return driverConnect(connectionString, failure);
 }
 
 StatementHandle::StatementHandle(SQLHDBC connection) {

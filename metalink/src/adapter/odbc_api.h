@@ -67,8 +67,9 @@ class ConnectionHandle {
   // SQLConnectW with a login time-out. False with *failure filled (and nothing logged).
   bool connect(const std::u16string& dataSource, const std::u16string& user,
                const std::u16string& password, SQLUINTEGER loginTimeoutSeconds, Failure* failure);
-  // SQLDriverConnect without prompting, with a login time-out (0: the driver's). False with
-  // *failure filled.
+  // SQLDriverConnectW without prompting. False with *failure filled.
+  bool driverConnect(const std::u16string& connectionString, Failure* failure);
+  // The same with a login time-out.
   bool driverConnect(const std::u16string& connectionString, SQLUINTEGER loginTimeoutSeconds,
                      Failure* failure);
   bool connected() const { return connected_; }

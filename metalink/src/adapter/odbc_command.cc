@@ -13,6 +13,22 @@
 namespace {
 constexpr const char* kSource = "DataCommand";
 constexpr SQLUINTEGER kLoginTimeoutSeconds = 20;
+// The data source as a connection string that tells the SQLite driver not to create a missing
+// database file (NoCreat); other drivers ignore the keyword. Drivers parse the string themselves
+// and not all of them understand braces, so a value that would need them (one holding ';', a
+// brace, or blanks at its ends) leaves the string empty and the caller connects as usual.
+std::u16string existingDatabaseConnectionString(const std::u16string& dataSource,
+                                                const std::u16string& user,
+                                                const std::u16string& password) {
+  for (const std::u16string* value : {&dataSource, &user, &password}) {
+    if (value->find_first_of(u";{}") != std::u16string::npos) return std::u16string();
+    if (!value->empty() && (value->front() == u' ' || value->back() == u' ')) {
+      return std::u16string();
+    }
+  }
+  return u"DSN=" + dataSource + u";UID=" + user + u";PWD=" + password + u";NoCreat=1";
+}
+
 }  // namespace
 
 struct CODBCCommand::Handles {
@@ -48,19 +64,22 @@ CODBCCommand::CODBCCommand() : handles_(std::make_unique<Handles>()) {}
 CODBCCommand::~CODBCCommand() { disconnect(); }
 
 bool CODBCCommand::connect(const std::u16string& dataSource, const std::u16string& user,
-                           const std::u16string& password) {
+                           const std::u16string& password, bool mayCreateDatabase) {
   if (handles_->connection != nullptr) disconnect();
   if (!handles_->environment.valid()) return false;
   auto connection = std::make_unique<odbc::ConnectionHandle>(handles_->environment);
   if (!connection->valid()) return false;
   odbc::Failure failure;
   // A name with '=' is a connection string (see metalink.h).
-  const bool opened =
+  const std::u16string existingOnly = existingDatabaseConnectionString(dataSource, user, password);
+  const bool connected =
       isConnectionString(dataSource)
           ? connection->driverConnect(withCredentials(dataSource, user, password),
                                       kLoginTimeoutSeconds, &failure)
+      : !mayCreateDatabase && !existingOnly.empty()
+          ? connection->driverConnect(existingOnly, kLoginTimeoutSeconds, &failure)
           : connection->connect(dataSource, user, password, kLoginTimeoutSeconds, &failure);
-  if (!opened) {
+  if (!connected) {
     odbc::logFailure(failure, "Cannot connect to " + toUtf8(withoutPassword(dataSource)));
     lastFailure_ = failure;
     return false;

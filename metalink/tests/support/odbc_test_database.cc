@@ -142,7 +142,7 @@ struct RawConnection {
   bool open(const std::string& connectionString, std::string* error) {
     connection = std::make_unique<odbc::ConnectionHandle>(environment);
     odbc::Failure failure;
-    if (!connection->valid() || !connection->driverConnect(wide(connectionString), 0, &failure)) {
+    if (!connection->valid() || !connection->driverConnect(wide(connectionString), &failure)) {
       *error = connection->valid() ? describe(failure) : "cannot allocate ODBC handles";
       connection.reset();
       return false;
