@@ -2,8 +2,8 @@
 # package-check.sh BUILD_DIR: makes the Debian packages from BUILD_DIR (scripts/package.sh),
 # checks them with lintian (errors fail, warnings are shown), installs them with apt, uses what
 # they installed from outside the source tree (a C program through pkg-config, a CMake project
-# through find_package, the metalink tool and its manual on the sample library) and removes them
-# again, also when a step fails.
+# through find_package, a Java class through the jar and the natives' bare names, the metalink
+# tool and its manual on the sample library) and removes them again, also when a step fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
@@ -35,14 +35,9 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[@]}" >/d
 cd "$work"
 # The tool and the consumers get an ODBC configuration and a log folder of their own.
 : > odbcinst.ini
-driver=$(dpkg -L libsqliteodbc | grep '/libsqlite3odbc\.so$' | head -n 1)
-cat > odbc.ini <<INI
-[Sample]
-Driver=$driver
-Database=$work/sample parts.db
-JournalMode=WAL
-INI
+: > odbc.ini
 export ODBCSYSINI=$work ODBCINI=$work/odbc.ini TEMP=$work LC_ALL=C.UTF-8
+driver=$(dpkg -L libsqliteodbc | grep '/libsqlite3odbc\.so$' | head -n 1)
 examples=/usr/share/doc/morvane-eda-tools/examples
 
 echo "== installed tools"
@@ -50,21 +45,26 @@ echo "== installed tools"
 [ "$(minixml --version)" = "minixml $version" ] || { echo "minixml --version: $(minixml --version)"; exit 1; }
 man -w metalink
 man -w minixml
-metalink import --dsn Sample --syncmap "$examples/EDASyncMap.xml" \
+metalink import --sqlite "$work/sample parts.db" --syncmap "$examples/EDASyncMap.xml" \
   --library "$examples/EDALib.xml"
-metalink tables --dsn Sample | grep -qx Resistors ||
+metalink tables --sqlite "$work/sample parts.db" | grep -qx Resistors ||
   { echo "the import made no table Resistors"; exit 1; }
 
 echo "== C consumer through pkg-config"
 cp "$root/packaging/consumers/c/consumer.c" .
 # shellcheck disable=SC2046
 cc -std=c11 -Wall -Werror -o c-consumer consumer.c $(pkg-config --cflags --libs metalink)
-./c-consumer Sample
+./c-consumer "DRIVER=$driver;Database=$work/sample parts.db"
 
 echo "== CMake consumer through find_package"
 cp -r "$root/packaging/consumers/cmake" cmake-consumer
 cmake -S cmake-consumer -B cmake-consumer/build >/dev/null
 cmake --build cmake-consumer/build >/dev/null
-cmake-consumer/build/consumer Sample \
+cmake-consumer/build/consumer "DRIVER=$driver;Database=$work/sample parts.db" \
   "$examples/minixml/presave_status.xml" "$work"
+echo "== Java client of the installed natives and jar"
+cp "$root/packaging/consumers/java/LoadNatives.java" .
+javac -d java-consumer -cp /usr/share/java/odbccon-jni.jar LoadNatives.java
+java -cp "/usr/share/java/odbccon-jni.jar:java-consumer" LoadNatives \
+  "DRIVER=$driver;Database=$work/sample parts.db"
 echo "package check passed"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "data_source.h"
 #include "metalink/metalink.h"
 #include "platform/files.h"
 #include "platform/private_files.h"
@@ -61,7 +62,7 @@ constexpr const char* kPasswordHelp =
     "password to every user of the machine (process list, shell history).";
 
 struct Connection {
-  std::string dataSource;
+  metalink_tool::DataSourceChoice source;
   std::string user;
   std::string password;
   std::string passwordFile;
@@ -69,7 +70,14 @@ struct Connection {
 };
 
 void addConnectionOptions(CLI::App* command, Connection* connection) {
-  command->add_option("-d,--dsn", connection->dataSource, "ODBC data source name")->required();
+  CLI::Option_group* source =
+      command->add_option_group("data source", "exactly one of --dsn, --connect, --sqlite");
+  source->add_option("-d,--dsn", connection->source.dsn, "ODBC data source name (odbc.ini)");
+  source->add_option("-c,--connect", connection->source.connectionString,
+                     "ODBC connection string, \"DRIVER=...;DATABASE=...\"");
+  source->add_option("--sqlite", connection->source.sqliteFile,
+                     "SQLite database file, created when missing (WAL journal)");
+  source->require_option(1);
   command->add_option("-u,--user", connection->user, "user name");
   CLI::Option* file = command
                           ->add_option("--password-file", connection->passwordFile,
@@ -188,7 +196,12 @@ int main(int argc, char** argv) {
 
   const bool terminal = platform::isTerminal(platform::StandardStream::kError);
   if (terminal) metalinkSetProgressHandler(printProgress, nullptr);
-  const std::u16string dsn = wide(connection.dataSource), user = wide(connection.user),
+  std::string dataSource, error;
+  if (!sources->parsed() && !metalink_tool::dataSourceText(connection.source, &dataSource, &error)) {
+    std::cerr << "metalink: " << error << '\n';
+    return 2;
+  }
+  const std::u16string dsn = wide(dataSource), user = wide(connection.user),
                        password = wide(connection.password);
 
   bool ok = true;

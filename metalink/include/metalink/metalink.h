@@ -3,7 +3,13 @@
  * Every function runs one complete operation and keeps no state between calls except the log
  * settings, which each call re-reads from ODBCCon.ini in the temporary directory (in the user's
  * own directory metalink-<uid> there when the temporary directory is shared, like /tmp). Calls
- * are made one at a time. Strings are NUL-terminated UTF-16. */
+ * are made one at a time. Strings are NUL-terminated UTF-16.
+ *
+ * A data source argument is the name of an ODBC data source, or an ODBC connection string
+ * ("DRIVER=...;DATABASE=..." or "DSN=...;..."): any text that contains '=' is taken as a
+ * connection string and opened with SQLDriverConnect, so no odbc.ini entry is needed. The user
+ * and password arguments are added to it as UID and PWD unless it sets them itself (pass "" to
+ * add nothing). Log lines never show a password given in a connection string. */
 #ifndef METALINK_METALINK_H_
 #define METALINK_METALINK_H_
 

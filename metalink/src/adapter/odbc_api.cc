@@ -1,9 +1,11 @@
 #include "adapter/odbc_api.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
 #include "adapter/odbc_text.h"
+#include "platform/text.h"
 #include "util/message_logger.h"
 
 namespace odbc {
@@ -113,13 +115,28 @@ bool ConnectionHandle::connect(const std::u16string& dataSource, const std::u16s
 
 bool ConnectionHandle::driverConnect(const std::u16string& connectionString, Failure* failure) {
   if (handle_ == SQL_NULL_HDBC || connected_) return false;
-  SQLWCHAR out[1024] = {};
-  SQLSMALLINT outLength = 0;
-  const SQLRETURN rc =
-      EDA_ODBC(SQLDriverConnectW, handle_, nullptr,
-               reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connectionString.c_str())),
-               static_cast<SQLSMALLINT>(connectionString.size()), out, 1023, &outLength,
-               SQL_DRIVER_NOPROMPT);
+  // unixODBC converts a wide connection string for a narrow driver (the SQLite driver) before
+  // it knows the character set, cutting every character to its low byte: a file named in it
+  // would be opened, or created, under a wrong name. A string with characters beyond ASCII goes
+  // to the narrow entry point first, in UTF-8, which a narrow driver takes as it is; when that
+  // fails (a wide driver receives such text widened byte by byte) the wide one is tried.
+  const bool ascii = std::all_of(connectionString.begin(), connectionString.end(),
+                                 [](char16_t c) { return c < 0x80; });
+  SQLRETURN rc = SQL_ERROR;
+  if (!ascii) {
+    std::string narrow = platform::utf16ToUtf8(connectionString);
+    rc = EDA_ODBC(SQLDriverConnect, handle_, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()),
+                  static_cast<SQLSMALLINT>(narrow.size()), nullptr, 0, nullptr,
+                  SQL_DRIVER_NOPROMPT);
+  }
+  if (!succeeded(rc)) {
+    SQLWCHAR out[1024] = {};
+    SQLSMALLINT outLength = 0;
+    rc = EDA_ODBC(SQLDriverConnectW, handle_, nullptr,
+                  reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connectionString.c_str())),
+                  static_cast<SQLSMALLINT>(connectionString.size()), out, 1023, &outLength,
+                  SQL_DRIVER_NOPROMPT);
+  }
   connected_ = succeeded(rc);
   if (!connected_) *failure = readFailure(SQL_HANDLE_DBC, handle_);
   return connected_;

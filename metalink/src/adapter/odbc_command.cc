@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "adapter/connection_string.h"
 #include "adapter/odbc_api.h"
 #include "adapter/odbc_text.h"
 #include "adapter/sql_statements.h"
@@ -69,13 +70,17 @@ bool CODBCCommand::connect(const std::u16string& dataSource, const std::u16strin
   auto connection = std::make_unique<odbc::ConnectionHandle>(handles_->environment);
   if (!connection->valid()) return false;
   odbc::Failure failure;
+  // A name with '=' is a connection string (see metalink.h).
   const std::u16string existingOnly = existingDatabaseConnectionString(dataSource, user, password);
   const bool connected =
-      !mayCreateDatabase && !existingOnly.empty()
+      isConnectionString(dataSource)
+          ? connection->driverConnect(withCredentials(dataSource, user, password),
+                                      kLoginTimeoutSeconds, &failure)
+      : !mayCreateDatabase && !existingOnly.empty()
           ? connection->driverConnect(existingOnly, kLoginTimeoutSeconds, &failure)
           : connection->connect(dataSource, user, password, kLoginTimeoutSeconds, &failure);
   if (!connected) {
-    odbc::logFailure(failure, "Cannot connect to " + toUtf8(dataSource));
+    odbc::logFailure(failure, "Cannot connect to " + toUtf8(withoutPassword(dataSource)));
     lastFailure_ = failure;
     return false;
   }

@@ -148,6 +148,30 @@ TEST_P(CApiTransferTest, ImportListAndExportTheSampleLibrary) {
   EXPECT_EQ(log().find("Start to import"), std::string::npos) << "the import had its own log";
 }
 
+// A name with '=' is a connection string; credentials passed beside it reach the driver as they
+// do beside a data source name, and no password reaches the log.
+TEST_P(CApiTransferTest, ConnectionStringsOpenLikeDataSourceNames) {
+  std::string error;
+  auto db = TestDatabase::create(GetParam(), &error);
+  ASSERT_TRUE(db) << error;
+  const std::u16string text = u"DSN=" + db->dsn();
+  EXPECT_EQ(checkDataSource(c(text), c(db->user()), c(db->password())), 1);
+  ASSERT_EQ(importMetadataDB(c(text), c(db->user()), c(db->password()),
+                             c(example("EDASyncMap.xml")), c(example("EDALib.xml")), c(u"")),
+            1);
+  metalink_char** names = nullptr;
+  const auto tables = takeNames(names, getTables(c(text), c(db->user()), c(db->password()), &names));
+  EXPECT_TRUE(contains(tables, "Resistors"));
+  if (db->password().empty()) return;  // the driver takes any password
+
+  EXPECT_EQ(checkDataSource(c(text), c(db->user()), c(u"Wr0ng;Pass")), 0);
+  const std::u16string ownPassword = text + u";PWD={Wr0ng;Pass}";
+  EXPECT_EQ(checkDataSource(c(ownPassword), c(db->user()), c(db->password())), 0)
+      << "the string's own password wins";
+  EXPECT_EQ(checkDataSource(c(text + u";PWD=" + db->password()), c(db->user()), c(u"")), 1);
+  EXPECT_EQ(log().find("Wr0ng"), std::string::npos) << log();
+}
+
 std::string driverLabel(const ::testing::TestParamInfo<OdbcDriver>& info) {
   return edatest::driverName(info.param);
 }

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# data_sources.sh METALINK EXAMPLES_DIR SQLITE_DRIVER: the three ways to name the database
+# (--sqlite, --connect, --dsn) with no odbc.ini entry at all, on a file whose path has blanks and
+# non-ASCII characters.
+set -uo pipefail
+tool=$1 examples=$2 driver=$3
+dir=$(mktemp -d /tmp/metalink-sources.XXXXXX)
+trap 'rm -rf "$dir"' EXIT
+: > "$dir/odbc.ini"
+: > "$dir/odbcinst.ini"
+export ODBCINI=$dir/odbc.ini ODBCSYSINI=$dir TEMP=$dir
+db="$dir/Teile und Bauteile/Übersicht März.db"
+mkdir -p "$(dirname "$db")"
+failures=0
+expect() {  # expect STATUS DESCRIPTION COMMAND...
+  local want=$1 what=$2; shift 2
+  "$@" > "$dir/out" 2>&1
+  local got=$?
+  if [ "$got" -ne "$want" ]; then
+    echo "FAILED: $what (exit $got, wanted $want)"; cat "$dir/out"; failures=$((failures + 1))
+  else
+    echo "ok: $what"
+  fi
+}
+expect_output() {  # expect_output TEXT DESCRIPTION
+  if ! grep -qF -- "$1" "$dir/out"; then
+    echo "FAILED: $2: no '$1' in"; cat "$dir/out"; failures=$((failures + 1))
+  fi
+}
+fail() { echo "FAILED: $1"; failures=$((failures + 1)); }
+
+expect 0 "import into a new SQLite file" "$tool" import --sqlite "$db" \
+  --syncmap "$examples/EDASyncMap.xml" --library "$examples/EDALib.xml"
+[ -s "$db" ] || fail "the database file was made under its own name"
+# Bytes 18 and 19 of a SQLite file are 2 once its journal is in WAL mode.
+[ "$(od -An -tu1 -j18 -N2 "$db" | tr -s ' ')" = " 2 2" ] || fail "the journal is in WAL mode"
+expect 0 "tables of the SQLite file" "$tool" tables --sqlite "$db"
+expect_output "Resistors" "the imported tables are listed"
+expect 0 "export from the SQLite file" "$tool" export --sqlite "$db" \
+  --syncmap "$examples/EDASyncMap.xml" --library "$dir/out.xml"
+grep -q 'itemId="R-10K-0603"' "$dir/out.xml" || fail "the export holds the imported items"
+
+expect 0 "check through a connection string" "$tool" check --connect "DRIVER=$driver;Database=$db"
+expect 0 "columns through a connection string" "$tool" columns \
+  --connect "Driver=$driver;Database=$db" --table Capacitors
+expect_output "Capacitance" "the mapped columns are listed"
+expect 1 "a connection string whose driver does not exist" "$tool" check \
+  --connect "DRIVER=$dir/no-such-driver.so;Database=$db;PWD=Geheimnis"
+expect_output "See the log file" "the failure names the log file"
+if grep -q "Geheimnis" "$dir"/*.log; then fail "a password in the connection string reached the log"; fi
+
+expect 2 "a SQLite path with ';'" "$tool" check --sqlite "$dir/a;b.db"
+expect_output "';'" "the reason is given"
+expect 2 "two data sources" "$tool" check --dsn Parts --sqlite "$db"
+expect 2 "no data source" "$tool" tables
+expect 2 "a connection string without '='" "$tool" check --connect "Parts"
+
+if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
+echo "all checks passed"
