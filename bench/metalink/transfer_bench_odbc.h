@@ -2,11 +2,12 @@
 // counting what an operation left in the database; it does not go through the code measured.
 #pragma once
 
-#include <sql.h>
-#include <sqlext.h>
-
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "adapter/odbc_api.h"
+#include "adapter/odbc_text.h"
 
 namespace transfer_bench {
 
@@ -34,12 +35,13 @@ class BenchConnection {
   bool commit(std::string* error);
   void rollback();
 
-  SQLHDBC handle() const { return dbc_; }
+  SQLHDBC handle() const { return connection_ != nullptr ? connection_->get() : SQL_NULL_HDBC; }
+  const odbc::DriverText& text() const { return text_; }
 
  private:
-  SQLHENV env_ = SQL_NULL_HENV;
-  SQLHDBC dbc_ = SQL_NULL_HDBC;
-  bool connected_ = false;
+  odbc::EnvironmentHandle environment_;
+  std::unique_ptr<odbc::ConnectionHandle> connection_;
+  odbc::DriverText text_;
 };
 
 // One INSERT prepared once and executed per row, its parameters bound once to fixed buffers
@@ -64,12 +66,14 @@ class PreparedInsert {
     char text[kMaxValueBytes + 1];
     SQLLEN length;
   };
-  SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+  std::unique_ptr<odbc::StatementHandle> stmt_;
+  const odbc::DriverText* text_ = nullptr;
   std::vector<Parameter> parameters_;
 };
 
-// The driver's diagnostics of a handle, joined with "; ".
-std::string odbcDiagnostics(SQLSMALLINT type, SQLHANDLE handle);
+// The driver's diagnostics of a handle: SQLSTATE, native code and the messages.
+std::string odbcDiagnostics(SQLSMALLINT type, SQLHANDLE handle,
+                            const odbc::DriverText* text = nullptr);
 // "name" quoted for SQL.
 std::string quoted(const std::string& name);
 

@@ -129,3 +129,6 @@ std::u16string CODBCAdapter::buildAlterTableAdd(const CDataTable& table) const {
 std::u16string CODBCAdapter::buildNewIdentityQuery() const {
   return statements().newIdentityQuery();
 }
+std::u16string CODBCAdapter::buildCountRows(const std::u16string& tableName) const {
+  return statements().countRows(tableName);
+}

@@ -56,6 +56,7 @@ class CODBCAdapter : public CDataAdapter {
   std::u16string buildCreateTable(const CDataTable& table) const;
   std::u16string buildAlterTableAdd(const CDataTable& table) const;
   std::u16string buildNewIdentityQuery() const;
+  std::u16string buildCountRows(const std::u16string& tableName) const;
 
   // The key the last insert generated; empty when it cannot be read.
   std::u16string fetchNewIdentity();

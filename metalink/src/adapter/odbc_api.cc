@@ -1,13 +1,24 @@
 #include "adapter/odbc_api.h"
 
+#include <cstdint>
 #include <string>
 
+#include "adapter/odbc_text.h"
 #include "util/message_logger.h"
-#include "util/text_conversion.h"
 
 namespace odbc {
 namespace {
 constexpr const char* kSource = "DataCommand";
+
+// Some drivers end or break their messages with newlines; a log line stays one line.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 }  // namespace
 
 SQLRETURN checked(const char* function, SQLRETURN rc) {
@@ -17,26 +28,101 @@ SQLRETURN checked(const char* function, SQLRETURN rc) {
   return rc;
 }
 
-void logDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
-  if (handle == SQL_NULL_HANDLE) return;
+Failure readFailure(SQLSMALLINT handleType, SQLHANDLE handle, const DriverText* text) {
+  Failure failure;
+  if (handle == SQL_NULL_HANDLE) return failure;
+  const DriverText wideText;
+  const DriverText& reader = text != nullptr ? *text : wideText;
   for (SQLSMALLINT record = 1;; ++record) {
-    SQLWCHAR state[6] = {};
-    SQLINTEGER nativeError = 0;
-    SQLWCHAR message[512] = {};
-    SQLSMALLINT length = 0;
-    // Traced by hand: the diagnostics of a failing diagnostics call would recurse.
-    const SQLRETURN rc =
-        SQLGetDiagRecW(handleType, handle, record, state, &nativeError, message,
-                       static_cast<SQLSMALLINT>(sizeof message / sizeof *message), &length);
-    if (!succeeded(rc)) break;
-    // One line per record: some drivers end or break their messages with newlines.
-    std::string text = toUtf8(reinterpret_cast<const char16_t*>(message));
-    for (char& c : text) {
-      if (c == '\n' || c == '\r') c = ' ';
+    std::string state;
+    SQLINTEGER native = 0;
+    std::string message;
+    if (!reader.diagnosticRecord(handleType, handle, record, &state, &native, &message)) break;
+    if (record == 1) {
+      failure.sqlState = state;
+      failure.nativeCode = static_cast<int32_t>(native);
     }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    MessageLogger::error(kSource, text);
+    if (!failure.message.empty()) failure.message += "; ";
+    failure.message += oneLine(message);
   }
+  return failure;
+}
+
+void logFailure(const Failure& failure, const std::string& context) {
+  if (!MessageLogger::errorEnabled) return;
+  MessageLogger::error(kSource,
+                       (context.empty() ? std::string() : context + ": ") + failure.describe());
+}
+
+Failure logDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const DriverText* text) {
+  Failure failure = readFailure(handleType, handle, text);
+  if (!failure.empty()) logFailure(failure);
+  return failure;
+}
+
+EnvironmentHandle::EnvironmentHandle() {
+  if (!succeeded(EDA_ODBC(SQLAllocHandle, SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle_))) {
+    // An environment that failed to allocate has no diagnostics of its own worth more than this.
+    if (MessageLogger::errorEnabled) {
+      MessageLogger::error(kSource, "The ODBC environment cannot be allocated");
+    }
+    handle_ = SQL_NULL_HENV;
+    return;
+  }
+  if (!succeeded(EDA_ODBC(SQLSetEnvAttr, handle_, SQL_ATTR_ODBC_VERSION,
+                          reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
+    logDiagnostics(SQL_HANDLE_ENV, handle_);
+  }
+}
+
+EnvironmentHandle::~EnvironmentHandle() {
+  if (handle_ != SQL_NULL_HENV) EDA_ODBC(SQLFreeHandle, SQL_HANDLE_ENV, handle_);
+}
+
+ConnectionHandle::ConnectionHandle(const EnvironmentHandle& environment) {
+  if (!environment.valid()) return;
+  if (!succeeded(EDA_ODBC(SQLAllocHandle, SQL_HANDLE_DBC, environment.get(), &handle_))) {
+    logDiagnostics(SQL_HANDLE_ENV, environment.get());
+    handle_ = SQL_NULL_HDBC;
+  }
+}
+
+ConnectionHandle::~ConnectionHandle() {
+  if (handle_ == SQL_NULL_HDBC) return;
+  if (connected_) EDA_ODBC(SQLDisconnect, handle_);
+  EDA_ODBC(SQLFreeHandle, SQL_HANDLE_DBC, handle_);
+}
+
+bool ConnectionHandle::connect(const std::u16string& dataSource, const std::u16string& user,
+                               const std::u16string& password, SQLUINTEGER loginTimeoutSeconds,
+                               Failure* failure) {
+  if (handle_ == SQL_NULL_HDBC || connected_) return false;
+  EDA_ODBC(SQLSetConnectAttrW, handle_, SQL_ATTR_LOGIN_TIMEOUT,
+           reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(loginTimeoutSeconds)), 0);
+  auto text = [](const std::u16string& s) {
+    return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(s.c_str()));
+  };
+  const SQLRETURN rc =
+      EDA_ODBC(SQLConnectW, handle_, text(dataSource), static_cast<SQLSMALLINT>(dataSource.size()),
+               text(user), static_cast<SQLSMALLINT>(user.size()), text(password),
+               static_cast<SQLSMALLINT>(password.size()));
+  connected_ = succeeded(rc);
+  if (!connected_) *failure = readFailure(SQL_HANDLE_DBC, handle_);
+  return connected_;
+}
+
+bool ConnectionHandle::driverConnect(const std::u16string& connectionString, Failure* failure) {
+  if (handle_ == SQL_NULL_HDBC || connected_) return false;
+  SQLWCHAR out[1024] = {};
+  SQLSMALLINT outLength = 0;
+  const SQLRETURN rc =
+      EDA_ODBC(SQLDriverConnectW, handle_, nullptr,
+               reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(connectionString.c_str())),
+               static_cast<SQLSMALLINT>(connectionString.size()), out, 1023, &outLength,
+               SQL_DRIVER_NOPROMPT);
+  connected_ = succeeded(rc);
+  if (!connected_) *failure = readFailure(SQL_HANDLE_DBC, handle_);
+  return connected_;
 }
 
 StatementHandle::StatementHandle(SQLHDBC connection) {

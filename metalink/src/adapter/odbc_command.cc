@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "adapter/odbc_api.h"
+#include "adapter/odbc_text.h"
+#include "adapter/sql_statements.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
 #include "util/wide_text.h"
@@ -13,123 +15,86 @@ constexpr SQLUINTEGER kLoginTimeoutSeconds = 20;
 }  // namespace
 
 struct CODBCCommand::Handles {
-  SQLHENV environment = SQL_NULL_HENV;
-  SQLHDBC connection = SQL_NULL_HDBC;
+  odbc::EnvironmentHandle environment;
+  std::unique_ptr<odbc::ConnectionHandle> connection;
+  odbc::DriverText text;
+
+  SQLHDBC dbc() const { return connection != nullptr ? connection->get() : SQL_NULL_HDBC; }
 
   // Runs one catalog function on a fresh statement and fetches its result into *rows.
   template <typename Call>
   int catalog(std::vector<ResultRow>* rows, Call call) {
     rows->clear();
-    odbc::StatementHandle statement(connection);
+    odbc::StatementHandle statement(dbc());
     if (!statement.valid()) return 0;
     if (odbc::succeeded(call(statement.get()))) {
-      odbc::fetchRows(statement.get(), rows);
+      odbc::fetchRows(statement.get(), text, rows);
     } else {
-      statement.logDiagnostics();
+      statement.logDiagnostics(&text);
     }
     return static_cast<int>(rows->size());
   }
 
   bool supports(SQLUSMALLINT function) const {
     SQLUSMALLINT supported = SQL_FALSE;
-    return odbc::succeeded(EDA_ODBC(SQLGetFunctions, connection, function, &supported)) &&
+    return odbc::succeeded(EDA_ODBC(SQLGetFunctions, dbc(), function, &supported)) &&
            supported == SQL_TRUE;
-  }
-
-  std::u16string info(SQLUSMALLINT type) const {
-    if (connection == SQL_NULL_HDBC) return std::u16string();
-    SQLWCHAR buffer[512] = {};  // 1,024 bytes, zeroed
-    SQLSMALLINT length = 0;
-    // The buffer length is given one unit short, so a truncated text keeps its terminator.
-    if (!odbc::succeeded(EDA_ODBC(SQLGetInfoW, connection, type, buffer,
-                                  static_cast<SQLSMALLINT>(sizeof buffer - sizeof *buffer),
-                                  &length))) {
-      return std::u16string();
-    }
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer));
   }
 };
 
-CODBCCommand::CODBCCommand() : handles_(std::make_unique<Handles>()) {
-  SQLHENV environment = SQL_NULL_HENV;
-  if (!odbc::succeeded(EDA_ODBC(SQLAllocHandle, SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment))) {
-    odbc::logDiagnostics(SQL_HANDLE_ENV, environment);
-    if (environment != SQL_NULL_HENV) EDA_ODBC(SQLFreeHandle, SQL_HANDLE_ENV, environment);
-    return;
-  }
-  if (!odbc::succeeded(EDA_ODBC(SQLSetEnvAttr, environment, SQL_ATTR_ODBC_VERSION,
-                                reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
-    odbc::logDiagnostics(SQL_HANDLE_ENV, environment);
-  }
-  handles_->environment = environment;
-}
+CODBCCommand::CODBCCommand() : handles_(std::make_unique<Handles>()) {}
 
-CODBCCommand::~CODBCCommand() {
-  // Owners disconnect first; one that did not would leak the connection, and the environment
-  // cannot be freed while a connection on it is open.
-  disconnect();
-  if (handles_->environment != SQL_NULL_HENV) {
-    EDA_ODBC(SQLFreeHandle, SQL_HANDLE_ENV, handles_->environment);
-  }
-}
+CODBCCommand::~CODBCCommand() { disconnect(); }
 
 bool CODBCCommand::connect(const std::u16string& dataSource, const std::u16string& user,
                            const std::u16string& password) {
-  if (handles_->connection != SQL_NULL_HDBC) disconnect();
-  if (handles_->environment == SQL_NULL_HENV) return false;
-  SQLHDBC connection = SQL_NULL_HDBC;
-  if (!odbc::succeeded(
-          EDA_ODBC(SQLAllocHandle, SQL_HANDLE_DBC, handles_->environment, &connection))) {
-    odbc::logDiagnostics(SQL_HANDLE_ENV, handles_->environment);
+  if (handles_->connection != nullptr) disconnect();
+  if (!handles_->environment.valid()) return false;
+  auto connection = std::make_unique<odbc::ConnectionHandle>(handles_->environment);
+  if (!connection->valid()) return false;
+  odbc::Failure failure;
+  if (!connection->connect(dataSource, user, password, kLoginTimeoutSeconds, &failure)) {
+    odbc::logFailure(failure, "Cannot connect to " + toUtf8(dataSource));
+    lastFailure_ = failure;
     return false;
   }
-  EDA_ODBC(SQLSetConnectAttrW, connection, SQL_ATTR_LOGIN_TIMEOUT,
-           reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(kLoginTimeoutSeconds)), 0);
-  const SQLRETURN rc =
-      EDA_ODBC(SQLConnectW, connection, odbc::sqlText(dataSource), odbc::sqlShortLength(dataSource),
-               odbc::sqlText(user), odbc::sqlShortLength(user), odbc::sqlText(password),
-               odbc::sqlShortLength(password));
-  if (!odbc::succeeded(rc)) {
-    odbc::logDiagnostics(SQL_HANDLE_DBC, connection);
-    EDA_ODBC(SQLFreeHandle, SQL_HANDLE_DBC, connection);
-    return false;
-  }
-  handles_->connection = connection;
+  handles_->connection = std::move(connection);
+  handles_->text = odbc::DriverText();
   dialect_ = SqlDialect::forDbmsName(getDbmsName());
+  // Drivers of SQLite are ANSI drivers unless they say otherwise through the probe.
+  handles_->text =
+      odbc::DriverText::probe(handles_->dbc(), dialect_.kind() == SqlDialect::Kind::kSqlite);
   identifierQuote_ = getIdentifierQuote();
   return true;
 }
 
 void CODBCCommand::disconnect() {
-  if (handles_->connection == SQL_NULL_HDBC) return;
-  EDA_ODBC(SQLDisconnect, handles_->connection);
-  EDA_ODBC(SQLFreeHandle, SQL_HANDLE_DBC, handles_->connection);
-  handles_->connection = SQL_NULL_HDBC;
+  handles_->connection.reset();
+  handles_->text = odbc::DriverText();
   dialect_ = SqlDialect();
   identifierQuote_.clear();
 }
 
-bool CODBCCommand::isConnected() const { return handles_->connection != SQL_NULL_HDBC; }
+bool CODBCCommand::isConnected() const { return handles_->connection != nullptr; }
 
 std::u16string CODBCCommand::getIdentifierQuote() {
-  return handles_->info(SQL_IDENTIFIER_QUOTE_CHAR);
+  return handles_->text.info(handles_->dbc(), SQL_IDENTIFIER_QUOTE_CHAR);
 }
 
-std::u16string CODBCCommand::getDbmsName() { return handles_->info(SQL_DBMS_NAME); }
+std::u16string CODBCCommand::getDbmsName() {
+  return handles_->text.info(handles_->dbc(), SQL_DBMS_NAME);
+}
 
 int CODBCCommand::queryTables() {
-  static const std::u16string kTableType = u"TABLE";
-  return handles_->catalog(&rows_, [](SQLHSTMT statement) {
-    return EDA_ODBC(SQLTablesW, statement, nullptr, 0, nullptr, 0, nullptr, 0,
-                    odbc::sqlText(kTableType), SQL_NTS);
-  });
+  const odbc::DriverText& text = handles_->text;
+  return handles_->catalog(
+      &rows_, [&text](SQLHSTMT statement) { return text.tables(statement, u"TABLE"); });
 }
 
 int CODBCCommand::queryColumns(const std::u16string& table) {
-  return handles_->catalog(&rows_, [&table](SQLHSTMT statement) {
-    return EDA_ODBC(SQLColumnsW, statement, nullptr, 0, nullptr, 0, odbc::sqlText(table),
-                    odbc::sqlShortLength(table), nullptr, 0);
-  });
+  const odbc::DriverText& text = handles_->text;
+  return handles_->catalog(
+      &rows_, [&text, &table](SQLHSTMT statement) { return text.columns(statement, table); });
 }
 
 int CODBCCommand::queryPrimaryKeys(const std::u16string& table) {
@@ -137,10 +102,9 @@ int CODBCCommand::queryPrimaryKeys(const std::u16string& table) {
     rows_.clear();
     return -1;
   }
-  return handles_->catalog(&rows_, [&table](SQLHSTMT statement) {
-    return EDA_ODBC(SQLPrimaryKeysW, statement, nullptr, 0, nullptr, 0, odbc::sqlText(table),
-                    odbc::sqlShortLength(table));
-  });
+  const odbc::DriverText& text = handles_->text;
+  return handles_->catalog(
+      &rows_, [&text, &table](SQLHSTMT statement) { return text.primaryKeys(statement, table); });
 }
 
 int CODBCCommand::queryStatistics(const std::u16string& table) {
@@ -148,51 +112,43 @@ int CODBCCommand::queryStatistics(const std::u16string& table) {
     rows_.clear();
     return -1;
   }
-  return handles_->catalog(&rows_, [&table](SQLHSTMT statement) {
-    return EDA_ODBC(SQLStatisticsW, statement, nullptr, 0, nullptr, 0, odbc::sqlText(table),
-                    odbc::sqlShortLength(table), SQL_INDEX_UNIQUE, SQL_QUICK);
-  });
+  const odbc::DriverText& text = handles_->text;
+  return handles_->catalog(
+      &rows_, [&text, &table](SQLHSTMT statement) { return text.statistics(statement, table); });
 }
 
 int CODBCCommand::queryTypeInfo() {
-  return handles_->catalog(&rows_, [](SQLHSTMT statement) {
-    return EDA_ODBC(SQLGetTypeInfoW, statement, SQL_ALL_TYPES);
-  });
+  const odbc::DriverText& text = handles_->text;
+  return handles_->catalog(&rows_,
+                           [&text](SQLHSTMT statement) { return text.typeInfo(statement); });
 }
 
 int CODBCCommand::queryAutoIncrementColumns(const std::u16string& table) {
   rows_.clear();
   if (!handles_->supports(SQL_API_SQLCOLATTRIBUTE)) return 0;
-  odbc::StatementHandle statement(handles_->connection);
+  odbc::StatementHandle statement(handles_->dbc());
   if (!statement.valid()) return 0;
+  const odbc::DriverText& text = handles_->text;
   // Prepared only: describing the result needs no rows.
-  const std::u16string probe = dialect_.autoIncrementProbe(table, identifierQuote_);
-  if (!odbc::succeeded(
-          EDA_ODBC(SQLPrepareW, statement.get(), odbc::sqlText(probe), odbc::sqlLength(probe)))) {
-    statement.logDiagnostics();
+  const std::u16string probe = SqlStatementBuilder(identifierQuote_, dialect_).columnsProbe(table);
+  if (!odbc::succeeded(text.prepare(statement.get(), probe))) {
+    statement.logDiagnostics(&text);
     return 0;
   }
   SQLSMALLINT count = 0;
   if (!odbc::succeeded(EDA_ODBC(SQLNumResultCols, statement.get(), &count))) {
-    statement.logDiagnostics();
+    statement.logDiagnostics(&text);
     return 0;
   }
   for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {
     SQLLEN autoUnique = SQL_FALSE;
-    if (!odbc::succeeded(EDA_ODBC(SQLColAttributeW, statement.get(), number,
+    if (!odbc::succeeded(EDA_ODBC(SQLColAttribute, statement.get(), number,
                                   SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &autoUnique))) {
       continue;
     }
-    SQLWCHAR label[256] = {};  // 512 bytes
-    SQLSMALLINT length = 0;
-    if (!odbc::succeeded(EDA_ODBC(SQLColAttributeW, statement.get(), number, SQL_DESC_LABEL, label,
-                                  static_cast<SQLSMALLINT>(sizeof label - sizeof *label), &length,
-                                  nullptr))) {
-      continue;
-    }
-    if (autoUnique == SQL_TRUE) {
-      rows_.push_back({{u"COLUMN_NAME", std::u16string(reinterpret_cast<char16_t*>(label))}});
-    }
+    std::u16string label;
+    if (!odbc::succeeded(text.columnLabel(statement.get(), number, &label))) continue;
+    if (autoUnique == SQL_TRUE) rows_.push_back({{u"COLUMN_NAME", label}});
   }
   return static_cast<int>(rows_.size());
 }
@@ -210,34 +166,40 @@ std::vector<std::u16string> CODBCCommand::getColumnValues(const std::u16string& 
   return values;
 }
 
-bool CODBCCommand::execute(const std::u16string& text) {
-  odbc::StatementHandle statement(handles_->connection);
-  if (!statement.valid()) return false;
-  if (MessageLogger::infoEnabled) MessageLogger::info(kSource, toUtf8(text));
-  const SQLRETURN rc =
-      EDA_ODBC(SQLExecDirectW, statement.get(), odbc::sqlText(text), odbc::sqlLength(text));
-  if (rc == SQL_ERROR || rc == SQL_SUCCESS_WITH_INFO) {
-    statement.logDiagnostics();
-    return rc == SQL_SUCCESS_WITH_INFO;
+CODBCCommand::Outcome CODBCCommand::execute(const std::u16string& text) {
+  odbc::StatementHandle statement(handles_->dbc());
+  if (!statement.valid()) {
+    lastFailure_ = odbc::readFailure(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
+    return Outcome::kFailed;
   }
-  return rc == SQL_SUCCESS;
+  if (MessageLogger::infoEnabled) MessageLogger::info(kSource, toUtf8(text));
+  const SQLRETURN rc = handles_->text.execDirect(statement.get(), text);
+  if (rc == SQL_NO_DATA) return Outcome::kNoRows;
+  if (odbc::succeeded(rc)) return Outcome::kDone;
+  lastFailure_ = statement.logDiagnostics(&handles_->text);
+  return Outcome::kFailed;
 }
 
 bool CODBCCommand::executeQuery(const std::u16string& text) {
   rows_.clear();
-  odbc::StatementHandle statement(handles_->connection);
-  if (!statement.valid()) return false;
-  if (!odbc::succeeded(
-          EDA_ODBC(SQLExecDirectW, statement.get(), odbc::sqlText(text), odbc::sqlLength(text)))) {
-    statement.logDiagnostics();
+  odbc::StatementHandle statement(handles_->dbc());
+  if (!statement.valid()) {
+    lastFailure_ = odbc::readFailure(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
     return false;
   }
-  return odbc::fetchRows(statement.get(), &rows_);
+  if (!odbc::succeeded(handles_->text.execDirect(statement.get(), text))) {
+    lastFailure_ = statement.logDiagnostics(&handles_->text);
+    return false;
+  }
+  odbc::Failure failure;
+  if (odbc::fetchRows(statement.get(), handles_->text, &rows_, &failure)) return true;
+  lastFailure_ = failure;
+  return false;
 }
 
 int CODBCCommand::listDataSources() {
   rows_.clear();
-  if (handles_->environment == SQL_NULL_HENV) return 0;
+  if (!handles_->environment.valid()) return 0;
   SQLUSMALLINT direction = SQL_FETCH_FIRST;
   for (;;) {
     SQLWCHAR name[32 + 1] = {};
@@ -245,7 +207,7 @@ int CODBCCommand::listDataSources() {
     SQLSMALLINT nameLength = 0;
     SQLSMALLINT descriptionLength = 0;
     const SQLRETURN rc = EDA_ODBC(
-        SQLDataSourcesW, handles_->environment, direction, name,
+        SQLDataSourcesW, handles_->environment.get(), direction, name,
         static_cast<SQLSMALLINT>(sizeof name / sizeof *name), &nameLength, description,
         static_cast<SQLSMALLINT>(sizeof description / sizeof *description), &descriptionLength);
     direction = SQL_FETCH_NEXT;
@@ -253,9 +215,9 @@ int CODBCCommand::listDataSources() {
       rows_.push_back({{std::u16string(reinterpret_cast<char16_t*>(name)), std::u16string()}});
     } else if (rc == SQL_SUCCESS_WITH_INFO) {
       // A name that did not fit the buffer; listing a truncated name would mislead.
-      odbc::logDiagnostics(SQL_HANDLE_ENV, handles_->environment);
+      odbc::logDiagnostics(SQL_HANDLE_ENV, handles_->environment.get());
     } else {
-      if (rc != SQL_NO_DATA) odbc::logDiagnostics(SQL_HANDLE_ENV, handles_->environment);
+      if (rc != SQL_NO_DATA) odbc::logDiagnostics(SQL_HANDLE_ENV, handles_->environment.get());
       break;
     }
   }
@@ -263,23 +225,43 @@ int CODBCCommand::listDataSources() {
 }
 
 bool CODBCCommand::beginTransaction() {
-  if (handles_->connection == SQL_NULL_HDBC) return false;
-  if (!odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->connection, SQL_ATTR_AUTOCOMMIT,
+  if (handles_->connection == nullptr) return false;
+  if (!odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_AUTOCOMMIT,
                                 reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
-    odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->connection);
+    odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
     return false;
   }
   return true;
 }
 
 bool CODBCCommand::endTransaction(bool commit) {
-  if (handles_->connection == SQL_NULL_HDBC) return false;
-  const bool ended = odbc::succeeded(EDA_ODBC(SQLEndTran, SQL_HANDLE_DBC, handles_->connection,
-                                              commit ? SQL_COMMIT : SQL_ROLLBACK));
-  if (!ended) odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->connection);
-  if (!odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->connection, SQL_ATTR_AUTOCOMMIT,
+  if (handles_->connection == nullptr) return false;
+  const bool ended = odbc::succeeded(
+      EDA_ODBC(SQLEndTran, SQL_HANDLE_DBC, handles_->dbc(), commit ? SQL_COMMIT : SQL_ROLLBACK));
+  if (!ended) odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
+  if (!odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_AUTOCOMMIT,
                                 reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0))) {
-    odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->connection);
+    odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
   }
   return ended;
+}
+
+bool CODBCCommand::beginReadTransaction() {
+  if (handles_->connection == SQL_NULL_HDBC) return false;
+  SQLUINTEGER offered = 0;
+  if (odbc::succeeded(EDA_ODBC(SQLGetInfoW, handles_->connection, SQL_TXN_ISOLATION_OPTION,
+                               &offered, sizeof offered, nullptr))) {
+    // Repeatable read is a snapshot on PostgreSQL; where it is not offered, serializable is
+    // stricter still.
+    const SQLUINTEGER level = (offered & SQL_TXN_REPEATABLE_READ) != 0 ? SQL_TXN_REPEATABLE_READ
+                              : (offered & SQL_TXN_SERIALIZABLE) != 0  ? SQL_TXN_SERIALIZABLE
+                                                                       : 0;
+    if (level != 0 &&
+        !odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->connection, SQL_ATTR_TXN_ISOLATION,
+                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)), 0))) {
+      odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->connection);
+      return false;
+    }
+  }
+  return beginTransaction();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "adapter/data_command.h"
+#include "adapter/odbc_failure.h"
 #include "adapter/sql_dialect.h"
 
 class CODBCCommand : public CDataCommand {
@@ -20,9 +21,14 @@ class CODBCCommand : public CDataCommand {
   // Closes a connection the owner left open, then frees the environment.
   ~CODBCCommand() override;
 
+  // How a statement ended: SQL_NO_DATA (an UPDATE or DELETE that matched nothing, an
+  // INSERT ... SELECT of no rows) is no failure, but callers may want to know it.
+  enum class Outcome { kDone, kNoRows, kFailed };
+
   // Opens the data source with a login time-out of 20 seconds. On failure the driver's messages
-  // are logged at ERROR, one line each, and the command stays disconnected. On success the SQL
-  // dialect is chosen from the driver's DBMS name.
+  // are logged at ERROR and the command stays disconnected. On success the SQL dialect is chosen
+  // from the driver's DBMS name, and the way text crosses to the driver from what the driver
+  // can do (see odbc_text.h).
   bool connect(const std::u16string& dataSource, const std::u16string& user,
                const std::u16string& password);
   void disconnect();
@@ -49,12 +55,15 @@ class CODBCCommand : public CDataCommand {
   std::vector<std::u16string> getColumnValues(const std::u16string& column) const;
 
   // Runs a statement that returns no rows; getRows() is not touched. The text is logged at INFO.
-  // False for SQL_ERROR (diagnostics logged) and for SQL_NO_DATA (an UPDATE or DELETE that
-  // matched nothing; not logged).
-  bool execute(const std::u16string& text);
-  // Runs a query and replaces getRows() by its result. On failure the diagnostics are logged and
-  // getRows() is empty.
+  // A failure is logged (SQLSTATE, native code, message) and kept in lastFailure().
+  Outcome execute(const std::u16string& text);
+  // Runs a query and replaces getRows() by its result. On failure the diagnostics are logged,
+  // kept in lastFailure(), and getRows() is empty.
   bool executeQuery(const std::u16string& text);
+  // The failure of the last statement that failed; empty before any failed. clearFailure()
+  // forgets it.
+  const odbc::Failure& lastFailure() const { return lastFailure_; }
+  void clearFailure() { lastFailure_ = odbc::Failure(); }
   // One row (name, "") per data source the driver manager knows; returns their number.
   int listDataSources();
 
@@ -62,10 +71,14 @@ class CODBCCommand : public CDataCommand {
   // switches auto-commit off; endTransaction commits or rolls back and switches it on again.
   bool beginTransaction();
   bool endTransaction(bool commit);
+  // beginTransaction for reading only: every query until endTransaction sees the database as it
+  // was at the first of them (PostgreSQL's repeatable read; SQLite's transactions always do).
+  bool beginReadTransaction();
 
  private:
   struct Handles;
   std::unique_ptr<Handles> handles_;
   SqlDialect dialect_;
   std::u16string identifierQuote_;
+  odbc::Failure lastFailure_;
 };

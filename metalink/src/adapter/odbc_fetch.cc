@@ -5,7 +5,8 @@
 //   DATETIME (9), TYPE_DATE, TYPE_TIMESTAMP        -> SQL_C_TIMESTAMP, written as
 //                                                     "YYYY-MM-DDThh:mm:ss" (fraction dropped)
 //   BIT, TINYINT, INTEGER, SMALLINT                -> SQL_C_SLONG, written in decimal
-//   everything else                                -> SQL_C_WCHAR, the text itself
+//   everything else                                -> text, the value itself, in the driver's
+//                                                     text encoding (see odbc_text.h)
 // Columns are bound while they have a small, known size. From the first column that does not
 // (long text and binary types report sizes up to two thousand million, some drivers none at
 // all) onward, values are read with SQLGetData, text in parts through a bounded buffer; columns
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "adapter/odbc_api.h"
+#include "adapter/odbc_text.h"
 #include "adapter/odbc_value_text.h"
 #include "util/text_conversion.h"
 
@@ -25,8 +27,9 @@ namespace {
 
 // Largest column size, in characters, that gets a bound buffer.
 constexpr SQLULEN kMaxBoundChars = 4000;
-// Characters read per SQLGetData call for long text.
-constexpr size_t kPartChars = 8192;
+
+// Stands for "text in the driver's encoding" until the column is bound.
+constexpr SQLSMALLINT kTextType = SQL_C_WCHAR;
 
 SQLSMALLINT cTypeFor(SQLSMALLINT sqlType) {
   switch (sqlType) {
@@ -46,16 +49,16 @@ SQLSMALLINT cTypeFor(SQLSMALLINT sqlType) {
     case SQL_SMALLINT:
       return SQL_C_SLONG;
     default:
-      return SQL_C_WCHAR;
+      return kTextType;
   }
 }
 
 struct Column {
   std::u16string name;
-  SQLSMALLINT cType = SQL_C_WCHAR;
+  SQLSMALLINT cType = kTextType;
   bool bound = false;
-  // Bound columns only: the buffer (SQLWCHAR units for text, bytes otherwise as a union).
-  std::vector<SQLWCHAR> text;
+  // Bound text columns only: the buffer, in the driver's text encoding.
+  std::vector<char> text;
   union {
     double number;
     SQL_TIMESTAMP_STRUCT timestamp;
@@ -63,26 +66,17 @@ struct Column {
   } fixed{};
   SQLLEN indicator = 0;
 
+  bool isText() const { return cType == kTextType; }
   SQLPOINTER target() {
-    return cType == SQL_C_WCHAR ? static_cast<SQLPOINTER>(text.data())
-                                : static_cast<SQLPOINTER>(&fixed);
+    return isText() ? static_cast<SQLPOINTER>(text.data()) : static_cast<SQLPOINTER>(&fixed);
   }
   SQLLEN targetBytes() const {
-    if (cType == SQL_C_WCHAR) return static_cast<SQLLEN>(text.size() * sizeof(SQLWCHAR));
+    if (isText()) return static_cast<SQLLEN>(text.size());
     if (cType == SQL_C_DOUBLE) return sizeof(double);
     if (cType == SQL_C_TIMESTAMP) return sizeof(SQL_TIMESTAMP_STRUCT);
     return sizeof(SQLINTEGER);
   }
 };
-
-std::u16string wideText(const SQLWCHAR* data, size_t units) {
-  const auto* begin = reinterpret_cast<const char16_t*>(data);
-  std::u16string text(begin, units);
-  // The text ends at its terminator, as a C string would.
-  const size_t nul = text.find(u'\0');
-  if (nul != std::u16string::npos) text.resize(nul);
-  return text;
-}
 
 std::u16string fixedText(const Column& column) {
   switch (column.cType) {
@@ -98,58 +92,41 @@ std::u16string fixedText(const Column& column) {
 }
 
 // The value of a bound column after SQLFetch.
-std::u16string boundText(const Column& column) {
+std::u16string boundText(const DriverText& driverText, const Column& column) {
   if (column.indicator <= 0) return std::u16string();
-  if (column.cType != SQL_C_WCHAR) return fixedText(column);
-  // Up to the terminator (see unboundText on the indicator of ANSI drivers).
-  return wideText(column.text.data(), column.text.size() - 1);
+  if (!column.isText()) return fixedText(column);
+  return driverText.decode(column.text.data(), column.indicator, column.text.size());
 }
 
 // The value of an unbound column, read with SQLGetData; long text comes in parts.
-std::u16string unboundText(SQLHSTMT statement, SQLUSMALLINT number, Column* column) {
-  if (column->cType != SQL_C_WCHAR) {
+std::u16string unboundText(const DriverText& driverText, SQLHSTMT statement, SQLUSMALLINT number,
+                           Column* column) {
+  if (!column->isText()) {
     column->indicator = 0;
     const SQLRETURN rc = EDA_ODBC(SQLGetData, statement, number, column->cType, column->target(),
                                   column->targetBytes(), &column->indicator);
     if (!succeeded(rc)) {
-      if (rc == SQL_ERROR) logDiagnostics(SQL_HANDLE_STMT, statement);
+      if (rc == SQL_ERROR) logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
       return std::u16string();
     }
     return column->indicator <= 0 ? std::u16string() : fixedText(*column);
   }
-  std::vector<SQLWCHAR> part(kPartChars + 1);
-  const SQLLEN partBytes = static_cast<SQLLEN>(part.size() * sizeof(SQLWCHAR));
   std::u16string value;
-  for (;;) {
-    part[0] = 0;
-    SQLLEN indicator = 0;
-    const SQLRETURN rc =
-        EDA_ODBC(SQLGetData, statement, number, SQL_C_WCHAR, part.data(), partBytes, &indicator);
-    if (rc == SQL_NO_DATA) break;  // the previous part was the last one
-    if (!succeeded(rc)) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
-      break;
-    }
-    if (indicator == SQL_NULL_DATA) return std::u16string();
-    // The part's length is taken from its terminator, not from the indicator: behind an ANSI
-    // driver unixODBC reports the driver's byte counts, which overstate UTF-16 lengths.
-    const auto* begin = reinterpret_cast<const char16_t*>(part.data());
-    size_t units = 0;
-    while (units < kPartChars && begin[units] != u'\0') ++units;
-    value.append(begin, units);
-    // SQL_SUCCESS_WITH_INFO: the value was cut at the end of the buffer, and more follows.
-    if (rc == SQL_SUCCESS) break;
-  }
+  bool isNull = false;
+  Failure failure;
+  if (!driverText.getData(statement, number, &value, &isNull, &failure)) logFailure(failure);
   return value;
 }
 
 }  // namespace
 
-bool fetchRows(SQLHSTMT statement, std::vector<CDataCommand::ResultRow>* rows) {
+bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
+               std::vector<CDataCommand::ResultRow>* rows, Failure* failure) {
   rows->clear();
   SQLSMALLINT count = 0;
   if (!succeeded(EDA_ODBC(SQLNumResultCols, statement, &count))) {
-    logDiagnostics(SQL_HANDLE_STMT, statement);
+    const Failure logged = logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
+    if (failure != nullptr) *failure = logged;
     return false;
   }
   // The bound buffers must stay at fixed addresses until the statement is freed or unbound.
@@ -157,31 +134,24 @@ bool fetchRows(SQLHSTMT statement, std::vector<CDataCommand::ResultRow>* rows) {
   bool binding = true;
   for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {
     auto column = std::make_unique<Column>();
-    SQLWCHAR name[512] = {};
-    SQLSMALLINT nameLength = 0;
     SQLSMALLINT sqlType = 0;
     SQLULEN size = 0;
-    SQLSMALLINT digits = 0;
-    SQLSMALLINT nullable = 0;
-    if (!succeeded(EDA_ODBC(SQLDescribeColW, statement, number, name,
-                            static_cast<SQLSMALLINT>(sizeof name / sizeof *name), &nameLength,
-                            &sqlType, &size, &digits, &nullable))) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
+    if (!succeeded(driverText.describeColumn(statement, number, &column->name, &sqlType, &size))) {
+      logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
     }
-    column->name = wideText(name, sizeof name / sizeof *name);
     column->cType = cTypeFor(sqlType);
-    if (column->cType == SQL_C_WCHAR) {
-      // A character holds up to two UTF-16 units, and a binary byte two hex digits.
+    if (column->isText()) {
       if (size == 0 || size > kMaxBoundChars)
         binding = false;
       else
-        column->text.assign(2 * size + 1, 0);
+        column->text.assign(driverText.bufferBytes(size), 0);
     }
     column->bound = binding;
+    const SQLSMALLINT bindType = column->isText() ? driverText.cType() : column->cType;
     if (column->bound &&
-        !succeeded(EDA_ODBC(SQLBindCol, statement, number, column->cType, column->target(),
+        !succeeded(EDA_ODBC(SQLBindCol, statement, number, bindType, column->target(),
                             column->targetBytes(), &column->indicator))) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
+      logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
       column->bound = false;
       binding = false;
     }
@@ -192,16 +162,19 @@ bool fetchRows(SQLHSTMT statement, std::vector<CDataCommand::ResultRow>* rows) {
     const SQLRETURN rc = EDA_ODBC(SQLFetch, statement);
     if (rc == SQL_NO_DATA) break;
     if (!succeeded(rc)) {
-      logDiagnostics(SQL_HANDLE_STMT, statement);
-      break;
+      const Failure logged = logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
+      if (failure != nullptr) *failure = logged;
+      EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
+      return false;
     }
     CDataCommand::ResultRow row;
     row.reserve(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
       Column& column = *columns[i];
       const auto number = static_cast<SQLUSMALLINT>(i + 1);
-      row.emplace_back(column.name,
-                       column.bound ? boundText(column) : unboundText(statement, number, &column));
+      row.emplace_back(column.name, column.bound
+                                        ? boundText(driverText, column)
+                                        : unboundText(driverText, statement, number, &column));
     }
     rows->push_back(std::move(row));
   }

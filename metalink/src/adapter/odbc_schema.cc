@@ -53,17 +53,9 @@ void CODBCAdapter::ensureLookupIndex(const std::u16string& tableName,
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr || columnNames.empty() || !odbc->getDialect().indexesLookupColumns()) return;
   const std::u16string indexName = tableName + u"_lookup";
-  if (!odbc->executeQuery(odbc->getDialect().indexExistsQuery(indexName)) ||
-      !odbc->getRows().empty()) {
-    return;
-  }
-  std::u16string columns;
-  for (const auto& name : columnNames) {
-    if (!columns.empty()) columns += u", ";
-    columns += quoteIdentifier(name, identifierQuote_);
-  }
-  odbc->execute(u"CREATE INDEX " + quoteIdentifier(indexName, identifierQuote_) + u" ON " +
-                quoteIdentifier(tableName, identifierQuote_) + u" (" + columns + u")");
+  const SqlStatementBuilder sql = statements();
+  if (!odbc->executeQuery(sql.indexExists(indexName)) || !odbc->getRows().empty()) return;
+  odbc->execute(sql.createIndex(indexName, tableName, columnNames));
 }
 
 void CODBCAdapter::ensureTable(const std::u16string& tableName,

@@ -64,7 +64,8 @@ void CODBCAdapter::writeRows(CDataSet* dataSet) {
       const std::u16string statement = buildInsert(*row);
       // An insert that failed generated no key: asking for one would hand this row the key of
       // the previous insert, and links would then point at the wrong row.
-      const bool inserted = !statement.empty() && odbc->execute(statement);
+      const bool inserted =
+          !statement.empty() && odbc->execute(statement) != CODBCCommand::Outcome::kFailed;
       if (!inserted || (identity == nullptr && identityNeedsColumn)) continue;
       const std::u16string newIdentity = fetchNewIdentity();
       if (identity != nullptr) row->setValue(identity->getName(), newIdentity);

@@ -38,14 +38,6 @@ std::u16string SqlDialect::newIdentityQuery() const {
   }
 }
 
-std::u16string SqlDialect::autoIncrementProbe(const std::u16string& table,
-                                              const std::u16string& identifierQuote) const {
-  if (kind_ == Kind::kPostgres) {
-    return u"SELECT * FROM " + quoteIdentifier(table, identifierQuote);
-  }
-  return u"SELECT * FROM [" + table + u"]";
-}
-
 std::u16string quoteIdentifier(const std::u16string& name, const std::u16string& quote) {
   if (quote.empty() || quote == u" ") return quote + name + quote;
   std::u16string text = quote;
@@ -73,15 +65,11 @@ std::u16string quoteLiteral(const std::u16string& text) {
   return out;
 }
 
-std::u16string SqlDialect::indexExistsQuery(const std::u16string& indexName) const {
-  switch (kind_) {
-    case Kind::kSqlite:
-      return u"SELECT name FROM sqlite_master WHERE type = 'index' AND name = " +
-             quoteLiteral(indexName);
-    case Kind::kPostgres:
-      return u"SELECT indexname FROM pg_indexes WHERE indexname = " + quoteLiteral(indexName);
-    case Kind::kDefault:
-      break;
+std::u16string bracketIdentifier(const std::u16string& name) {
+  std::u16string text = u"[";
+  for (char16_t c : name) {
+    text += c;
+    if (c == u']') text += u']';
   }
-  return std::u16string();
+  return text + u"]";
 }

@@ -38,11 +38,6 @@ class SqlDialect {
   // only after an insert into a table with an identity column.
   bool identityQueryNeedsIdentityColumn() const { return kind_ == Kind::kPostgres; }
 
-  // The statement prepared to learn which columns of a table are generated: "[" + table + "]" by
-  // default (SQLite understands brackets too); PostgreSQL gets the driver's quote.
-  std::u16string autoIncrementProbe(const std::u16string& table,
-                                    const std::u16string& identifierQuote) const;
-
   // Whether a wide character type the driver does not list borrows the name of the matching
   // narrow type (the SQLite driver lists no wide types).
   bool borrowsNarrowTypeNames() const { return kind_ == Kind::kSqlite; }
@@ -50,9 +45,6 @@ class SqlDialect {
   // Whether the connector may index the columns by which an import looks rows up. Unknown
   // systems keep the schema exactly as the statements above make it.
   bool indexesLookupColumns() const { return kind_ != Kind::kDefault; }
-  // A query with a row when an index of that name exists (the ODBC catalog lists only unique
-  // indexes the way the connector asks it). Empty for unknown systems.
-  std::u16string indexExistsQuery(const std::u16string& indexName) const;
 
  private:
   Kind kind_ = Kind::kDefault;
@@ -62,5 +54,7 @@ class SqlDialect {
 // doubled, as SQL escapes it, so a name cannot end the quoted identifier early. A blank or empty
 // quote (the driver supports none) is written as it is and nothing is doubled.
 std::u16string quoteIdentifier(const std::u16string& name, const std::u16string& quote);
+// [name], each ] inside doubled: the quoting of the database systems that know brackets.
+std::u16string bracketIdentifier(const std::u16string& name);
 // lit(text): the text between single quotes, each ' doubled.
 std::u16string quoteLiteral(const std::u16string& text);

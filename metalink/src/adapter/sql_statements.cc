@@ -159,3 +159,80 @@ std::u16string SqlStatementBuilder::alterTableAdd(const CDataTable& table) const
   if (!keys.empty()) text += dialect_.alterAddKeyClause() + keyList(keys) + u")";
   return text;
 }
+
+std::u16string SqlStatementBuilder::columnsProbe(const std::u16string& table) const {
+  if (dialect_.kind() == SqlDialect::Kind::kDefault) {
+    return u"SELECT * FROM " + bracketIdentifier(table);
+  }
+  return u"SELECT * FROM " + q(table);
+}
+
+std::u16string SqlStatementBuilder::countRows(const std::u16string& table) const {
+  return u"SELECT COUNT(*) FROM " + q(table);
+}
+
+std::u16string SqlStatementBuilder::createIndex(const std::u16string& indexName,
+                                                const std::u16string& table,
+                                                const std::vector<std::u16string>& columns) const {
+  std::vector<std::u16string> names;
+  for (const auto& column : columns) names.push_back(q(column));
+  return u"CREATE INDEX " + q(indexName) + u" ON " + q(table) + u" (" + join(names, u", ") + u")";
+}
+
+std::u16string SqlStatementBuilder::indexExists(const std::u16string& indexName) const {
+  switch (dialect_.kind()) {
+    case SqlDialect::Kind::kSqlite:
+      return u"SELECT name FROM sqlite_master WHERE type = 'index' AND name = " +
+             quoteLiteral(indexName);
+    case SqlDialect::Kind::kPostgres:
+      return u"SELECT indexname FROM pg_indexes WHERE indexname = " + quoteLiteral(indexName);
+    case SqlDialect::Kind::kDefault:
+      break;
+  }
+  return std::u16string();
+}
+
+std::u16string SqlStatementBuilder::dropTable(const std::u16string& table) const {
+  return u"DROP TABLE " + q(table);
+}
+
+std::u16string SqlStatementBuilder::renameTable(const std::u16string& from,
+                                                const std::u16string& to) const {
+  return u"ALTER TABLE " + q(from) + u" RENAME TO " + q(to);
+}
+
+std::u16string SqlStatementBuilder::sqliteTableInfo(const std::u16string& table) const {
+  return u"SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(" +
+         quoteLiteral(table) + u") ORDER BY cid";
+}
+
+std::u16string SqlStatementBuilder::sqliteDependents(const std::u16string& table) const {
+  return u"SELECT sql FROM sqlite_master WHERE tbl_name = " + quoteLiteral(table) +
+         u" AND type IN ('index', 'trigger') AND sql IS NOT NULL";
+}
+
+std::u16string SqlStatementBuilder::sqliteColumnDefinition(
+    const std::u16string& name, const std::u16string& type, bool notNull,
+    const std::u16string& defaultValue) const {
+  std::u16string text = q(name);
+  if (!type.empty()) text += u" " + type;
+  if (notNull) text += u" NOT NULL";
+  // The default is stored as the SQL text it was declared with.
+  if (!defaultValue.empty()) text += u" DEFAULT (" + defaultValue + u")";
+  return text;
+}
+
+std::u16string SqlStatementBuilder::createTableFrom(
+    const std::u16string& table, const std::vector<std::u16string>& definitions) const {
+  return u"CREATE TABLE " + q(table) + u"(" + join(definitions, u",") + u")";
+}
+
+std::u16string SqlStatementBuilder::sqliteCopyRows(
+    const std::u16string& from, const std::u16string& to,
+    const std::vector<std::u16string>& columns) const {
+  std::vector<std::u16string> names;
+  for (const auto& column : columns) names.push_back(q(column));
+  const std::u16string list = join(names, u",");
+  return u"INSERT INTO " + q(to) + u"(" + list + u") SELECT " + list + u" FROM " + q(from) +
+         u" ORDER BY rowid";
+}

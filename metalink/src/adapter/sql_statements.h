@@ -42,6 +42,36 @@ class SqlStatementBuilder {
   std::u16string alterTableAdd(const CDataTable& table) const;
   std::u16string newIdentityQuery() const { return dialect_.newIdentityQuery(); }
 
+  // Prepared, never run, to learn which columns of a table the database generates: SELECT * FROM
+  // the table, named with the driver's quote where the dialect is known and in brackets (the
+  // form such databases understand) otherwise.
+  std::u16string columnsProbe(const std::u16string& table) const;
+  // SELECT COUNT(*) FROM q(T)
+  std::u16string countRows(const std::u16string& table) const;
+  // CREATE INDEX q(name) ON q(T) (q(c1), q(c2) ...)
+  std::u16string createIndex(const std::u16string& indexName, const std::u16string& table,
+                             const std::vector<std::u16string>& columns) const;
+  // A query with a row when an index of that name exists (the ODBC catalog lists only unique
+  // indexes the way the connector asks it). Empty for unknown systems.
+  std::u16string indexExists(const std::u16string& indexName) const;
+  std::u16string dropTable(const std::u16string& table) const;
+  std::u16string renameTable(const std::u16string& from, const std::u16string& to) const;
+
+  // The statements of SQLite's table rebuild (see sqlite_identity.h).
+  // The declared columns of a table: name, type, "notnull", dflt_value, pk, in column order.
+  std::u16string sqliteTableInfo(const std::u16string& table) const;
+  // The CREATE texts of the table's indexes and triggers, as column "sql".
+  std::u16string sqliteDependents(const std::u16string& table) const;
+  // q(name)[ type][ NOT NULL][ DEFAULT (value)]
+  std::u16string sqliteColumnDefinition(const std::u16string& name, const std::u16string& type,
+                                        bool notNull, const std::u16string& defaultValue) const;
+  // CREATE TABLE q(T)(def1,def2 ...), the definitions as given.
+  std::u16string createTableFrom(const std::u16string& table,
+                                 const std::vector<std::u16string>& definitions) const;
+  // INSERT INTO q(to)(cols) SELECT cols FROM q(from) ORDER BY rowid
+  std::u16string sqliteCopyRows(const std::u16string& from, const std::u16string& to,
+                                const std::vector<std::u16string>& columns) const;
+
  private:
   // q(c) = lit(x) for each cell of the WHERE clause, joined with " AND ".
   std::u16string whereClause(const CDataRow& row, bool byPrimaryKey) const;

@@ -24,33 +24,33 @@ std::u16string join(const std::vector<std::u16string>& parts, const std::u16stri
 
 }  // namespace
 
+namespace {
+
+// The number in the first cell of the last query's result; -1 when there is none.
+long long countFromRows(const CODBCCommand& command) {
+  const auto& rows = command.getRows();
+  if (rows.empty() || rows.front().empty()) return -1;
+  return resultInteger(rows.front().front().second);
+}
+
+}  // namespace
+
 bool addSqliteIdentityColumn(CODBCCommand* command, const SqlStatementBuilder& sql,
                              const std::u16string& table, const std::u16string& identity) {
-  const std::u16string name = quoteLiteral(table);
-  if (!command->executeQuery(u"SELECT name, type, \"notnull\", dflt_value, pk FROM "
-                             u"pragma_table_info(" +
-                             name + u") ORDER BY cid")) {
-    return false;
-  }
+  if (!command->executeQuery(sql.sqliteTableInfo(table))) return false;
   std::vector<ColumnInfo> columns;
   for (const auto& row : command->getRows()) {
     ColumnInfo column;
     column.name = resultValue(row, u"name");
-    column.definition = sql.q(column.name);
-    const std::u16string type = resultValue(row, u"type");
-    if (!type.empty()) column.definition += u" " + type;
-    if (resultInteger(resultValue(row, u"notnull")) != 0) column.definition += u" NOT NULL";
-    const std::u16string defaultValue = resultValue(row, u"dflt_value");
-    if (!defaultValue.empty()) column.definition += u" DEFAULT (" + defaultValue + u")";
+    column.definition = sql.sqliteColumnDefinition(column.name, resultValue(row, u"type"),
+                                                   resultInteger(resultValue(row, u"notnull")) != 0,
+                                                   resultValue(row, u"dflt_value"));
     column.keyPosition = resultInteger(resultValue(row, u"pk"));
     columns.push_back(std::move(column));
   }
   if (columns.empty()) return false;
   // Indexes and triggers go with the old table; their text makes them again.
-  if (!command->executeQuery(u"SELECT sql FROM sqlite_master WHERE tbl_name = " + name +
-                             u" AND type IN ('index', 'trigger') AND sql IS NOT NULL")) {
-    return false;
-  }
+  if (!command->executeQuery(sql.sqliteDependents(table))) return false;
   const std::vector<std::u16string> dependents = command->getColumnValues(u"sql");
 
   std::vector<std::u16string> definitions;
@@ -58,7 +58,7 @@ bool addSqliteIdentityColumn(CODBCCommand* command, const SqlStatementBuilder& s
   std::vector<const ColumnInfo*> keys;
   for (const ColumnInfo& column : columns) {
     definitions.push_back(column.definition);
-    names.push_back(sql.q(column.name));
+    names.push_back(column.name);
     if (column.keyPosition > 0) keys.push_back(&column);
   }
   std::sort(keys.begin(), keys.end(), [](const ColumnInfo* a, const ColumnInfo* b) {
@@ -72,23 +72,22 @@ bool addSqliteIdentityColumn(CODBCCommand* command, const SqlStatementBuilder& s
   }
 
   const std::u16string rebuilt = table + u"_eda_rebuild";
-  std::vector<std::u16string> statements = {
-      u"CREATE TABLE " + sql.q(rebuilt) + u"(" + join(definitions, u",") + u")",
-      u"INSERT INTO " + sql.q(rebuilt) + u"(" + join(names, u",") + u") SELECT " +
-          join(names, u",") + u" FROM " + sql.q(table) + u" ORDER BY rowid",
-      u"DROP TABLE " + sql.q(table),
-      u"ALTER TABLE " + sql.q(rebuilt) + u" RENAME TO " + sql.q(table),
-  };
-  statements.insert(statements.end(), dependents.begin(), dependents.end());
-
   if (!command->beginTransaction()) return false;
-  bool done = true;
-  for (const std::u16string& statement : statements) {
-    // An INSERT ... SELECT of an empty table reports SQL_NO_DATA: that is no failure.
-    if (!command->execute(statement) && statement.rfind(u"INSERT", 0) != 0) {
-      done = false;
-      break;
-    }
+  auto run = [command](const std::u16string& statement) {
+    return command->execute(statement) != CODBCCommand::Outcome::kFailed;
+  };
+  bool done = run(sql.createTableFrom(rebuilt, definitions)) &&
+              run(sql.sqliteCopyRows(table, rebuilt, names));
+  // The original goes only when the copy holds every one of its rows: a copy that failed half
+  // way (or reported nothing) must not cost the table's data.
+  if (done) {
+    done = command->executeQuery(sql.countRows(table));
+    const long long original = done ? countFromRows(*command) : -1;
+    done = done && command->executeQuery(sql.countRows(rebuilt));
+    const long long copied = done ? countFromRows(*command) : -2;
+    done = done && original >= 0 && original == copied;
   }
+  done = done && run(sql.dropTable(table)) && run(sql.renameTable(rebuilt, table));
+  for (size_t i = 0; done && i < dependents.size(); ++i) done = run(dependents[i]);
   return command->endTransaction(done) && done;
 }

@@ -320,3 +320,39 @@ TYPED_TEST(OdbcAdapterTest, RowsOfTablesWithoutKeyAreAlwaysInserted) {
 }
 
 }  // namespace
+
+namespace {
+
+class SqliteIdentityRebuildTest : public OdbcFixture<SqliteDriver> {};
+
+// The rebuild copies the rows into a new table before it drops the old one. A copy that cannot
+// be made (here: a table without rowid, which the copy orders by) must leave the table and its
+// rows alone instead of dropping them.
+TEST_F(SqliteIdentityRebuildTest, ACopyThatFailsKeepsTheTable) {
+  sql("CREATE TABLE \"Kept\" (\"Code\" VARCHAR(20) PRIMARY KEY, \"Name\" VARCHAR(20)) WITHOUT "
+      "ROWID");
+  sql("INSERT INTO \"Kept\" VALUES ('a', 'Alpha'), ('b', 'Beta')");
+  CODBCAdapter adapter(&command_);
+  adapter.ensureIdentityColumn(u"Kept");
+  const auto kept = rows("SELECT \"Code\", \"Name\" FROM \"Kept\" ORDER BY \"Code\"");
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[1][1].value_or(""), "Beta");
+  EXPECT_TRUE(rows("SELECT name FROM sqlite_master WHERE name LIKE '%rebuild%'").empty());
+  EXPECT_FALSE(log_.messages("ERROR").empty());
+}
+
+// A rebuild that succeeds keeps every row and numbers them in their order.
+TEST_F(SqliteIdentityRebuildTest, ARebuildKeepsEveryRow) {
+  sql("CREATE TABLE \"Parts\" (\"Code\" VARCHAR(20) NOT NULL, \"Name\" VARCHAR(20) DEFAULT 'x')");
+  sql("INSERT INTO \"Parts\" VALUES ('a', 'Alpha'), ('b', NULL), ('c', 'Gamma')");
+  CODBCAdapter adapter(&command_);
+  adapter.ensureIdentityColumn(u"Parts");
+  const auto parts =
+      rows("SELECT \"Parts0\", \"Code\", \"Name\" FROM \"Parts\" ORDER BY \"Parts0\"");
+  ASSERT_EQ(parts.size(), 3u);
+  EXPECT_EQ(parts[0][0].value_or(""), "1");
+  EXPECT_EQ(parts[2][1].value_or(""), "c");
+  EXPECT_FALSE(parts[1][2].has_value());
+}
+
+}  // namespace

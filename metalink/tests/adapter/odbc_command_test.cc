@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "adapter/sql_dialect.h"
 #include "odbc_fixture.h"
 #include "platform/text.h"
 
@@ -111,16 +112,58 @@ TYPED_TEST(OdbcCommandTest, LongTextReadsBackWhole) {
 }
 
 TYPED_TEST(OdbcCommandTest, ExecuteReportsOutcomes) {
-  this->sql("CREATE TABLE t (a VARCHAR(10))");
+  using Outcome = CODBCCommand::Outcome;
+  this->sql("CREATE TABLE t (a VARCHAR(10) PRIMARY KEY)");
   this->log_.clear();
-  EXPECT_TRUE(this->command_.execute(u"INSERT INTO t VALUES ('x')"));
+  EXPECT_EQ(this->command_.execute(u"INSERT INTO t VALUES ('x')"), Outcome::kDone);
   EXPECT_EQ(this->log_.messages("INFO "), std::vector<std::string>{"INSERT INTO t VALUES ('x')"});
+  EXPECT_TRUE(this->command_.lastFailure().empty());
   this->log_.clear();
-  // An update that changes nothing is no success, and no error either.
-  EXPECT_FALSE(this->command_.execute(u"UPDATE t SET a = 'y' WHERE a = 'none'"));
+  // An update that changes nothing is no failure, but the caller learns it.
+  EXPECT_EQ(this->command_.execute(u"UPDATE t SET a = 'y' WHERE a = 'none'"), Outcome::kNoRows);
   EXPECT_TRUE(this->log_.messages("ERROR").empty());
-  EXPECT_FALSE(this->command_.execute(u"INSERT INTO missing VALUES (1)"));
-  EXPECT_FALSE(this->log_.messages("ERROR").empty());
+  EXPECT_TRUE(this->command_.lastFailure().empty());
+
+  // A failure keeps its SQLSTATE, native code and message, and the one log line shows all three.
+  EXPECT_EQ(this->command_.execute(u"INSERT INTO t VALUES ('x')"), Outcome::kFailed);
+  const odbc::Failure failure = this->command_.lastFailure();
+  EXPECT_EQ(failure.sqlState.size(), 5u);
+  if (!this->isSqlite()) {
+    EXPECT_EQ(failure.sqlState, "23505");
+  }
+  EXPECT_FALSE(failure.message.empty());
+  EXPECT_EQ(failure.kind(), odbc::Failure::Kind::kStatement);
+  const auto errors = this->log_.messages("ERROR");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("SQLSTATE " + failure.sqlState), std::string::npos) << errors[0];
+  EXPECT_NE(errors[0].find("native " + std::to_string(failure.nativeCode)), std::string::npos);
+  EXPECT_NE(errors[0].find(failure.message), std::string::npos);
+  this->command_.clearFailure();
+  EXPECT_TRUE(this->command_.lastFailure().empty());
+}
+
+// Text of every plane reaches the database and comes back whole, both through literal SQL text
+// and through the catalog, in a process that never chose a locale (the test processes do not).
+TYPED_TEST(OdbcCommandTest, TextOfEveryPlaneRoundTrips) {
+  const std::u16string value = u"k\u03a9 \u00e4\u4e2d \U0001F600\U00020000 'q'";
+  const std::u16string table = u"T\u00e4bl\u03a9";
+  ASSERT_EQ(this->command_.execute(u"CREATE TABLE \"" + table + u"\" (v VARCHAR(100))"),
+            CODBCCommand::Outcome::kDone);
+  ASSERT_EQ(this->command_.execute(u"INSERT INTO \"" + table + u"\" VALUES (" +
+                                   quoteLiteral(value) + u")"),
+            CODBCCommand::Outcome::kDone);
+  ASSERT_TRUE(this->command_.executeQuery(u"SELECT v FROM \"" + table + u"\""));
+  ASSERT_EQ(this->command_.getRows().size(), 1u);
+  EXPECT_EQ(utf8(this->command_.getRows()[0][0].second), utf8(value));
+  // The database holds the characters themselves, not replacements: its own length agrees.
+  const auto rows =
+      this->rows("SELECT v, " + std::string(this->isSqlite() ? "length" : "char_length") +
+                 "(v) FROM \"" + utf8(table) + "\"");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0].value_or(""), utf8(value));
+  EXPECT_EQ(rows[0][1].value_or(""), "12");
+  EXPECT_EQ(this->command_.queryColumns(table), 1);
+  EXPECT_EQ(this->command_.getColumnValues(u"TABLE_NAME"), std::vector<std::u16string>{table});
 }
 
 TYPED_TEST(OdbcCommandTest, AQueryThatDidNotRunLeavesNoRows) {
@@ -137,7 +180,7 @@ TYPED_TEST(OdbcCommandTest, AQueryThatDidNotRunLeavesNoRows) {
 
   CODBCCommand unconnected;
   EXPECT_FALSE(unconnected.executeQuery(u"SELECT 1"));
-  EXPECT_FALSE(unconnected.execute(u"SELECT 1"));
+  EXPECT_EQ(unconnected.execute(u"SELECT 1"), CODBCCommand::Outcome::kFailed);
   EXPECT_EQ(unconnected.queryTables(), 0);
 }
 

@@ -160,11 +160,37 @@ TEST(SqlDialectTest, ChosenByDbmsName) {
   for (const Case& c : cases) {
     EXPECT_EQ(SqlDialect::forDbmsName(c.name).kind(), c.kind) << utf8(c.name);
   }
-  EXPECT_EQ(SqlDialect().autoIncrementProbe(u"Parts", u"\""), u"SELECT * FROM [Parts]");
-  EXPECT_EQ(SqlDialect(SqlDialect::Kind::kSqlite).autoIncrementProbe(u"Parts", u"\""),
-            u"SELECT * FROM [Parts]");
-  EXPECT_EQ(SqlDialect(SqlDialect::Kind::kPostgres).autoIncrementProbe(u"Pa\"rts", u"\""),
-            u"SELECT * FROM \"Pa\"\"rts\"");
+}
+
+// The statements that are not row statements: a name can never end its quoting early.
+TEST(SqlStatementBuilderTest, SchemaAndProbeStatements) {
+  const SqlStatementBuilder unknown(u"\"", SqlDialect());
+  const SqlStatementBuilder sqlite(u"\"", SqlDialect(SqlDialect::Kind::kSqlite));
+  const SqlStatementBuilder postgres(u"\"", SqlDialect(SqlDialect::Kind::kPostgres));
+  struct Case {
+    std::u16string got;
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {unknown.columnsProbe(u"Parts"), u"SELECT * FROM [Parts]"},
+      {unknown.columnsProbe(u"a]b"), u"SELECT * FROM [a]]b]"},
+      {sqlite.columnsProbe(u"a]\"b"), u"SELECT * FROM \"a]\"\"b\""},
+      {postgres.columnsProbe(u"Pa\"rts"), u"SELECT * FROM \"Pa\"\"rts\""},
+      {postgres.countRows(u"x\"y"), u"SELECT COUNT(*) FROM \"x\"\"y\""},
+      {sqlite.createIndex(u"P_lookup", u"P", {u"a", u"b\""}),
+       u"CREATE INDEX \"P_lookup\" ON \"P\" (\"a\", \"b\"\"\")"},
+      {sqlite.indexExists(u"it's"),
+       u"SELECT name FROM sqlite_master WHERE type = 'index' AND name = 'it''s'"},
+      {unknown.indexExists(u"x"), u""},
+      {sqlite.sqliteCopyRows(u"a", u"b", {u"c"}),
+       u"INSERT INTO \"b\"(\"c\") SELECT \"c\" FROM \"a\" ORDER BY rowid"},
+      {sqlite.sqliteColumnDefinition(u"n", u"TEXT", true, u"'x'"),
+       u"\"n\" TEXT NOT NULL DEFAULT ('x')"},
+      {sqlite.renameTable(u"a", u"b"), u"ALTER TABLE \"a\" RENAME TO \"b\""},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof *cases; ++i) {
+    EXPECT_EQ(utf8(cases[i].got), utf8(cases[i].expected)) << "case " << i;
+  }
 }
 
 TEST(SqlQuotingTest, QuotesAndLiterals) {

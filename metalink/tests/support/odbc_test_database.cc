@@ -1,16 +1,15 @@
 #include "odbc_test_database.h"
 
-#include <sql.h>
-#include <sqlext.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "adapter/odbc_api.h"
+#include "adapter/odbc_text.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -24,23 +23,8 @@ const char* driverDirectory() {
 
 std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
 std::string narrow(const std::u16string& text) { return platform::utf16ToUtf8(text); }
-SQLWCHAR* sqlText(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }
-
-std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
-  std::string text;
-  for (SQLSMALLINT record = 1;; ++record) {
-    SQLWCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLWCHAR message[1024] = {};
-    SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(
-            SQLGetDiagRecW(type, handle, record, state, &native, message, 1023, &length))) {
-      break;
-    }
-    if (!text.empty()) text += "; ";
-    text += narrow(reinterpret_cast<const char16_t*>(message));
-  }
-  return text.empty() ? "unknown ODBC failure" : text;
+std::string describe(const odbc::Failure& failure) {
+  return failure.empty() ? "unknown ODBC failure" : failure.describe();
 }
 
 // Reads the sections of an ini file: section -> key -> value.
@@ -143,85 +127,57 @@ class PrivateOdbcConfig {
   int postgresUsed_ = 0;
 };
 
-// Sets the configuration up before main, and so before any ODBC environment exists. The character
-// type follows UTF-8 as in the Java host (whose VM sets the user's locale): unixODBC converts
-// between UTF-16 and the text of ANSI-only drivers (Debian's SQLite driver is one) in the
-// locale's character set, and the C locale would lose every non-ASCII character.
-const bool kEarlySetUp = (std::setlocale(LC_CTYPE, "C.UTF-8"), PrivateOdbcConfig::instance(), true);
+// Sets the configuration up before main, and so before any ODBC environment exists. The locale is
+// left alone: the test processes run as a host that never called setlocale, and text must reach
+// every driver whole all the same.
+const bool kEarlySetUp = (PrivateOdbcConfig::instance(), true);
 
-// One ODBC connection opened with a connection string.
+// One ODBC connection opened with a connection string, through the connector's ODBC layer (its
+// handle owners, its text handling and its diagnostics), but not through the code under test.
 struct RawConnection {
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-
-  ~RawConnection() {
-    if (dbc != SQL_NULL_HDBC) {
-      SQLDisconnect(dbc);
-      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    }
-    if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
-  }
+  odbc::EnvironmentHandle environment;
+  std::unique_ptr<odbc::ConnectionHandle> connection;
+  odbc::DriverText text;
 
   bool open(const std::string& connectionString, std::string* error) {
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)) ||
-        !SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
-                                     reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
-        !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
-      *error = "cannot allocate ODBC handles";
+    connection = std::make_unique<odbc::ConnectionHandle>(environment);
+    odbc::Failure failure;
+    if (!connection->valid() || !connection->driverConnect(wide(connectionString), &failure)) {
+      *error = connection->valid() ? describe(failure) : "cannot allocate ODBC handles";
+      connection.reset();
       return false;
     }
-    std::u16string text = wide(connectionString);
-    SQLWCHAR out[1024];
-    SQLSMALLINT outLength = 0;
-    if (!SQL_SUCCEEDED(SQLDriverConnectW(dbc, nullptr, sqlText(text), SQL_NTS, out, 1024,
-                                         &outLength, SQL_DRIVER_NOPROMPT))) {
-      *error = diagnostics(SQL_HANDLE_DBC, dbc);
-      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-      dbc = SQL_NULL_HDBC;
-      return false;
-    }
+    text = odbc::DriverText::probe(connection->get(), true);
     return true;
   }
 
   bool run(const std::string& sql, std::vector<TestDatabase::Row>* rows, std::string* error) {
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt))) {
-      *error = diagnostics(SQL_HANDLE_DBC, dbc);
+    odbc::StatementHandle statement(connection->get());
+    if (!statement.valid()) {
+      *error = describe(odbc::readFailure(SQL_HANDLE_DBC, connection->get(), &text));
       return false;
     }
-    std::u16string text = wide(sql);
-    const SQLRETURN rc = SQLExecDirectW(stmt, sqlText(text), SQL_NTS);
-    bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
-    if (!ok) *error = diagnostics(SQL_HANDLE_STMT, stmt);
+    const SQLRETURN rc = text.execDirect(statement.get(), wide(sql));
+    const bool ok = odbc::succeeded(rc) || rc == SQL_NO_DATA;
+    if (!ok) *error = describe(statement.failure(&text));
     SQLSMALLINT columns = 0;
-    if (ok && rows != nullptr && SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns))) {
-      while (SQL_SUCCEEDED(SQLFetch(stmt))) {
+    if (ok && rows != nullptr && odbc::succeeded(SQLNumResultCols(statement.get(), &columns))) {
+      while (odbc::succeeded(SQLFetch(statement.get()))) {
         TestDatabase::Row row;
-        for (SQLUSMALLINT c = 1; c <= columns; ++c) row.push_back(readValue(stmt, c));
+        for (SQLUSMALLINT c = 1; c <= columns; ++c) {
+          std::u16string value;
+          bool isNull = false;
+          odbc::Failure failure;
+          if (!text.getData(statement.get(), c, &value, &isNull, &failure)) {
+            *error = describe(failure);
+            return false;
+          }
+          row.push_back(isNull ? std::nullopt : std::optional<std::string>(narrow(value)));
+        }
         rows->push_back(std::move(row));
       }
     }
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     return ok;
-  }
-
-  static std::optional<std::string> readValue(SQLHSTMT stmt, SQLUSMALLINT column) {
-    std::u16string value;
-    SQLWCHAR part[4096];
-    for (;;) {
-      SQLLEN indicator = 0;
-      const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_WCHAR, part, sizeof part, &indicator);
-      if (rc == SQL_NO_DATA) break;
-      if (!SQL_SUCCEEDED(rc)) break;
-      if (indicator == SQL_NULL_DATA) return std::nullopt;
-      const size_t capacity = sizeof part / sizeof *part - 1;
-      const bool full =
-          indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) / sizeof(SQLWCHAR) > capacity;
-      const size_t units = full ? capacity : static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
-      value.append(reinterpret_cast<const char16_t*>(part), units);
-      if (!full) break;
-    }
-    return narrow(value);
   }
 };
 
