@@ -98,3 +98,26 @@ TEST(FilesTest, DirectoriesListingAndCopy) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(FilesTest, TemporaryFilesAreNewAndUnique) {
+  testsupport::TempDir scratch("platform_temp");
+  std::string first, second, error;
+  std::FILE* a = createTemporaryFile(scratch.path(), "spool-", &first, &error);
+  ASSERT_NE(a, nullptr) << error;
+  std::FILE* b = createTemporaryFile(scratch.path(), "spool-", &second, &error);
+  ASSERT_NE(b, nullptr) << error;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.rfind(scratch.sub("spool-"), 0), 0u);
+  EXPECT_EQ(std::fputs("data", a), 1);
+  std::fclose(a);
+  std::fclose(b);
+  EXPECT_EQ(testsupport::readFile(first), "data");
+  EXPECT_EQ(createTemporaryFile(scratch.sub("missing"), "spool-", &first, &error), nullptr);
+  EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace platform
