@@ -7,8 +7,8 @@
 
 namespace platform {
 
-std::u16string utf8ToUtf16(std::string_view utf8);
-std::string utf16ToUtf8(std::u16string_view utf16);
+std::u16string utf8ToUtf16(std::string_view in);
+std::string utf16ToUtf8(std::u16string_view in);
 
 // Length of a NUL-terminated UTF-16 text.
 size_t utf16Length(const char16_t* text);
