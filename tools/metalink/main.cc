@@ -1,19 +1,20 @@
 // metalink: moves part-library metadata between an ODBC data source and a library XML file from
 // the command line, through libmetalink's exported functions.
 #include <langinfo.h>
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "metalink/metalink.h"
 #include "platform/files.h"
+#include "platform/private_files.h"
+#include "platform/terminal.h"
 #include "platform/text.h"
 
 namespace {
@@ -21,29 +22,6 @@ namespace {
 std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
 const metalink_char* c(const std::u16string& text) {
   return reinterpret_cast<const metalink_char*>(text.c_str());
-}
-
-// Where the library writes its lines: the LogFile of ODBCCon.ini in the temporary directory,
-// which the library itself completes with its default at every call.
-std::string configuredLogFile() {
-  std::ifstream ini(platform::joinPath(platform::tempDirectory(), "ODBCCon.ini"));
-  for (std::string line; std::getline(ini, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq);
-    key.erase(0, key.find_first_not_of(' '));
-    key.erase(key.find_last_not_of(' ') + 1);
-    if (key != "LogFile") continue;
-    std::string value = line.substr(eq + 1);
-    value.erase(0, value.find_first_not_of(' '));
-    value.erase(value.find_last_not_of(' ') + 1);
-    if (!value.empty()) {
-      platform::toNativePath(value);
-      return value;
-    }
-  }
-  return platform::joinPath(platform::tempDirectory(), "ODBCCon.log");
 }
 
 void printProgress(void*, const char* phase, long long done, long long total) {
@@ -64,16 +42,69 @@ int printNames(metalink_char** names, int count) {
   return count;
 }
 
+constexpr const char* kPasswordVariable = "METALINK_PASSWORD";
+
+constexpr const char* kPasswordHelp =
+    "Password: from --password-file FILE (its first line; the file must be readable by its owner\n"
+    "only), else from the environment variable METALINK_PASSWORD, else from a prompt without echo\n"
+    "when standard input is a terminal and --user is given. --password also works but shows the\n"
+    "password to every user of the machine (process list, shell history).";
+
 struct Connection {
   std::string dataSource;
   std::string user;
   std::string password;
+  std::string passwordFile;
+  std::vector<CLI::Option*> passwordOptions;  // one per command
 };
 
 void addConnectionOptions(CLI::App* command, Connection* connection) {
   command->add_option("-d,--dsn", connection->dataSource, "ODBC data source name")->required();
   command->add_option("-u,--user", connection->user, "user name");
-  command->add_option("-p,--password", connection->password, "password");
+  CLI::Option* file = command
+                          ->add_option("--password-file", connection->passwordFile,
+                                       "file that holds the password (mode 600)")
+                          ->type_name("FILE");
+  connection->passwordOptions.push_back(
+      command
+          ->add_option("-p,--password", connection->password,
+                       "password (visible to other users: prefer the ways below)")
+          ->excludes(file));
+  command->footer(kPasswordHelp);
+}
+
+// Takes the password from the first place that has one (kPasswordHelp). False, with a message on
+// standard error, when the password file is refused or the prompt got no answer.
+bool resolvePassword(Connection* connection) {
+  const auto given = [](const CLI::Option* option) { return option->count() > 0; };
+  if (std::any_of(connection->passwordOptions.begin(), connection->passwordOptions.end(), given)) {
+    std::cerr << "metalink: warning: --password can be seen by every user of this machine; use "
+                 "--password-file or METALINK_PASSWORD\n";
+    return true;
+  }
+  if (!connection->passwordFile.empty()) {
+    std::string content, error;
+    if (!platform::readSecretFile(connection->passwordFile, &content, &error)) {
+      std::cerr << "metalink: the password file " << connection->passwordFile
+                << " is refused: " << error << '\n';
+      return false;
+    }
+    const size_t end = content.find('\n');
+    connection->password = content.substr(0, end);
+    if (!connection->password.empty() && connection->password.back() == '\r') {
+      connection->password.pop_back();
+    }
+    return true;
+  }
+  if (platform::getEnv(kPasswordVariable, &connection->password)) return true;
+  if (!connection->user.empty() && platform::isTerminal(platform::StandardStream::kInput)) {
+    if (!platform::readHiddenLine("Password for " + connection->user + ": ",
+                                  &connection->password)) {
+      std::cerr << "metalink: no password was entered\n";
+      return false;
+    }
+  }
+  return true;
 }
 
 // Drivers without wide entry points receive text in the process's character set: run in the
@@ -89,6 +120,7 @@ int main(int argc, char** argv) {
   useUtf8Locale();
   CLI::App app{"Moves part-library metadata between an ODBC data source and a library XML file."};
   app.require_subcommand(1);
+  app.footer(kPasswordHelp);
   app.set_version_flag("--version", "metalink " EDA_VERSION);
   app.set_help_all_flag("--help-all", "Print the help of every command");
   Connection connection;
@@ -137,7 +169,10 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
 
-  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+  const bool needsPassword = !sources->parsed();
+  if (needsPassword && !resolvePassword(&connection)) return 2;
+
+  const bool terminal = platform::isTerminal(platform::StandardStream::kError);
   if (terminal) metalinkSetProgressHandler(printProgress, nullptr);
   const std::u16string dsn = wide(connection.dataSource), user = wide(connection.user),
                        password = wide(connection.password);
@@ -149,8 +184,8 @@ int main(int argc, char** argv) {
     std::cout << (ok ? "The data source can be opened.\n" : "The data source cannot be opened.\n");
   } else if (exportCommand->parsed()) {
     if (!reference.empty()) option |= 8;
-    ok = exportMetadataDB(c(wide(library)), c(dsn), c(user), c(password), c(wide(syncMap)),
-                          option, c(wide(reference))) == 1;
+    ok = exportMetadataDB(c(wide(library)), c(dsn), c(user), c(password), c(wide(syncMap)), option,
+                          c(wide(reference))) == 1;
     if (terminal) std::fputc('\n', stderr);
     std::cout << (ok ? "Exported to " + library + "\n" : "The export failed.\n");
   } else if (importCommand->parsed()) {
@@ -174,7 +209,12 @@ int main(int argc, char** argv) {
     ok = true;
   }
   if (!ok) {
-    std::cerr << "See the log file: " << (logPath.empty() ? configuredLogFile() : logPath) << '\n';
+    if (logPath.empty()) logPath = metalinkLogFile();
+    if (logPath.empty()) {
+      std::cerr << "No log was written (see the warning above).\n";
+    } else {
+      std::cerr << "See the log file: " << logPath << '\n';
+    }
     return 1;
   }
   return 0;

@@ -1,11 +1,14 @@
 #include "sdk/spool.h"
 
 #include "platform/files.h"
+#include "platform/private_files.h"
 
 namespace vxn_container {
 
 using vxnxml_api::Result;
 using vxnxml_api::String;
+
+constexpr const char* kUserDirectoryPrefix = "vxncontainer";
 
 Spool::~Spool() {
   if (file_ == nullptr) return;
@@ -19,12 +22,17 @@ Result Spool::Begin(const String& partName, uint64_t* start) {
                            ": the stream of another part is still open");
   }
   if (file_ == nullptr) {
-    const std::string directory = platform::tempDirectory();
+    // The archive reopens the file by name when the container is closed: in a shared temporary
+    // directory it lives in a directory of the user's own, where nobody can swap it.
+    std::string dir, refused;
+    if (!platform::userDirectory(platform::tempDirectory(), kUserDirectoryPrefix, &dir, &refused)) {
+      return Result::Failure("Cannot write part " + partName + ": " + String(refused.c_str()));
+    }
     std::string error;
-    file_ = platform::createTemporaryFile(directory, "vxn-spool-", &path_, &error);
+    file_ = platform::createTemporaryFile(dir, "vxn-spool-", &path_, &error);
     if (file_ == nullptr) {
       return Result::Failure("Cannot write part " + partName + ": no spool file in " +
-                             String::FromNarrow(directory) + ": " + String::FromNarrow(error));
+                             String::FromNarrow(dir) + ": " + String::FromNarrow(error));
     }
   }
   // A region that failed half way may have left the position anywhere.

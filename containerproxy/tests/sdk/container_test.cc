@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "sdk/vxn_container.h"
 #include "sdk_test_util.h"
+#include "shared_dir.h"
 
 namespace vxn_test {
 namespace {
@@ -321,6 +324,53 @@ TEST_F(ContainerTest, DamagedArchivesAreReportedNotCrashedOn) {
   }
   EXPECT_GT(refused, 0);
   EXPECT_GT(readFailures, 0);
+}
+
+// With TEMP at a directory every user may write to, part data is spooled in a directory of the
+// user's own, in a file only its owner can read; one planted by another user is refused.
+TEST_F(ContainerTest, SpoolInASharedTemporaryDirectoryIsPrivate) {
+  edatest::SharedDir shared;
+  ASSERT_FALSE(shared.path().empty());
+  setenv("TEMP", shared.path().c_str(), 1);  // the fixture puts TEMP back
+  makeContainer(path("c.zrm"), {{"a.txt", "first"}});
+  const std::string own = shared.path("vxncontainer-" + std::to_string(::geteuid()));
+  unsigned owner = 0, mode = 0;
+  ASSERT_TRUE(edatest::ownerAndMode(own, &owner, &mode));
+  EXPECT_EQ(mode, 0700u);
+
+  Container* container = openContainer(path("c.zrm"), 3);
+  ASSERT_NE(container, nullptr);
+  ContainerPart* part = nullptr;
+  ASSERT_TRUE(container->CreatePart("b.txt", "text", &part).Ok());
+  PartStream* stream = nullptr;
+  ASSERT_TRUE(part->GetStream(ContainerPart::kWrite, &stream).Ok());
+  ASSERT_EQ(stream->Write("second", 6, 1, 0), 6u);
+  std::vector<std::string> spooled;
+  for (const auto& entry : std::filesystem::directory_iterator(own)) {
+    spooled.push_back(entry.path().string());
+  }
+  ASSERT_EQ(spooled.size(), 1u);
+  ASSERT_TRUE(edatest::ownerAndMode(spooled[0], &owner, &mode));
+  EXPECT_EQ(mode, 0600u);
+  ASSERT_TRUE(stream->Release().Ok());
+  EXPECT_TRUE(part->Close().Ok());
+  ASSERT_TRUE(Container::Close(container).Ok());
+  EXPECT_EQ(countEntries(own), 0) << "the spool file goes with the container";
+
+  if (!edatest::canActAsOtherUser()) return;
+  ASSERT_EQ(::rmdir(own.c_str()), 0);
+  ASSERT_TRUE(edatest::asOtherUser("mkdir -m 777 " + own));
+  container = openContainer(path("c.zrm"), 3);
+  ASSERT_NE(container, nullptr);
+  ASSERT_TRUE(container->CreatePart("c.txt", "text", &part).Ok());
+  stream = nullptr;
+  const Result refused = part->GetStream(ContainerPart::kWrite, &stream);
+  EXPECT_EQ(stream, nullptr);
+  EXPECT_EQ(message(refused), "Cannot write part c.txt: the directory " + own +
+                                  " is refused: it belongs to another user (uid 65534)");
+  EXPECT_TRUE(part->Close().Ok());
+  Container::Close(container);
+  EXPECT_EQ(countEntries(own), 0) << "nothing was written into the other user's directory";
 }
 
 }  // namespace

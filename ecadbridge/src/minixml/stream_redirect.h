@@ -17,7 +17,9 @@ class StreamRedirect {
   StreamRedirect& operator=(const StreamRedirect&) = delete;
 
   // Creates or truncates path and sends the stream there. False when the file cannot be opened or
-  // path is null or empty; the stream is then left as it was. Redirecting again while redirected
+  // path is null or empty; the stream is then left as it was. In a shared directory the file must
+  // be the caller's own and is reached without a link; a new one is made readable by its owner
+  // only. Redirecting again while redirected
   // switches files and still restores the original target at the end.
   bool redirect(const char* path);
 

@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "minixml_fixture.h"
+#include "shared_dir.h"
 
 namespace minixml_test {
 namespace {
@@ -333,6 +335,46 @@ TEST_F(ParserInterfaceTest, InternalDefaultsStillApply) {
 
   ASSERT_NE(save, nullptr);
   EXPECT_EQ(text(save->UID), "inside");
+}
+
+// In a directory every user may write to, another user's link at the log or error file's path
+// is not followed, and the files made there are readable by their owner only.
+TEST_F(ParserInterfaceTest, InASharedDirectoryLinksAreNotFollowedAndFilesArePrivate) {
+  edatest::SharedDir shared;
+  ASSERT_FALSE(shared.path().empty());
+  const std::string precious = shared.path("precious");
+  writeFile(precious, "keep me\n");
+  for (const char* name : {"minixml.log", "errors.txt"}) {
+    const std::string command = "ln -s " + precious + " " + shared.path(name);
+    if (edatest::canActAsOtherUser()) {
+      ASSERT_TRUE(edatest::asOtherUser(command));
+    } else {
+      ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+  }
+  writeFile(path("doc.xml"), kWellFormed);
+
+  CaptureStdout();
+  const int linkedLog = minixml_parser_init(shared.path("minixml.log").c_str());
+  const std::string printed = GetCapturedStdout();
+  const int ownLog = minixml_parser_init(shared.path("own.log").c_str());
+  const int linkedErrors =
+      minixml_parser_parse(path("doc.xml").c_str(), "Status", shared.path("errors.txt").c_str());
+  const int ownErrors = minixml_parser_parse(path("doc.xml").c_str(), "Status",
+                                             shared.path("own-errors.txt").c_str());
+  minixml_parser_close();
+
+  EXPECT_EQ(linkedLog, -1);
+  EXPECT_EQ(printed, "error on freopen\n");
+  EXPECT_EQ(ownLog, 0);
+  EXPECT_EQ(linkedErrors, MINIXML_ERROR_FILE_NOT_OPENED);
+  EXPECT_EQ(ownErrors, 0);
+  EXPECT_EQ(readFile(precious), "keep me\n");
+  for (const char* name : {"own.log", "own-errors.txt"}) {
+    unsigned owner = 0, mode = 0;
+    ASSERT_TRUE(edatest::ownerAndMode(shared.path(name), &owner, &mode)) << name;
+    EXPECT_EQ(mode, 0600u) << name;
+  }
 }
 
 }  // namespace

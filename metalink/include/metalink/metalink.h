@@ -1,8 +1,9 @@
 /* libmetalink: part-library metadata between an ODBC data source and a library XML file.
  *
  * Every function runs one complete operation and keeps no state between calls except the log
- * settings, which each call re-reads from ODBCCon.ini in the temporary directory. Calls are made
- * one at a time. Strings are NUL-terminated UTF-16. */
+ * settings, which each call re-reads from ODBCCon.ini in the temporary directory (in the user's
+ * own directory metalink-<uid> there when the temporary directory is shared, like /tmp). Calls
+ * are made one at a time. Strings are NUL-terminated UTF-16. */
 #ifndef METALINK_METALINK_H_
 #define METALINK_METALINK_H_
 
@@ -59,6 +60,11 @@ METALINK_EXPORT int getColumns(const metalink_char* dataSource, const metalink_c
 
 /* Frees an array returned by a list function, with its `count` entries. Null is ignored. */
 METALINK_EXPORT void metalinkFreeNames(metalink_char** names, int count);
+
+/* The log file in force after the last call (UTF-8): where its lines went, unless the call was
+ * an import with a log file of its own. "" when there is no log (the reason went to standard
+ * error). Valid until the next call. */
+METALINK_EXPORT const char* metalinkLogFile(void);
 
 /* Progress of long transfers: `phase` is "read" (export, rows read from the database) or "write"
  * (import, rows written); `total` is 0 when unknown. The handler is process-wide, called on the

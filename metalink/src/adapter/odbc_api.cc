@@ -125,6 +125,14 @@ bool ConnectionHandle::driverConnect(const std::u16string& connectionString, Fai
   return connected_;
 }
 
+bool ConnectionHandle::driverConnect(const std::u16string& connectionString,
+                                     SQLUINTEGER loginTimeoutSeconds, Failure* failure) {
+  if (handle_ == SQL_NULL_HDBC || connected_) return false;
+  EDA_ODBC(SQLSetConnectAttrW, handle_, SQL_ATTR_LOGIN_TIMEOUT,
+           reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(loginTimeoutSeconds)), 0);
+  return driverConnect(connectionString, failure);
+}
+
 StatementHandle::StatementHandle(SQLHDBC connection) {
   if (connection == SQL_NULL_HDBC) return;
   if (!succeeded(EDA_ODBC(SQLAllocHandle, SQL_HANDLE_STMT, connection, &handle_))) {

@@ -69,6 +69,9 @@ class ConnectionHandle {
                const std::u16string& password, SQLUINTEGER loginTimeoutSeconds, Failure* failure);
   // SQLDriverConnectW without prompting. False with *failure filled.
   bool driverConnect(const std::u16string& connectionString, Failure* failure);
+  // The same with a login time-out.
+  bool driverConnect(const std::u16string& connectionString, SQLUINTEGER loginTimeoutSeconds,
+                     Failure* failure);
   bool connected() const { return connected_; }
 
  private:

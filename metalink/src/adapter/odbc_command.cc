@@ -12,6 +12,22 @@
 namespace {
 constexpr const char* kSource = "DataCommand";
 constexpr SQLUINTEGER kLoginTimeoutSeconds = 20;
+// The data source as a connection string that tells the SQLite driver not to create a missing
+// database file (NoCreat); other drivers ignore the keyword. Drivers parse the string themselves
+// and not all of them understand braces, so a value that would need them (one holding ';', a
+// brace, or blanks at its ends) leaves the string empty and the caller connects as usual.
+std::u16string existingDatabaseConnectionString(const std::u16string& dataSource,
+                                                const std::u16string& user,
+                                                const std::u16string& password) {
+  for (const std::u16string* value : {&dataSource, &user, &password}) {
+    if (value->find_first_of(u";{}") != std::u16string::npos) return std::u16string();
+    if (!value->empty() && (value->front() == u' ' || value->back() == u' ')) {
+      return std::u16string();
+    }
+  }
+  return u"DSN=" + dataSource + u";UID=" + user + u";PWD=" + password + u";NoCreat=1";
+}
+
 }  // namespace
 
 struct CODBCCommand::Handles {
@@ -47,13 +63,18 @@ CODBCCommand::CODBCCommand() : handles_(std::make_unique<Handles>()) {}
 CODBCCommand::~CODBCCommand() { disconnect(); }
 
 bool CODBCCommand::connect(const std::u16string& dataSource, const std::u16string& user,
-                           const std::u16string& password) {
+                           const std::u16string& password, bool mayCreateDatabase) {
   if (handles_->connection != nullptr) disconnect();
   if (!handles_->environment.valid()) return false;
   auto connection = std::make_unique<odbc::ConnectionHandle>(handles_->environment);
   if (!connection->valid()) return false;
   odbc::Failure failure;
-  if (!connection->connect(dataSource, user, password, kLoginTimeoutSeconds, &failure)) {
+  const std::u16string existingOnly = existingDatabaseConnectionString(dataSource, user, password);
+  const bool connected =
+      !mayCreateDatabase && !existingOnly.empty()
+          ? connection->driverConnect(existingOnly, kLoginTimeoutSeconds, &failure)
+          : connection->connect(dataSource, user, password, kLoginTimeoutSeconds, &failure);
+  if (!connected) {
     odbc::logFailure(failure, "Cannot connect to " + toUtf8(dataSource));
     lastFailure_ = failure;
     return false;
@@ -249,8 +270,8 @@ bool CODBCCommand::endTransaction(bool commit) {
 bool CODBCCommand::beginReadTransaction() {
   if (handles_->connection == nullptr) return false;
   SQLUINTEGER offered = 0;
-  if (odbc::succeeded(EDA_ODBC(SQLGetInfoW, handles_->dbc(), SQL_TXN_ISOLATION_OPTION,
-                               &offered, sizeof offered, nullptr))) {
+  if (odbc::succeeded(EDA_ODBC(SQLGetInfoW, handles_->dbc(), SQL_TXN_ISOLATION_OPTION, &offered,
+                               sizeof offered, nullptr))) {
     // Repeatable read is a snapshot on PostgreSQL; where it is not offered, serializable is
     // stricter still.
     const SQLUINTEGER level = (offered & SQL_TXN_REPEATABLE_READ) != 0 ? SQL_TXN_REPEATABLE_READ
@@ -258,7 +279,8 @@ bool CODBCCommand::beginReadTransaction() {
                                                                        : 0;
     if (level != 0 &&
         !odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
-                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)), 0))) {
+                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)),
+                                  0))) {
       odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
       return false;
     }

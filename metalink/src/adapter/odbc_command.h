@@ -29,8 +29,10 @@ class CODBCCommand : public CDataCommand {
   // are logged at ERROR and the command stays disconnected. On success the SQL dialect is chosen
   // from the driver's DBMS name, and the way text crosses to the driver from what the driver
   // can do (see odbc_text.h).
+  // With `mayCreateDatabase` false, a driver that would create a missing database file (the
+  // SQLite driver does) is asked not to: such a data source then fails to open.
   bool connect(const std::u16string& dataSource, const std::u16string& user,
-               const std::u16string& password);
+               const std::u16string& password, bool mayCreateDatabase = true);
   void disconnect();
   bool isConnected() const;
 

@@ -7,10 +7,12 @@
 //   BIT, TINYINT, INTEGER, SMALLINT                -> SQL_C_SLONG, written in decimal
 //   everything else                                -> text, the value itself, in the driver's
 //                                                     text encoding (see odbc_text.h)
-// Columns are bound while they have a small, known size. From the first column that does not
-// (long text and binary types report sizes up to two thousand million, some drivers none at
-// all) onward, values are read with SQLGetData, text in parts through a bounded buffer; columns
-// after it are read that way too because drivers need SQLGetData columns to follow the bound ones.
+// Numbers are bound up to the first text column. Text is read with SQLGetData, in parts through
+// one bounded buffer, so every value arrives whole: a declared size is no limit everywhere
+// (SQLite keeps any length in a VARCHAR(255)), and long types report sizes up to two thousand
+// million or none. Columns after the first text column are read that way too, because drivers
+// need SQLGetData columns to follow the bound ones. Measured on SQLite, reading every text with
+// SQLGetData costs the same as binding it.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -25,10 +27,7 @@
 namespace odbc {
 namespace {
 
-// Largest column size, in characters, that gets a bound buffer.
-constexpr SQLULEN kMaxBoundChars = 4000;
-
-// Stands for "text in the driver's encoding" until the column is bound.
+// Stands for "text in the driver's encoding"; text is never bound.
 constexpr SQLSMALLINT kTextType = SQL_C_WCHAR;
 
 SQLSMALLINT cTypeFor(SQLSMALLINT sqlType) {
@@ -57,8 +56,6 @@ struct Column {
   std::u16string name;
   SQLSMALLINT cType = kTextType;
   bool bound = false;
-  // Bound text columns only: the buffer, in the driver's text encoding.
-  std::vector<char> text;
   union {
     double number;
     SQL_TIMESTAMP_STRUCT timestamp;
@@ -67,11 +64,7 @@ struct Column {
   SQLLEN indicator = 0;
 
   bool isText() const { return cType == kTextType; }
-  SQLPOINTER target() {
-    return isText() ? static_cast<SQLPOINTER>(text.data()) : static_cast<SQLPOINTER>(&fixed);
-  }
-  SQLLEN targetBytes() const {
-    if (isText()) return static_cast<SQLLEN>(text.size());
+  SQLLEN fixedBytes() const {
     if (cType == SQL_C_DOUBLE) return sizeof(double);
     if (cType == SQL_C_TIMESTAMP) return sizeof(SQL_TIMESTAMP_STRUCT);
     return sizeof(SQLINTEGER);
@@ -91,31 +84,26 @@ std::u16string fixedText(const Column& column) {
   }
 }
 
-// The value of a bound column after SQLFetch.
-std::u16string boundText(const DriverText& driverText, const Column& column) {
-  if (column.indicator <= 0) return std::u16string();
-  if (!column.isText()) return fixedText(column);
-  return driverText.decode(column.text.data(), column.indicator, column.text.size());
-}
-
-// The value of an unbound column, read with SQLGetData; long text comes in parts.
-std::u16string unboundText(const DriverText& driverText, SQLHSTMT statement, SQLUSMALLINT number,
-                           Column* column) {
-  if (!column->isText()) {
-    column->indicator = 0;
-    const SQLRETURN rc = EDA_ODBC(SQLGetData, statement, number, column->cType, column->target(),
-                                  column->targetBytes(), &column->indicator);
-    if (!succeeded(rc)) {
-      if (rc == SQL_ERROR) logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
-      return std::u16string();
-    }
-    return column->indicator <= 0 ? std::u16string() : fixedText(*column);
+// Reads the value of an unbound column into *value with SQLGetData; `part` is the buffer that
+// text comes through. False when the driver fails (*failure says why).
+bool unboundValue(const DriverText& driverText, SQLHSTMT statement, SQLUSMALLINT number,
+                  Column* column, std::vector<char>* part, std::u16string* value,
+                  Failure* failure) {
+  value->clear();
+  if (column->isText()) {
+    bool isNull = false;
+    return driverText.getData(statement, number, part, value, &isNull, failure);
   }
-  std::u16string value;
-  bool isNull = false;
-  Failure failure;
-  if (!driverText.getData(statement, number, &value, &isNull, &failure)) logFailure(failure);
-  return value;
+  column->indicator = 0;
+  const SQLRETURN rc = EDA_ODBC(SQLGetData, statement, number, column->cType, &column->fixed,
+                                column->fixedBytes(), &column->indicator);
+  if (rc == SQL_NO_DATA) return true;
+  if (!succeeded(rc)) {
+    *failure = readFailure(SQL_HANDLE_STMT, statement, &driverText);
+    return false;
+  }
+  if (column->indicator > 0) *value = fixedText(*column);
+  return true;
 }
 
 }  // namespace
@@ -123,11 +111,19 @@ std::u16string unboundText(const DriverText& driverText, SQLHSTMT statement, SQL
 bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
                std::vector<CDataCommand::ResultRow>* rows, Failure* failure) {
   rows->clear();
+  Failure failed;
+  auto fail = [&](const Failure& why) {
+    logFailure(why);
+    if (failure != nullptr) *failure = why;
+    // Nothing may point at the buffers once they are freed; the rows before a failure are no
+    // result, and a caller must not take them for one.
+    EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
+    rows->clear();
+    return false;
+  };
   SQLSMALLINT count = 0;
   if (!succeeded(EDA_ODBC(SQLNumResultCols, statement, &count))) {
-    const Failure logged = logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
-    if (failure != nullptr) *failure = logged;
-    return false;
+    return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
   }
   // The bound buffers must stay at fixed addresses until the statement is freed or unbound.
   std::vector<std::unique_ptr<Column>> columns;
@@ -135,50 +131,42 @@ bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
   for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {
     auto column = std::make_unique<Column>();
     SQLSMALLINT sqlType = 0;
-    SQLULEN size = 0;
+    SQLULEN size = 0;  // not used: see the top of this file
     if (!succeeded(driverText.describeColumn(statement, number, &column->name, &sqlType, &size))) {
-      logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
+      return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
     }
     column->cType = cTypeFor(sqlType);
-    if (column->isText()) {
-      if (size == 0 || size > kMaxBoundChars)
-        binding = false;
-      else
-        column->text.assign(driverText.bufferBytes(size), 0);
-    }
+    if (column->isText()) binding = false;
     column->bound = binding;
-    const SQLSMALLINT bindType = column->isText() ? driverText.cType() : column->cType;
     if (column->bound &&
-        !succeeded(EDA_ODBC(SQLBindCol, statement, number, bindType, column->target(),
-                            column->targetBytes(), &column->indicator))) {
-      logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
+        !succeeded(EDA_ODBC(SQLBindCol, statement, number, column->cType, &column->fixed,
+                            column->fixedBytes(), &column->indicator))) {
       column->bound = false;
       binding = false;
     }
     columns.push_back(std::move(column));
   }
 
+  std::vector<char> part;  // reused by every text value of the result
   for (;;) {
     const SQLRETURN rc = EDA_ODBC(SQLFetch, statement);
     if (rc == SQL_NO_DATA) break;
-    if (!succeeded(rc)) {
-      const Failure logged = logDiagnostics(SQL_HANDLE_STMT, statement, &driverText);
-      if (failure != nullptr) *failure = logged;
-      EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
-      return false;
-    }
+    if (!succeeded(rc)) return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
     CDataCommand::ResultRow row;
     row.reserve(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
       Column& column = *columns[i];
-      const auto number = static_cast<SQLUSMALLINT>(i + 1);
-      row.emplace_back(column.name, column.bound
-                                        ? boundText(driverText, column)
-                                        : unboundText(driverText, statement, number, &column));
+      std::u16string value;
+      if (column.bound) {
+        if (column.indicator > 0) value = fixedText(column);
+      } else if (!unboundValue(driverText, statement, static_cast<SQLUSMALLINT>(i + 1), &column,
+                               &part, &value, &failed)) {
+        return fail(failed);
+      }
+      row.emplace_back(column.name, std::move(value));
     }
     rows->push_back(std::move(row));
   }
-  // Nothing may point at the buffers once they are freed.
   EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
   return true;
 }

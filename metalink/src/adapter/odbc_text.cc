@@ -234,9 +234,16 @@ std::u16string DriverText::decode(const void* buffer, SQLLEN indicator, size_t b
 
 bool DriverText::getData(SQLHSTMT statement, SQLUSMALLINT number, std::u16string* value,
                          bool* isNull, Failure* failure) const {
+  std::vector<char> part;
+  return getData(statement, number, &part, value, isNull, failure);
+}
+
+bool DriverText::getData(SQLHSTMT statement, SQLUSMALLINT number, std::vector<char>* buffer,
+                         std::u16string* value, bool* isNull, Failure* failure) const {
   value->clear();
   *isNull = false;
-  std::vector<char> part(kPartBytes);
+  std::vector<char>& part = *buffer;
+  if (part.size() != kPartBytes) part.assign(kPartBytes, 0);
   // The parts are gathered as the driver's units and converted once: a UTF-8 character may be
   // cut between two parts.
   std::u16string wideValue;

@@ -23,6 +23,7 @@
 #include <sqlext.h>
 
 #include <string>
+#include <vector>
 
 #include "adapter/odbc_failure.h"
 
@@ -79,6 +80,10 @@ class DriverText {
   // failed (the failure is in *failure when given); *isNull tells NULL from the empty text.
   bool getData(SQLHSTMT statement, SQLUSMALLINT number, std::u16string* value, bool* isNull,
                Failure* failure = nullptr) const;
+  // The same through a caller's buffer, so that a result read value by value allocates the
+  // buffer once.
+  bool getData(SQLHSTMT statement, SQLUSMALLINT number, std::vector<char>* part,
+               std::u16string* value, bool* isNull, Failure* failure = nullptr) const;
   // The bytes of a parameter value in this encoding, without terminator.
   std::string encode(const std::u16string& text) const;
 

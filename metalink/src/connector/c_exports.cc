@@ -8,6 +8,7 @@
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
 #include "metalink/metalink.h"
+#include "util/message_logger.h"
 
 namespace {
 
@@ -123,8 +124,9 @@ METALINK_EXPORT void metalinkFreeNames(metalink_char** names, int count) {
   delete[] names;
 }
 
-METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler,
-                                                void* context) {
+METALINK_EXPORT const char* metalinkLogFile(void) { return MessageLogger::logFilePath.c_str(); }
+
+METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler, void* context) {
   metalink::setProgressHandler(handler, context);
 }
 

@@ -8,11 +8,15 @@
 #include "adapter/odbc_command.h"
 #include "connector/properties_mgr.h"
 #include "platform/files.h"
+#include "platform/private_files.h"
 #include "util/message_logger.h"
 
 namespace {
 
 constexpr const char* kSource = "ODBCConBase";
+// The per-user directory that holds ODBCCon.ini and the default log when the temporary directory
+// is shared by every user of the machine: <temp>/metalink-<uid>.
+constexpr const char* kUserDirectoryPrefix = "metalink";
 
 struct LevelFlags {
   const char* name;
@@ -51,15 +55,32 @@ void CODBCConBase::setUpLog() {
     usable_ = false;
     return;
   }
-  const std::string iniPath = platform::joinPath(temp, "ODBCCon.ini");
+  // The temporary directory belongs to one user where the design comes from; here it is often
+  // /tmp, where anyone could plant a configuration or a link at the log's path.
+  std::string dir, error;
+  if (!platform::userDirectory(temp, kUserDirectoryPrefix, &dir, &error)) {
+    MessageLogger::warnOnce(error + "; going on without ODBCCon.ini and without a log");
+    logFile_.clear();
+    logLevel_ = "info";
+    MessageLogger::logFilePath.clear();
+    applyLevel(kLevels[2]);
+    return;
+  }
+  const std::string iniPath = platform::joinPath(dir, "ODBCCon.ini");
   PropertiesMgr properties;
-  properties.load(iniPath.c_str(), "#", "=");
+  // A missing file is the usual first run; one that exists and is refused is worth a word.
+  const bool refused =
+      !properties.load(iniPath.c_str(), "#", "=", &error) && platform::pathExists(iniPath);
+  if (refused) {
+    MessageLogger::warnOnce("ODBCCon.ini is refused: " + iniPath + " (" + error +
+                            "); the defaults apply");
+  }
   bool changed = false;
 
   logFile_ = properties.getProperty("LogFile");
   platform::toNativePath(logFile_);
   if (logFile_.empty()) {
-    logFile_ = platform::joinPath(temp, "ODBCCon.log");
+    logFile_ = platform::joinPath(dir, "ODBCCon.log");
     properties.removeProperty("LogFile");
     properties.addProperty("LogFile", logFile_);
     changed = true;
@@ -84,7 +105,9 @@ void CODBCConBase::setUpLog() {
   applyLevel(*level);
 
   // Entries read from the file are written back as they stood; only defaults are added.
-  if (changed) properties.save(iniPath.c_str(), "=");
+  if (changed && !refused && !properties.save(iniPath.c_str(), "=", &error)) {
+    MessageLogger::warnOnce("cannot write " + iniPath + " (" + error + "); the defaults apply");
+  }
 
   if (MessageLogger::debugEnabled) {
     MessageLogger::debug(kSource, "The properties file is: " + iniPath);

@@ -38,8 +38,8 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   bool open(const std::u16string& dataSource, const std::u16string& user,
-            const std::u16string& password) {
-    open_ = command_->connect(dataSource, user, password);
+            const std::u16string& password, bool mayCreateDatabase = true) {
+    open_ = command_->connect(dataSource, user, password, mayCreateDatabase);
     return open_;
   }
   void close() {
@@ -178,8 +178,9 @@ int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
     }
   }
 
+  // An export reads: a data source whose database file is gone is an error, not a new database.
   Connection connection(command());
-  if (!connection.open(dataSource, user, password)) return 0;
+  if (!connection.open(dataSource, user, password, false)) return 0;
 
   auto library = std::make_unique<CEDALibCommand>();
   auto libraryAdapter = std::make_unique<CEDALibAdapter>(library.get(), syncMap.get());

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/private_files.h"
 #include "util/connector_util.h"
 
 namespace {
@@ -13,11 +14,16 @@ using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 }  // namespace
 
-bool PropertiesMgr::load(const char* path, const char* commentMarker, const char* separator) {
+bool PropertiesMgr::load(const char* path, const char* commentMarker, const char* separator,
+                         std::string* error) {
   properties_.clear();
   if (path == nullptr) return false;
-  FilePtr file(std::fopen(path, "r"), std::fclose);
-  if (!file) return false;
+  std::string why;
+  FilePtr file(platform::openOwnFile(path, platform::OwnFileMode::kRead, &why), std::fclose);
+  if (!file) {
+    if (error != nullptr) *error = why;
+    return false;
+  }
   const std::string marker = commentMarker ? commentMarker : "";
   const std::string delimiters = separator ? separator : "";
 
@@ -54,10 +60,14 @@ bool PropertiesMgr::load(const char* path, const char* commentMarker, const char
   return true;
 }
 
-bool PropertiesMgr::save(const char* path, const char* separator) const {
+bool PropertiesMgr::save(const char* path, const char* separator, std::string* error) const {
   if (path == nullptr) return false;
-  FilePtr file(std::fopen(path, "w"), std::fclose);
-  if (!file) return false;
+  std::string why;
+  FilePtr file(platform::openOwnFile(path, platform::OwnFileMode::kReplace, &why), std::fclose);
+  if (!file) {
+    if (error != nullptr) *error = why;
+    return false;
+  }
   const char* sep = separator ? separator : "";
   for (const auto& [key, value] : properties_) {
     std::fprintf(file.get(), "%s%s%s\n", key.c_str(), sep, value.c_str());

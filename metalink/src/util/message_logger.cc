@@ -2,13 +2,17 @@
 
 #include <cstdio>
 #include <ctime>
+#include <set>
 
 #include "platform/clock.h"
+#include "platform/private_files.h"
 
 #ifdef _WIN32
 std::string MessageLogger::logFilePath = "c:\\temp\\connector.log";
 #else
-std::string MessageLogger::logFilePath = "/tmp/connector.log";
+// No log until the configuration names one: a fixed path in the shared /tmp is one that any
+// local user could plant a link at.
+std::string MessageLogger::logFilePath;
 #endif
 bool MessageLogger::errorEnabled = false;
 bool MessageLogger::warnEnabled = false;
@@ -29,12 +33,21 @@ void updateTimeText() {
 
 }  // namespace
 
+void MessageLogger::warnOnce(const std::string& text) {
+  static std::set<std::string> told;
+  if (!told.insert(text).second) return;
+  std::fprintf(stderr, "metalink: warning: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 void MessageLogger::write(const char* tag, const char* /*source*/, const std::string& message) {
+  if (logFilePath.empty()) return;
   updateTimeText();
-  std::FILE* file = std::fopen(logFilePath.c_str(), "a");
+  std::string error;
+  std::FILE* file = platform::openOwnFile(logFilePath, platform::OwnFileMode::kAppend, &error);
   if (file == nullptr) {
-    std::printf("fail to open the log file: %s", logFilePath.c_str());
-    std::fflush(stdout);
+    warnOnce("cannot write the log file " + logFilePath + " (" + error +
+             "); going on without a log");
     return;
   }
   std::fprintf(file, "%s %s %s\n", tag, timeText, message.c_str());

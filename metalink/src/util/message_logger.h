@@ -17,9 +17,16 @@ class MessageLogger {
   virtual ~MessageLogger() = default;
 
   // Writes one line "<tag> <time> <message>" whatever the level flags say. `source` names the
-  // calling module and is not written. The file is opened and closed for every line; when it
-  // cannot be opened, a notice goes to standard output and the line is dropped.
+  // calling module and is not written. The file is opened and closed for every line, never
+  // through a symbolic link and never when another user owns it, and is created readable by its
+  // owner only. When it cannot be opened the line is dropped and a warning goes to standard
+  // error, once per process for each path. An empty path means the log is off.
   static void write(const char* tag, const char* source, const std::string& message);
+
+  // Tells the user on standard error what keeps the log from working, as one line that starts
+  // with "metalink: warning: ". The same text is told once per process only, since a host may
+  // make any number of calls.
+  static void warnOnce(const std::string& text);
 
   static void error(const char* source, const std::string& message);
   static void warn(const char* source, const std::string& message);

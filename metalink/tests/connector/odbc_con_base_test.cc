@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "connector_environment.h"
 #include "platform/files.h"
+#include "shared_dir.h"
 #include "util/message_logger.h"
 
 namespace {
@@ -157,6 +160,106 @@ TEST_F(ConfigurationTest, TemporaryDirectoryFallsBackAndMustBeUsable) {
     CODBCConBase base;
     EXPECT_FALSE(base.isUsable()) << temp;
   }
+}
+
+// With TEMP at a directory every user may write to, like /tmp, what another user planted there is
+// neither read nor followed: the settings and the log live in a directory of the user's own.
+TEST_F(ConfigurationTest, SharedTemporaryDirectoryHoldsAPrivateDirectory) {
+  edatest::SharedDir shared;
+  ASSERT_FALSE(shared.path().empty());
+  const std::string precious = shared.path("precious");
+  edatest::writeFile(precious, "keep me\n");
+  const bool planted = edatest::canActAsOtherUser();
+  if (planted) {
+    ASSERT_TRUE(edatest::asOtherUser("printf 'LogFile=" + shared.path("stolen.log") +
+                                     "\\nLogLevel=debug\\n' > " + shared.path("ODBCCon.ini")));
+    ASSERT_TRUE(edatest::asOtherUser("ln -s " + precious + " " + shared.path("ODBCCon.log")));
+  }
+  setenv("TEMP", shared.path().c_str(), 1);
+  const std::string own = shared.path("metalink-" + std::to_string(::geteuid()));
+  testing::internal::CaptureStderr();
+  for (int call = 1; call <= 2; ++call) {
+    CODBCConBase base;
+    EXPECT_TRUE(base.isUsable());
+    EXPECT_EQ(base.getLogFile(), own + "/ODBCCon.log");
+    EXPECT_EQ(base.getLogLevel(), "info");
+    writeEveryLevel();
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  EXPECT_EQ(readFile(own + "/ODBCCon.ini"), "LogFile=" + own + "/ODBCCon.log\nLogLevel=info\n");
+  EXPECT_EQ(levels(own + "/ODBCCon.log"),
+            (std::vector<std::string>{"an error", "a warning", "some info", "an error", "a warning",
+                                      "some info"}));
+  unsigned owner = 0, mode = 0;
+  ASSERT_TRUE(edatest::ownerAndMode(own, &owner, &mode));
+  EXPECT_EQ(owner, ::geteuid());
+  EXPECT_EQ(mode, 0700u);
+  for (const char* name : {"/ODBCCon.ini", "/ODBCCon.log"}) {
+    ASSERT_TRUE(edatest::ownerAndMode(own + name, &owner, &mode));
+    EXPECT_EQ(mode, 0600u) << name;
+  }
+  EXPECT_EQ(readFile(precious), "keep me\n");
+  EXPECT_FALSE(platform::pathExists(shared.path("stolen.log")));
+  if (planted) {
+    EXPECT_EQ(readFile(shared.path("ODBCCon.ini")),
+              "LogFile=" + shared.path("stolen.log") + "\nLogLevel=debug\n");
+  }
+}
+
+TEST_F(ConfigurationTest, PrivateDirectoryOfAnotherUserLeavesTheOperationWithoutALog) {
+  if (!edatest::canActAsOtherUser()) GTEST_SKIP() << "needs root to act as a second user";
+  edatest::SharedDir shared;
+  ASSERT_FALSE(shared.path().empty());
+  const std::string own = shared.path("metalink-" + std::to_string(::geteuid()));
+  ASSERT_TRUE(edatest::asOtherUser("mkdir -m 777 " + own));
+  setenv("TEMP", shared.path().c_str(), 1);
+  testing::internal::CaptureStderr();
+  for (int call = 1; call <= 2; ++call) {
+    CODBCConBase base;
+    EXPECT_TRUE(base.isUsable()) << "the operation goes on";
+    EXPECT_EQ(base.getLogFile(), "");
+    writeEveryLevel();
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "metalink: warning: the directory " + own +
+                " is refused: it belongs to another user (uid 65534); going on without "
+                "ODBCCon.ini and without a log\n");
+  std::vector<platform::DirectoryEntry> entries;
+  ASSERT_TRUE(platform::listDirectory(own, &entries));
+  EXPECT_TRUE(entries.empty()) << "nothing was written into the other user's directory";
+}
+
+// A TEMP the user set to a private directory is used as it is, with the same care for the files.
+TEST_F(ConfigurationTest, FilesOfAnotherUserOrLinksAreRefusedInAPrivateDirectory) {
+  if (!edatest::canActAsOtherUser()) GTEST_SKIP() << "needs root to act as a second user";
+  const std::string ini = "LogFile=" + env_.path("theirs.log") + "\nLogLevel=debug\n";
+  env_.writeIni(ini);
+  ASSERT_EQ(::chown(env_.iniPath().c_str(), edatest::kOtherUid, edatest::kOtherUid), 0);
+  testing::internal::CaptureStderr();
+  {
+    CODBCConBase base;
+    EXPECT_EQ(base.getLogFile(), env_.defaultLogPath()) << "the defaults apply";
+    EXPECT_EQ(base.getLogLevel(), "info");
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "metalink: warning: ODBCCon.ini is refused: " + env_.iniPath() +
+                " (it belongs to another user (uid 65534)); the defaults apply\n");
+  EXPECT_EQ(readFile(env_.iniPath()), ini) << "the other user's file stays as it was";
+
+  // A log path that is a link: the operation goes on and says so once.
+  ASSERT_EQ(::unlink(env_.iniPath().c_str()), 0);
+  env_.writeIni("LogFile=" + env_.path("link.log") + "\nLogLevel=info\n");
+  ASSERT_EQ(::symlink(env_.path("target").c_str(), env_.path("link.log").c_str()), 0);
+  testing::internal::CaptureStderr();
+  {
+    CODBCConBase base;
+    writeEveryLevel();
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "metalink: warning: cannot write the log file " + env_.path("link.log") +
+                " (it is a symbolic link); going on without a log\n");
+  EXPECT_FALSE(platform::pathExists(env_.path("target")));
 }
 
 }  // namespace

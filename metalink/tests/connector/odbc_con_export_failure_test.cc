@@ -2,6 +2,7 @@
 // line that says why, and the library file exactly as it was before.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,10 +91,11 @@ class ExportFailureTest : public ::testing::Test {
 TYPED_TEST_SUITE(ExportFailureTest, Drivers, DriverNames);
 
 TYPED_TEST(ExportFailureTest, SourceWithoutMappedTablesIsNoLibrary) {
-  // An empty database, and one that holds only unmapped tables.
+  // An empty database (on SQLite not even its file exists yet), and one that holds only
+  // unmapped tables.
   EXPECT_EQ(this->exportTo(this->library_), 0);
-  this->expectFailedWithLibraryUnchanged(
-      "none of the tables of the sync map exists in the data source");
+  EXPECT_EQ(edatest::readFile(this->library_), kOldLibrary);
+  EXPECT_FALSE(this->errors().empty());
   // The export did not create what it looked for.
   EXPECT_EQ(this->tableCount(), 0u);
 
@@ -121,6 +123,23 @@ TYPED_TEST(ExportFailureTest, FailedSaveIsAFailedExport) {
   const auto errors = this->errors();
   ASSERT_FALSE(errors.empty());
   EXPECT_EQ(errors.back(), "The export failed: the library file cannot be written");
+}
+
+TYPED_TEST(ExportFailureTest, MissingDatabaseFileIsNotCreated) {
+  if (!this->isSqlite()) GTEST_SKIP() << "only SQLite keeps its database in a file of the DSN";
+  ASSERT_EQ(this->importSample(), 1);
+  const auto files = this->db_->query("PRAGMA database_list");
+  ASSERT_FALSE(files.empty());
+  ASSERT_GE(files.front().size(), 3u);
+  const std::string file = files.front()[2].value_or("");
+  ASSERT_FALSE(file.empty());
+  // The database moves away; the DSN still names the old place.
+  ASSERT_EQ(std::rename(file.c_str(), (file + ".moved").c_str()), 0);
+  EXPECT_EQ(this->exportTo(this->library_), 0);
+  EXPECT_FALSE(platform::pathExists(file));
+  EXPECT_EQ(edatest::readFile(this->library_), kOldLibrary);
+  EXPECT_FALSE(this->errors().empty());
+  std::rename((file + ".moved").c_str(), file.c_str());
 }
 
 // The server ends the export's session while the first table is being read: the next query

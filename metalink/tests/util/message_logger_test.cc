@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -84,15 +87,53 @@ TEST_F(MessageLoggerTest, LevelFlagsFilterAndWriteIgnoresThem) {
   EXPECT_EQ(got[1].substr(0, 5), "DEBUG");
 }
 
-TEST_F(MessageLoggerTest, UnopenableLogPrintsNoticeAndDropsLine) {
+TEST_F(MessageLoggerTest, UnopenableLogWarnsOnceOnStandardErrorAndGoesOn) {
   setLevels(true, false, false, false);
-  MessageLogger::logFilePath = dir_ + "/missing/dir/connector.log";
+  const std::string good = MessageLogger::logFilePath;
+  const std::string missing = dir_ + "/missing/dir/connector.log";
+  MessageLogger::logFilePath = missing;
   testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   MessageLogger::error("Test", "lost");
   MessageLogger::error("Test", "lost again");
-  const std::string out = testing::internal::GetCapturedStdout();
-  const std::string notice = "fail to open the log file: " + MessageLogger::logFilePath;
-  EXPECT_EQ(out, notice + notice);
+  MessageLogger::logFilePath = good;
+  MessageLogger::error("Test", "kept");
+  MessageLogger::logFilePath = missing;
+  MessageLogger::error("Test", "lost once more");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "metalink: warning: cannot write the log file " + missing +
+                " (No such file or directory); going on without a log\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_EQ(lines()[0].substr(26), "kept");
+}
+
+TEST_F(MessageLoggerTest, LogIsNeverWrittenThroughALinkAndIsPrivate) {
+  setLevels(true, false, false, false);
+  const std::string target = dir_ + "/elsewhere";
+  std::ofstream(target) << "untouched\n";
+  const std::string link = dir_ + "/linked.log";
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  MessageLogger::logFilePath = link;
+  testing::internal::CaptureStderr();
+  MessageLogger::error("Test", "not through the link");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("(it is a symbolic link)"),
+            std::string::npos);
+  std::ifstream in(target);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content, "untouched\n");
+
+  MessageLogger::logFilePath = dir_ + "/connector.log";
+  MessageLogger::error("Test", "written");
+  struct stat st;
+  ASSERT_EQ(stat(MessageLogger::logFilePath.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  // An empty path is a log that is off: nothing is written and nothing is said.
+  MessageLogger::logFilePath.clear();
+  testing::internal::CaptureStderr();
+  MessageLogger::error("Test", "nowhere");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

@@ -57,6 +57,20 @@ expect_output "The export failed." "a failed export says so"
 [ "$(cat "$dir/kept.xml")" = "previous library" ] || { echo "FAILED: a failed export changed the library"; failures=$((failures + 1)); }
 expect 1 "export into a directory that does not exist" "$tool" export --dsn ToolTest \
   --syncmap "$examples/EDASyncMap.xml" --library "$dir/no-such-dir/out.xml"
+# A log file that cannot be written: one warning line on standard error, and the import goes on.
+"$tool" import --dsn ToolTest --syncmap "$examples/EDASyncMap.xml" --library "$examples/EDALib.xml" \
+  --log "$dir/missing/import.log" > "$dir/stdout" 2> "$dir/stderr"
+status=$?
+want_err="metalink: warning: cannot write the log file $dir/missing/import.log (No such file or directory); going on without a log"
+# (Only our lines count: a sanitizer runtime may add its own report at exit.)
+if [ "$status" -ne 0 ] || ! head -n 1 "$dir/stderr" | cmp -s - <(printf '%s\n' "$want_err") \
+  || [ "$(grep -c '^metalink' "$dir/stderr")" -ne 1 ] \
+  || [ "$(cat "$dir/stdout")" != "Imported $examples/EDALib.xml" ]; then
+  echo "FAILED: import with an unwritable log (exit $status)"; cat "$dir/stdout" "$dir/stderr"
+  failures=$((failures + 1))
+else
+  echo "ok: import with an unwritable log"
+fi
 expect 2 "missing required option" "$tool" import --dsn ToolTest
 expect 2 "a sync map that does not exist" "$tool" import --dsn ToolTest --syncmap "$dir/none.xml" --library "$examples/EDALib.xml"
 

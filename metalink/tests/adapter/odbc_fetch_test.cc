@@ -1,0 +1,112 @@
+// Reading results: every value arrives whole whatever size its column declares, a result that
+// breaks off is no result, and a read transaction sees one state of the database.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adapter/odbc_adapter.h"
+#include "adapter/odbc_command.h"
+#include "dataset/data_set.h"
+#include "odbc_fixture.h"
+#include "platform/text.h"
+
+namespace {
+
+std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
+
+// About `bytes` of text, each part numbered so that a cut or a repeated part shows.
+std::string longText(size_t bytes) {
+  std::string text;
+  for (int i = 0; text.size() < bytes; ++i) text += "v" + std::to_string(i) + " 10 kOhm;";
+  return text;
+}
+
+template <typename Driver>
+class OdbcFetchTest : public OdbcFixture<Driver> {};
+TYPED_TEST_SUITE(OdbcFetchTest, OdbcDrivers, OdbcDriverNames);
+
+TYPED_TEST(OdbcFetchTest, ValuesLongerThanTheirDeclaredSizeReadBackWhole) {
+  // SQLite keeps any length in a VARCHAR(255); PostgreSQL's text has no declared size at all.
+  const std::string type = this->isSqlite() ? "VARCHAR(255)" : "TEXT";
+  this->sql("CREATE TABLE \"Parts\" (\"Id\" " + this->identityType() + ", \"Short\" VARCHAR(8), " +
+            "\"Body\" " + type + ", \"Tail\" VARCHAR(20))");
+  const std::vector<std::string> bodies = {"", "x", longText(300), longText(1024 * 1024)};
+  for (const std::string& body : bodies) {
+    this->sql("INSERT INTO \"Parts\" (\"Short\", \"Body\", \"Tail\") VALUES ('s', '" + body +
+              "', 'after')");
+  }
+  this->sql("INSERT INTO \"Parts\" (\"Short\", \"Body\", \"Tail\") VALUES (NULL, NULL, NULL)");
+
+  // Through the command and through the adapter that an export uses.
+  ASSERT_TRUE(this->command_.executeQuery(u"SELECT \"Short\", \"Body\", \"Tail\" FROM \"Parts\" "
+                                          u"ORDER BY \"Id\""));
+  const auto& rows = this->command_.getRows();
+  ASSERT_EQ(rows.size(), bodies.size() + 1);
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(rows[i][1].second.size(), wide(bodies[i]).size());
+    EXPECT_TRUE(rows[i][1].second == wide(bodies[i]));
+    EXPECT_EQ(rows[i][2].second, u"after");
+  }
+  EXPECT_EQ(rows.back()[1].second, u"");
+
+  CDataSet dataSet(u"test");
+  CODBCAdapter adapter(&this->command_);
+  adapter.fill(&dataSet);
+  CDataTable* table = dataSet.getTable(u"Parts");
+  ASSERT_NE(table, nullptr);
+  ASSERT_TRUE(adapter.fillTable(table));
+  ASSERT_EQ(table->getRows().size(), bodies.size() + 1);
+  size_t whole = 0;
+  for (const auto& row : table->getRows()) {
+    for (const std::string& body : bodies) {
+      if (!body.empty() && row->getValue(u"Body") == wide(body)) ++whole;
+    }
+  }
+  EXPECT_EQ(whole, 3u);
+}
+
+TYPED_TEST(OdbcFetchTest, NamesLongerThanTheCatalogDeclaresAreListedWhole) {
+  if (!this->isSqlite()) GTEST_SKIP() << "PostgreSQL cuts names at 63 bytes itself";
+  const std::string table(300, 't');
+  const std::string column = "c" + std::string(299, 'o');
+  this->sql("CREATE TABLE \"" + table + "\" (\"" + column + "\" INTEGER)");
+  this->command_.queryTables();
+  EXPECT_EQ(this->command_.getColumnValues(u"TABLE_NAME"), std::vector<std::u16string>{wide(table)});
+  this->command_.queryColumns(wide(table));
+  EXPECT_EQ(this->command_.getColumnValues(u"COLUMN_NAME"),
+            std::vector<std::u16string>{wide(column)});
+}
+
+TYPED_TEST(OdbcFetchTest, ResultThatBreaksOffIsNoResult) {
+  if (!this->isSqlite()) GTEST_SKIP() << "needs a value computed while the rows are fetched";
+  this->sql("CREATE TABLE t (n INTEGER)");
+  for (int i = 1; i <= 5; ++i) this->sql("INSERT INTO t VALUES (" + std::to_string(i) + ")");
+  // The fourth row's value overflows.
+  EXPECT_FALSE(this->command_.executeQuery(
+      u"SELECT CASE WHEN n > 3 THEN abs(-9223372036854775807 - 1) ELSE n END FROM t ORDER BY n"));
+  EXPECT_TRUE(this->command_.getRows().empty());
+}
+
+TYPED_TEST(OdbcFetchTest, ReadTransactionSeesOneStateOfTheDatabase) {
+  // SQLite lets no other session commit while a read transaction lasts, so there is nothing to
+  // see; the export tests cover that an import then waits.
+  if (this->isSqlite()) GTEST_SKIP() << "writers wait for the reader";
+  this->sql("CREATE TABLE t (n INTEGER)");
+  this->sql("INSERT INTO t VALUES (1)");
+  auto count = [this] {
+    EXPECT_TRUE(this->command_.executeQuery(u"SELECT COUNT(*) FROM t"));
+    const auto& rows = this->command_.getRows();
+    return rows.empty() ? std::u16string(u"?") : rows.front().front().second;
+  };
+  ASSERT_TRUE(this->command_.beginReadTransaction());
+  EXPECT_EQ(count(), u"1");
+  this->sql("INSERT INTO t VALUES (2)");
+  EXPECT_EQ(count(), u"1");
+  EXPECT_TRUE(this->command_.endTransaction(false));
+  EXPECT_EQ(count(), u"2");
+}
+
+}  // namespace
