@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs every system package the project needs on Debian 12. Idempotent: silent when all is there.
+#   install-deps.sh          what the build, the tests and the demo need
+#   install-deps.sh --fuzz   also clang and its libFuzzer runtime, for scripts/fuzz.sh only
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,9 @@ packages=(
   help2man man-db lintian
   clang-format clang-tidy
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

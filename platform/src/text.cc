@@ -80,9 +80,12 @@ std::u16string utf8ToUtf16(std::string_view in) {
   return out;
 }
 
-std::string utf16ToUtf8(std::u16string_view in) {
-  std::string out;
-  out.reserve(in.size());
+namespace {
+
+// Converts `in`; with `exact`, stops at the first unpaired surrogate and returns false instead of
+// putting U+FFFD in its place.
+bool convertUtf16(std::u16string_view in, bool exact, std::string* out) {
+  out->reserve(in.size());
   for (size_t i = 0; i < in.size(); ++i) {
     char32_t cp = in[i];
     if (cp >= 0xD800 && cp <= 0xDBFF) {
@@ -91,13 +94,33 @@ std::string utf16ToUtf8(std::u16string_view in) {
         ++i;
       } else {
         cp = kReplacement;
+        if (exact) return false;
       }
     } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
       cp = kReplacement;
+      if (exact) return false;
     }
-    appendUtf8(cp, &out);
+    appendUtf8(cp, out);
   }
+  return true;
+}
+
+}  // namespace
+
+std::string utf16ToUtf8(std::u16string_view in) {
+  std::string out;
+  convertUtf16(in, false, &out);
   return out;
+}
+
+bool utf16ToUtf8Exact(std::u16string_view in, std::string* utf8) {
+  std::string out;
+  if (!convertUtf16(in, true, &out)) {
+    utf8->clear();
+    return false;
+  }
+  utf8->swap(out);
+  return true;
 }
 
 size_t utf16Length(const char16_t* text) {

@@ -41,6 +41,27 @@ TEST(TextTest, Utf16ToUtf8Cases) {
       << "high without low";
 }
 
+TEST(TextTest, ExactConversionRefusesWhatWouldBeSubstituted) {
+  struct Case {
+    const char* name;
+    std::u16string utf16;
+    bool exact;
+  } cases[] = {
+      {"plain", u"C:/lib/EDALib.xml", true},
+      {"pair", u"a\U0001F600b", true},
+      {"U+FFFD itself", u"\uFFFD", true},
+      {"lone high at end", std::u16string{u'a', char16_t(0xD800)}, false},
+      {"lone high before text", std::u16string{char16_t(0xDBFF), u'x'}, false},
+      {"lone low", std::u16string{u'x', char16_t(0xDC00)}, false},
+      {"low before high", std::u16string{char16_t(0xDC00), char16_t(0xD800)}, false},
+  };
+  for (const Case& c : cases) {
+    std::string out = "stale";
+    EXPECT_EQ(utf16ToUtf8Exact(c.utf16, &out), c.exact) << c.name;
+    EXPECT_EQ(out, c.exact ? utf16ToUtf8(c.utf16) : "") << c.name;
+  }
+}
+
 TEST(TextTest, RoundTripOfEveryPlane) {
   std::u16string all;
   for (char32_t cp : {0x1u, 0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xD7FFu, 0xE000u, 0xFFFDu, 0x10000u,

@@ -42,6 +42,16 @@ int printNames(metalink_char** names, int count) {
   return count;
 }
 
+// File names reach the library as UTF-16 and come back as UTF-8: bytes that are not UTF-8 would
+// come back as another name, so such a path is refused as a usage error.
+const CLI::Validator kExactPath(
+    [](std::string& path) {
+      return platform::utf16ToUtf8(wide(path)) == path
+                 ? std::string()
+                 : "the path " + path + " is not valid UTF-8 and cannot be passed on exactly";
+    },
+    "PATH");
+
 constexpr const char* kPasswordVariable = "METALINK_PASSWORD";
 
 constexpr const char* kPasswordHelp =
@@ -135,25 +145,29 @@ int main(int argc, char** argv) {
   addConnectionOptions(exportCommand, &connection);
   exportCommand->add_option("-s,--syncmap", syncMap, "mapping file (EDASyncMap.xml)")
       ->required()
-      ->check(CLI::ExistingFile);
-  exportCommand->add_option("-l,--library", library, "library file to write")->required();
+      ->check(CLI::ExistingFile & kExactPath);
+  exportCommand->add_option("-l,--library", library, "library file to write")
+      ->required()
+      ->check(kExactPath);
   exportCommand
       ->add_option("-o,--option", option,
                    "option bits: 1 required, 2 create attributes, 8 reference mode")
       ->capture_default_str();
-  exportCommand->add_option("-r,--reference", reference,
-                            "reference library: only its items are read (sets option bit 8)");
+  exportCommand
+      ->add_option("-r,--reference", reference,
+                   "reference library: only its items are read (sets option bit 8)")
+      ->check(kExactPath);
 
   CLI::App* importCommand =
       app.add_subcommand("import", "Write a library file's objects into the data source");
   addConnectionOptions(importCommand, &connection);
   importCommand->add_option("-s,--syncmap", syncMap, "mapping file (EDASyncMap.xml)")
       ->required()
-      ->check(CLI::ExistingFile);
+      ->check(CLI::ExistingFile & kExactPath);
   importCommand->add_option("-l,--library", library, "library file to read")
       ->required()
-      ->check(CLI::ExistingFile);
-  importCommand->add_option("--log", logFile, "log file for this import");
+      ->check(CLI::ExistingFile & kExactPath);
+  importCommand->add_option("--log", logFile, "log file for this import")->check(kExactPath);
 
   CLI::App* sources = app.add_subcommand("sources", "List the ODBC data sources");
   CLI::App* tables = app.add_subcommand("tables", "List the tables of a data source");

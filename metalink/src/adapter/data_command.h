@@ -20,6 +20,12 @@ class CDataCommand {
   // The rows of the last query. Read them right after the query, before the next one replaces
   // them.
   const std::vector<ResultRow>& getRows() const { return rows_; }
+  // Hands the rows of the last query over to the caller; the command holds none afterwards.
+  std::vector<ResultRow> takeRows() {
+    std::vector<ResultRow> rows = std::move(rows_);
+    rows_.clear();
+    return rows;
+  }
 
  protected:
   std::vector<ResultRow> rows_;

@@ -91,9 +91,13 @@ bool CODBCAdapter::fillTableWhere(CDataTable* table, const ColumnValuePairs& pai
   if (odbc == nullptr || table == nullptr) return false;
   if (!odbc->executeQuery(buildSelectWhere(table, pairs))) return false;
   table->clearRows();
-  for (const auto& result : odbc->getRows()) {
+  // Each result row is let go as soon as it is a data set row, so a large table is not held
+  // twice; its values move over.
+  std::vector<CDataCommand::ResultRow> results = odbc->takeRows();
+  for (auto& result : results) {
     auto row = std::make_unique<CDataRow>(table, 1);
-    for (const auto& pair : result) row->addValue(pair.first, pair.second);
+    for (auto& pair : result) row->addValue(pair.first, std::move(pair.second));
+    CDataCommand::ResultRow().swap(result);
     table->addRow(std::move(row));
     if (rowObserver_) rowObserver_();
   }

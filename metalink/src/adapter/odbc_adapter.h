@@ -77,7 +77,8 @@ class CODBCAdapter : public CDataAdapter {
   // import grows with the square of its rows. Only where the dialect allows it.
   void ensureLookupIndex(const std::u16string& tableName,
                          const std::vector<std::u16string>& columnNames);
-  // Creates the table with these columns, or adds the missing ones.
+  // Adds the missing columns (matched ignoring case) to an existing table, reading its columns
+  // once; creates a missing table with all of them in one statement.
   void ensureTable(const std::u16string& tableName, const std::vector<std::u16string>& columnNames);
 
   const std::u16string& getIdentifierQuote() const { return identifierQuote_; }

@@ -62,8 +62,17 @@ void CODBCAdapter::ensureTable(const std::u16string& tableName,
                                const std::vector<std::u16string>& columnNames) {
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr) return;
+  // The table's columns are read once, whatever the number of columns asked for: a check that
+  // reads the catalog once per column makes a large map take hours.
   if (odbc->queryColumns(tableName) > 0) {
-    for (const auto& name : columnNames) ensureColumn(tableName, name);
+    std::vector<std::u16string> existing = odbc->getColumnValues(u"COLUMN_NAME");
+    for (const auto& name : columnNames) {
+      if (containsIgnoringCase(existing, name)) continue;
+      auto dataSet = schemaDataSet(tableName);
+      addTextColumn(dataSet->getTable(tableName), name);
+      odbc->execute(buildAlterTableAdd(*dataSet->getTable(tableName)));
+      existing.push_back(name);
+    }
     return;
   }
   auto dataSet = schemaDataSet(tableName);

@@ -19,6 +19,28 @@ std::u16string SqlDialect::identityColumnType(bool primaryKey) const {
   }
 }
 
+std::string SqlDialect::reservedTableReason(const std::u16string& table) const {
+  const auto startsWith = [&table](std::u16string_view prefix) {
+    return table.size() >= prefix.size() &&
+           equalsIgnoreCase(std::u16string_view(table).substr(0, prefix.size()), prefix);
+  };
+  switch (kind_) {
+    case Kind::kSqlite:
+      if (startsWith(u"sqlite_")) return "SQLite keeps the names that begin with sqlite_";
+      return std::string();
+    case Kind::kPostgres:
+      if (startsWith(u"pg_")) {
+        return "PostgreSQL keeps the names that begin with pg_ for its system catalogs";
+      }
+      if (equalsIgnoreCase(table, u"information_schema")) {
+        return "PostgreSQL keeps the name information_schema for its catalog schema";
+      }
+      return std::string();
+    default:
+      return std::string();
+  }
+}
+
 std::u16string SqlDialect::alterAddSeparator() const {
   return kind_ == Kind::kPostgres ? u", ADD " : u",";
 }

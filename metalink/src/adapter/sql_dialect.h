@@ -42,6 +42,11 @@ class SqlDialect {
   // narrow type (the SQLite driver lists no wide types).
   bool borrowsNarrowTypeNames() const { return kind_ == Kind::kSqlite; }
 
+  // Why the database keeps a table name for itself (its own catalog tables), or an empty text
+  // when the name is free. Letter case is ignored: SQLite ignores it, and a PostgreSQL name that
+  // differs from a catalog's only in case is too close to one to be worth the risk.
+  std::string reservedTableReason(const std::u16string& table) const;
+
   // Whether the connector may index the columns by which an import looks rows up. Unknown
   // systems keep the schema exactly as the statements above make it.
   bool indexesLookupColumns() const { return kind_ != Kind::kDefault; }

@@ -69,6 +69,16 @@ class ProgressCounter {
 
 void info(const std::string& message) { MessageLogger::info(kSource, message); }
 
+// A path from the caller, converted exactly. One that cannot be (an unpaired surrogate) is
+// refused with an ERROR line: a substitute character would read or write another file.
+bool exactPath(const char* what, const std::u16string& wide, std::string* path) {
+  std::string reason;
+  if (toUtf8Path(wide, path, &reason)) return true;
+  MessageLogger::error(kSource, std::string("The path of the ") + what + " " + toUtf8(wide) +
+                                    " cannot be used because " + reason);
+  return false;
+}
+
 // The one ERROR line of an export that stops; the library file has not been touched then.
 int exportFailed(const std::string& reason) {
   MessageLogger::error(kSource, "The export failed: " + reason + "; the library file is unchanged");
@@ -139,6 +149,18 @@ std::map<std::u16string, std::vector<std::u16string>> lookupColumns(const CEDASy
   return columns;
 }
 
+// Refuses a sync map whose table and column names the connected database cannot take, before the
+// first statement runs.
+bool checkSyncMapNames(const CEDASyncMap& syncMap, const SqlDialect& dialect) {
+  std::string problem;
+  const bool ok = syncMap.checkNames(
+      toUtf8(CODBCAdapter::kRelationsTable),
+      [&dialect](const std::string& table) { return dialect.reservedTableReason(toWide(table)); },
+      &problem);
+  if (!ok) MessageLogger::error(kSource, "The sync map cannot be used: " + problem);
+  return ok;
+}
+
 }  // namespace
 
 int CODBCConOperation::checkDataSource(const std::u16string& dataSource, const std::u16string& user,
@@ -163,24 +185,29 @@ int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
   }
   const bool createAttributes = (option & kOptionCreateAttributes) == kOptionCreateAttributes;
   const bool referenceMode = (option & kOptionReferenceMode) != 0;
-  const std::string libraryPath = toUtf8(libraryFile);
+  std::string libraryPath, syncMapPath, referencePath;
+  if (!exactPath("library file", libraryFile, &libraryPath) ||
+      !exactPath("sync map", syncMapFile, &syncMapPath) ||
+      (referenceMode && !exactPath("reference library", referenceLibraryFile, &referencePath))) {
+    return 0;
+  }
   info(libraryPath);
-  if (!syncMap->load(toUtf8(syncMapFile).c_str())) return 0;
+  if (!syncMap->load(syncMapPath.c_str())) return 0;
 
   // The library file is written only from a complete read: whatever fails before the save leaves
   // it as it was.
   std::unique_ptr<CEDALibCommand> referenceLibrary;
   if (referenceMode) {
     referenceLibrary = std::make_unique<CEDALibCommand>();
-    if (!referenceLibrary->load(toUtf8(referenceLibraryFile))) {
-      return exportFailed("the reference library " + toUtf8(referenceLibraryFile) +
-                          " cannot be loaded");
+    if (!referenceLibrary->load(referencePath)) {
+      return exportFailed("the reference library " + referencePath + " cannot be loaded");
     }
   }
 
   // An export reads: a data source whose database file is gone is an error, not a new database.
   Connection connection(command());
   if (!connection.open(dataSource, user, password, false)) return 0;
+  if (!checkSyncMapNames(*syncMap, command()->getDialect())) return 0;
 
   auto library = std::make_unique<CEDALibCommand>();
   auto libraryAdapter = std::make_unique<CEDALibAdapter>(library.get(), syncMap.get());
@@ -273,19 +300,26 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
       if (switched) base->setLogFile(saved);
     }
   } logSwitch{this, getLogFile()};
-  if (!logFile.empty()) {
-    setLogFile(toUtf8(logFile));
+  std::string logPath, syncMapPath, libraryPath;
+  if (!exactPath("log file", logFile, &logPath) ||
+      !exactPath("sync map", syncMapFile, &syncMapPath) ||
+      !exactPath("library file", libraryFile, &libraryPath)) {
+    return 0;
+  }
+  if (!logPath.empty()) {
+    setLogFile(logPath);
     logSwitch.switched = true;
   }
 
-  info(toUtf8(libraryFile));
-  if (!syncMap->load(toUtf8(syncMapFile).c_str())) return 0;
+  info(libraryPath);
+  if (!syncMap->load(syncMapPath.c_str())) return 0;
   auto library = std::make_unique<CEDALibCommand>();
-  if (!library->load(toUtf8(libraryFile))) return 0;
+  if (!library->load(libraryPath)) return 0;
   auto libraryAdapter = std::make_unique<CEDALibAdapter>(library.get(), syncMap.get());
 
   Connection connection(command());
   if (!connection.open(dataSource, user, password)) return 0;
+  if (!checkSyncMapNames(*syncMap, command()->getDialect())) return 0;
 
   const std::vector<CEDATable*> tables = syncMap->getTables();
   auto odbcAdapter = std::make_unique<CODBCAdapter>(command());
@@ -295,9 +329,9 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   info("Start to check the integrity of the data source");
   for (const CEDATable* table : tables) {
     const std::u16string tableName = toWide(table->getName());
-    for (const std::string& column : table->getColumnNames()) {
-      odbcAdapter->ensureColumn(tableName, toWide(column));
-    }
+    std::vector<std::u16string> columns;
+    for (const std::string& column : table->getColumnNames()) columns.push_back(toWide(column));
+    odbcAdapter->ensureTable(tableName, columns);
     odbcAdapter->ensureIdentityColumn(tableName);
   }
   odbcAdapter->ensureRelationsTable();

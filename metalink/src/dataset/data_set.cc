@@ -4,6 +4,18 @@
 
 #include "util/wide_text.h"
 
+namespace {
+
+// Where a row keeps the names of its cells: with its table; a row made without a table (which
+// the connector never does) shares one process-wide list, which only grows by distinct names.
+const std::u16string* keptName(CDataTable* table, const std::u16string& name) {
+  if (table != nullptr) return table->keepName(name);
+  static std::unordered_set<std::u16string> names;
+  return &*names.insert(name).first;
+}
+
+}  // namespace
+
 CDataColumn::CDataColumn(CDataTable* table, std::u16string name, int32_t dataType, uint32_t size,
                          std::u16string defaultValue, bool autoIncrement, bool primaryKey,
                          uint32_t flags)
@@ -16,7 +28,62 @@ CDataColumn::CDataColumn(CDataTable* table, std::u16string name, int32_t dataTyp
       flags_(flags),
       table_(table) {}
 
+void CDataValues::push_back(std::u16string value) {
+  if (count_ == 0) {
+    first_ = std::move(value);
+  } else {
+    if (more_ == nullptr) more_ = std::make_unique<std::vector<std::u16string>>();
+    more_->push_back(std::move(value));
+  }
+  ++count_;
+}
+
+void CDataValues::clear() {
+  first_.clear();
+  more_.reset();
+  count_ = 0;
+}
+
+void CDataValues::copyTo(std::vector<std::u16string>* out) const {
+  out->clear();
+  if (count_ == 0) return;
+  out->reserve(count_);
+  out->push_back(first_);
+  if (more_ != nullptr) out->insert(out->end(), more_->begin(), more_->end());
+}
+
+CDataCells::const_iterator CDataCells::lowerBound(std::u16string_view column) const {
+  return std::lower_bound(cells_.begin(), cells_.end(), column,
+                          [](const Cell& cell, std::u16string_view name) {
+                            return std::u16string_view(cell.first) < name;
+                          });
+}
+
+CDataCells::const_iterator CDataCells::find(std::u16string_view column) const {
+  const auto it = lowerBound(column);
+  return it != cells_.end() && it->first == column ? it : cells_.end();
+}
+
+CDataCells::iterator CDataCells::find(std::u16string_view column) {
+  const auto it = static_cast<const CDataCells*>(this)->find(column);
+  return cells_.begin() + (it - cells_.cbegin());
+}
+
+CDataValues& CDataCells::cell(const std::u16string* column) {
+  const auto at = lowerBound(*column);
+  if (at != cells_.end() && at->first == *column) return cells_[at - cells_.cbegin()].second;
+  return cells_.insert(at, Cell{CDataName(column), CDataValues()})->second;
+}
+
 CDataRow::CDataRow(CDataTable* table, uint32_t state) : state_(state), table_(table) {}
+
+CDataValues& CDataRow::cell(const std::u16string& column) {
+  const auto it = values_.find(column);
+  if (it != values_.end()) return it->second;
+  // Rows mostly fill a cell for each column of their table: one block from the start.
+  if (values_.empty() && table_ != nullptr) values_.reserve(table_->getColumns().size());
+  return values_.cell(keptName(table_, column));
+}
 
 bool CDataRow::hasValue(const std::u16string& column) const {
   return values_.find(column) != values_.end();
@@ -31,18 +98,18 @@ std::u16string CDataRow::getValue(const std::u16string& column) const {
 bool CDataRow::getValues(const std::u16string& column, std::vector<std::u16string>* out) const {
   const auto it = values_.find(column);
   if (it == values_.end()) return false;
-  *out = it->second;
+  it->second.copyTo(out);
   return true;
 }
 
-void CDataRow::addValue(const std::u16string& column, const std::u16string& value) {
-  values_[column].push_back(value);
+void CDataRow::addValue(const std::u16string& column, std::u16string value) {
+  cell(column).push_back(std::move(value));
 }
 
-void CDataRow::setValue(const std::u16string& column, const std::u16string& value) {
-  auto& cell = values_[column];
-  cell.clear();
-  cell.push_back(value);
+void CDataRow::setValue(const std::u16string& column, std::u16string value) {
+  CDataValues& values = cell(column);
+  values.clear();
+  values.push_back(std::move(value));
 }
 
 std::u16string CDataRow::getIdentityValue() const {
@@ -84,6 +151,10 @@ CDataRow* CDataTable::addRow(std::unique_ptr<CDataRow> row) {
 }
 
 void CDataTable::clearRows() { rows_.clear(); }
+
+const std::u16string* CDataTable::keepName(const std::u16string& name) {
+  return &*names_.insert(name).first;
+}
 
 CDataColumn* CDataTable::findColumn(const std::u16string& name) const {
   for (const auto& column : columns_) {

@@ -13,6 +13,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -51,9 +53,81 @@ class CDataColumn {
   CDataTable* table_;
 };
 
+// A column name as a row's cell holds it: a link to the one copy its table keeps, so that a
+// name is stored once per table, not once per row. Reads as the name itself.
+class CDataName {
+ public:
+  explicit CDataName(const std::u16string* text) : text_(text) {}
+  const std::u16string& str() const { return *text_; }
+  operator const std::u16string&() const { return *text_; }
+  operator std::u16string_view() const { return *text_; }
+
+ private:
+  const std::u16string* text_;
+};
+inline bool operator==(const CDataName& a, const CDataName& b) { return a.str() == b.str(); }
+inline bool operator==(const CDataName& a, std::u16string_view b) { return a.str() == b; }
+inline bool operator==(std::u16string_view a, const CDataName& b) { return a == b.str(); }
+inline bool operator!=(const CDataName& a, std::u16string_view b) { return !(a == b); }
+inline bool operator<(const CDataName& a, const CDataName& b) { return a.str() < b.str(); }
+
+// The values of one cell. Nearly every cell holds one value, kept in place; more go to a list
+// made only for them.
+class CDataValues {
+ public:
+  CDataValues() = default;
+  explicit CDataValues(std::u16string value) : first_(std::move(value)), count_(1) {}
+  CDataValues(CDataValues&&) noexcept = default;
+  CDataValues& operator=(CDataValues&&) noexcept = default;
+
+  bool empty() const { return count_ == 0; }
+  size_t size() const { return count_; }
+  // The first value; only when not empty.
+  const std::u16string& front() const { return first_; }
+  void push_back(std::u16string value);
+  void clear();
+  // Replaces `*out` by every value, in order.
+  void copyTo(std::vector<std::u16string>* out) const;
+
+ private:
+  std::u16string first_;
+  std::unique_ptr<std::vector<std::u16string>> more_;
+  size_t count_ = 0;
+};
+
+// The cells of a row in code-unit order of their column names, as an ordered map would list
+// them, held in one block: entries read as (first: column name, second: values).
+class CDataCells {
+ public:
+  struct Cell {
+    CDataName first;
+    CDataValues second;
+  };
+  using iterator = std::vector<Cell>::iterator;
+  using const_iterator = std::vector<Cell>::const_iterator;
+
+  iterator begin() { return cells_.begin(); }
+  iterator end() { return cells_.end(); }
+  const_iterator begin() const { return cells_.begin(); }
+  const_iterator end() const { return cells_.end(); }
+  bool empty() const { return cells_.empty(); }
+  size_t size() const { return cells_.size(); }
+  iterator find(std::u16string_view column);
+  const_iterator find(std::u16string_view column) const;
+  size_t count(std::u16string_view column) const { return find(column) != end() ? 1 : 0; }
+
+  // The cell of `column` (a name kept by the table), added empty in its place when missing.
+  CDataValues& cell(const std::u16string* column);
+  void reserve(size_t cells) { cells_.reserve(cells); }
+
+ private:
+  const_iterator lowerBound(std::u16string_view column) const;
+  std::vector<Cell> cells_;
+};
+
 class CDataRow {
  public:
-  using Values = std::map<std::u16string, std::vector<std::u16string>>;
+  using Values = CDataCells;
   using RelatedRows = std::map<std::u16string, std::vector<CDataRow*>>;
   using ReferencedRows = std::map<std::u16string, CDataRow*>;
 
@@ -78,9 +152,9 @@ class CDataRow {
   std::u16string getValue(const std::u16string& column) const;
   // Copies every value of the cell; false when the row has no entry for the column.
   bool getValues(const std::u16string& column, std::vector<std::u16string>* out) const;
-  void addValue(const std::u16string& column, const std::u16string& value);
+  void addValue(const std::u16string& column, std::u16string value);
   // The cell afterwards holds exactly `value`.
-  void setValue(const std::u16string& column, const std::u16string& value);
+  void setValue(const std::u16string& column, std::u16string value);
   // The value of the table's identity column; empty when the table has none.
   std::u16string getIdentityValue() const;
 
@@ -90,6 +164,8 @@ class CDataRow {
   void addKeyColumn(const std::u16string& column);
 
  private:
+  CDataValues& cell(const std::u16string& column);
+
   Values values_;
   uint32_t state_;
   CDataTable* table_;
@@ -121,6 +197,9 @@ class CDataTable {
   void clearRows();
 
   CDataColumn* findColumn(const std::u16string& name) const;
+  // The table's one copy of a column name that its rows' cells link to; it lives as long as
+  // the table.
+  const std::u16string* keepName(const std::u16string& name);
   bool hasPrimaryKey() const;
   bool isPrimaryKeyColumn(const std::u16string& name) const;
   // The first auto-increment column in column order.
@@ -134,6 +213,8 @@ class CDataTable {
   std::vector<CDataRow*> findRowsMatching(const ColumnValuePairs& pairs) const;
 
  private:
+  // Declared first so that it outlives the rows whose cells link to it.
+  std::unordered_set<std::u16string> names_;
   std::vector<std::unique_ptr<CDataColumn>> columns_;
   std::vector<std::unique_ptr<CDataRow>> rows_;
   uint32_t kind_;

@@ -5,7 +5,7 @@
 #include "syncmap/xerces_support.h"
 #include "util/connector_util.h"
 
-EDALibrary::EDALibrary() : EDAObject(RestartCounter{}) {}
+EDALibrary::EDALibrary() : EDAObject(RestartCounter{}), elemIdText_(getElemId()) {}
 
 EDALibrary::~EDALibrary() { clear(); }
 
@@ -33,20 +33,21 @@ EDAWorkspaceObject* EDALibrary::addObject(std::unique_ptr<EDAWorkspaceObject> ob
   objects_.push_back(std::move(object));
   // A second library restarts the counter, so an elemId may come round again; the older object
   // stays owned and listed, only the id lookup moves to the newer one.
-  objectsById_[added->getElemId()] = added;
+  objectsById_[added->getElemNumber()] = added;
   const std::string& className = added->getClassName();
   objectsByClass_[className].push_back(added);
   if (::strcasecmp(added->getType().c_str(), className.c_str()) != 0) {
     objectsByClass_[added->getType()].push_back(added);
   }
-  objectsByKey_[added->getKey()].push_back(added);
-  if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(getElemId());
+  objectsByKey_[std::string_view(added->getKey())].push_back(added);
+  if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(elemIdText_);
   return added;
 }
 
 EDAWorkspaceObject* EDALibrary::findObject(const std::string& elemId) const {
-  if (elemId.empty()) return nullptr;
-  const auto it = objectsById_.find(elemId);
+  int32_t number = 0;
+  if (!EDAObject::parseElemId(elemId, &number)) return nullptr;
+  const auto it = objectsById_.find(number);
   return it == objectsById_.end() ? nullptr : it->second;
 }
 
@@ -86,7 +87,7 @@ std::string lookupKey(const std::string& type, const std::string& identity) {
 }
 
 template <typename T>
-void collectByKey(const std::map<std::string, std::vector<EDAWorkspaceObject*>>& byKey,
+void collectByKey(const std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>>& byKey,
                   const std::string& key, std::vector<T*>* out) {
   const auto it = byKey.find(key);
   if (it == byKey.end()) return;

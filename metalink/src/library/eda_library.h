@@ -6,6 +6,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "library/eda_master_object.h"
@@ -87,13 +89,16 @@ class EDALibrary : public EDAObject {
   class XmlWriter;
   void setLastError(const std::string& message);
 
+  // getElemId, made once for the libraryId of every object registered.
+  std::string elemIdText_;
   std::string name_;
   std::string folder_;
   // The owners, in registration order; the maps below hold links.
   std::vector<std::unique_ptr<EDAWorkspaceObject>> objects_;
-  std::map<std::string, EDAWorkspaceObject*> objectsById_;
+  std::unordered_map<int32_t, EDAWorkspaceObject*> objectsById_;
   std::map<std::string, std::vector<EDAWorkspaceObject*>> objectsByClass_;
-  std::map<std::string, std::vector<EDAWorkspaceObject*>> objectsByKey_;
+  // Keyed by views of the keys of the objects listed, which live as long as their entry.
+  std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>> objectsByKey_;
   std::set<std::string> categories_;
   std::string lastError_;
 };

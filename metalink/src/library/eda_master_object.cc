@@ -63,9 +63,15 @@ std::unique_ptr<EDAItem> EDAItem::create(const std::string& itemId, const std::s
 
 EDAItem::EDAItem(const std::string& itemId, const std::string& name, const std::string& type)
     : EDAMasterObject(name, type), itemId_(itemId) {
-  setProperty("itemId", itemId_);
-  setProperty("revision", revision_);
   setKey(itemId_);
+}
+
+const std::string* EDAItem::propertyField(const std::string& name, bool* settable) const {
+  if (name == "itemId" || name == "revision") {
+    *settable = name == "revision";
+    return *settable ? &revision_ : &itemId_;
+  }
+  return EDAMasterObject::propertyField(name, settable);
 }
 
 const std::string& EDAItem::getClassName() const {
@@ -81,7 +87,7 @@ void EDAItem::getPropertyNames(std::map<std::string, int>* out) const {
 
 void EDAItem::setRevision(const std::string& revision) {
   revision_ = revision;
-  setProperty("revision", revision);
+  fieldChanged("revision");
 }
 
 std::unique_ptr<EDAGde> EDAGde::create(const std::string& name, const std::string& type) {

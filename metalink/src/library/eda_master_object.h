@@ -55,6 +55,9 @@ class EDAItem : public EDAMasterObject {
   // Sets the field and the property "revision".
   void setRevision(const std::string& revision);
 
+ protected:
+  const std::string* propertyField(const std::string& name, bool* settable) const override;
+
  private:
   std::string itemId_;
   std::string revision_;

@@ -2,15 +2,35 @@
 
 #include <strings.h>
 
+#include <cstdint>
+
 #include "util/connector_util.h"
 
 uint32_t EDAObject::objectCounter_ = 0;
 
-EDAObject::EDAObject() : elemId_(ConnectorUtil::makeElemId(static_cast<int>(++objectCounter_))) {}
+EDAObject::EDAObject() : elemNumber_(static_cast<int32_t>(++objectCounter_)) {}
 
-EDAObject::EDAObject(RestartCounter) {
-  objectCounter_ = 1;
-  elemId_ = ConnectorUtil::makeElemId(1);
+EDAObject::EDAObject(RestartCounter) : elemNumber_(1) { objectCounter_ = 1; }
+
+std::string EDAObject::getElemId() const { return ConnectorUtil::makeElemId(elemNumber_); }
+
+bool EDAObject::parseElemId(const std::string& elemId, int32_t* number) {
+  if (elemId.size() < 3 || elemId.size() > 13 || elemId.compare(0, 2, "id") != 0) return false;
+  size_t at = 2;
+  const bool negative = elemId[at] == '-';
+  if (negative) ++at;
+  if (at == elemId.size()) return false;
+  int64_t value = 0;
+  for (; at < elemId.size(); ++at) {
+    const char c = elemId[at];
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return false;
+  *number = static_cast<int32_t>(value);
+  // Only the spelling getElemId makes: no leading zeros, no "-0".
+  return ConnectorUtil::makeElemId(*number) == elemId;
 }
 
 EDAObject::~EDAObject() = default;

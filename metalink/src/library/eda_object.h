@@ -22,7 +22,12 @@ class EDAObject {
   // The class name ("EDAObject", "EDAItem", ...), a class-wide constant.
   virtual const std::string& getClassName() const;
 
-  const std::string& getElemId() const { return elemId_; }
+  // "id<n>", made when asked: objects are many and their identities are rarely read.
+  std::string getElemId() const;
+  // The number n of the identity.
+  int32_t getElemNumber() const { return elemNumber_; }
+  // The number of an identity text "id<n>" as getElemId writes it; false for any other text.
+  static bool parseElemId(const std::string& elemId, int32_t* number);
 
   // The value the last constructed object took.
   static uint32_t getObjectCounter() { return objectCounter_; }
@@ -33,7 +38,7 @@ class EDAObject {
   explicit EDAObject(RestartCounter);
 
  private:
-  std::string elemId_;
+  int32_t elemNumber_;
   static uint32_t objectCounter_;
 };
 
@@ -58,9 +63,9 @@ class EDAAttribute : public EDAObject {
   // "true" or "false".
   const char* getRequiredText() const { return required_ ? "true" : "false"; }
 
-  void setValue(const std::string& value) { value_ = value; }
-  void setType(const std::string& type) { type_ = type; }
-  void setUnit(const std::string& unit) { unit_ = unit; }
+  void setValue(std::string value) { value_ = std::move(value); }
+  void setType(std::string type) { type_ = std::move(type); }
+  void setUnit(std::string unit) { unit_ = std::move(unit); }
   void setRequired(bool required) { required_ = required; }
   // "true" in any letter case gives true, anything else false.
   void setRequiredFromText(const std::string& text);

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "util/connector_util.h"
 
 std::unique_ptr<EDAWorkspaceObject> EDAWorkspaceObject::create(const std::string& name,
@@ -12,10 +14,6 @@ std::unique_ptr<EDAWorkspaceObject> EDAWorkspaceObject::create(const std::string
 
 EDAWorkspaceObject::EDAWorkspaceObject(const std::string& name, const std::string& type)
     : name_(name), type_(type) {
-  properties_["name"] = name_;
-  properties_["type"] = type_;
-  properties_["releaseStatus"] = releaseStatus_;
-  properties_["category"] = category_;
   setKey(name_);
 }
 
@@ -42,14 +40,32 @@ void EDAWorkspaceObject::getPropertyNames(std::map<std::string, int>* out) const
   (*out)["releaseStatus"] = 1;
 }
 
+const std::string* EDAWorkspaceObject::propertyField(const std::string& name,
+                                                     bool* settable) const {
+  *settable = name == "releaseStatus" || name == "category";
+  if (*settable) return name == "category" ? &category_ : &releaseStatus_;
+  if (name == "name") return &name_;
+  if (name == "type") return &type_;
+  return nullptr;
+}
+
+void EDAWorkspaceObject::fieldChanged(const std::string& name) {
+  for (auto it = propertyValues_.begin(); it != propertyValues_.end(); ++it) {
+    if (it->first == name) {
+      propertyValues_.erase(it);
+      return;
+    }
+  }
+}
+
 void EDAWorkspaceObject::setReleaseStatus(const std::string& status) {
   releaseStatus_ = status;
-  properties_["releaseStatus"] = status;
+  fieldChanged("releaseStatus");
 }
 
 void EDAWorkspaceObject::setCategory(const std::string& category) {
   category_ = category;
-  properties_["category"] = category;
+  fieldChanged("category");
 }
 
 bool EDAWorkspaceObject::isObsolete() const {
@@ -71,10 +87,19 @@ void EDAWorkspaceObject::getSecondaryObjects(const std::string& relationType,
   }
 }
 
+EDAWorkspaceObject::AttributeList::const_iterator EDAWorkspaceObject::findAttribute(
+    const std::string& name) const {
+  // Files list attributes in name order, so a new one most often goes last.
+  if (attributes_.empty() || attributes_.back()->getName() < name) return attributes_.end();
+  return std::lower_bound(attributes_.begin(), attributes_.end(), name,
+                          [](const std::unique_ptr<EDAAttribute>& attribute,
+                             const std::string& wanted) { return attribute->getName() < wanted; });
+}
+
 EDAAttribute* EDAWorkspaceObject::getAttribute(const std::string& name) const {
   if (name.empty()) return nullptr;
-  const auto it = attributes_.find(name);
-  return it == attributes_.end() ? nullptr : it->second.get();
+  const auto it = findAttribute(name);
+  return it != attributes_.end() && (*it)->getName() == name ? it->get() : nullptr;
 }
 
 bool EDAWorkspaceObject::hasAttribute(const std::string& name) const {
@@ -84,20 +109,25 @@ bool EDAWorkspaceObject::hasAttribute(const std::string& name) const {
 void EDAWorkspaceObject::getAttributes(std::vector<EDAAttribute*>* out) const {
   out->clear();
   out->reserve(attributes_.size());
-  for (const auto& entry : attributes_) out->push_back(entry.second.get());
+  for (const auto& attribute : attributes_) out->push_back(attribute.get());
 }
 
 EDAAttribute* EDAWorkspaceObject::getOrCreateAttribute(const std::string& name) {
   if (name.empty()) return nullptr;
-  auto& slot = attributes_[name];
-  if (slot == nullptr) slot = EDAAttribute::create(name);
-  return slot.get();
+  const auto it = findAttribute(name);
+  if (it != attributes_.end() && (*it)->getName() == name) return it->get();
+  return attributes_.insert(it, EDAAttribute::create(name))->get();
 }
 
 std::string EDAWorkspaceObject::getValue(const std::string& name, bool includeAttributes) const {
   if (name.empty()) return std::string();
-  const auto property = properties_.find(name);
-  if (property != properties_.end()) return property->second;
+  bool settable = false;
+  if (const std::string* field = propertyField(name, &settable)) {
+    for (const auto& value : propertyValues_) {
+      if (value.first == name) return value.second;
+    }
+    return *field;
+  }
   if (includeAttributes) {
     if (const EDAAttribute* attribute = getAttribute(name)) return attribute->getValue();
   }
@@ -112,11 +142,16 @@ void EDAWorkspaceObject::getValues(std::map<std::string, std::string>* values,
 void EDAWorkspaceObject::setValue(const std::string& name, const std::string& value,
                                   bool createAttribute) {
   if (name.empty()) return;
-  std::map<std::string, int> propertyNames;
-  getPropertyNames(&propertyNames);
-  const auto property = propertyNames.find(name);
-  if (property != propertyNames.end()) {
-    if (property->second == 1) properties_[name] = value;
+  bool settable = false;
+  if (propertyField(name, &settable) != nullptr) {
+    if (!settable) return;
+    for (auto& entry : propertyValues_) {
+      if (entry.first == name) {
+        entry.second = value;
+        return;
+      }
+    }
+    propertyValues_.emplace_back(name, value);
     return;
   }
   if (createAttribute) getOrCreateAttribute(name)->setValue(value);
@@ -128,8 +163,14 @@ std::unique_ptr<EDADataset> EDADataset::create(const std::string& name, const st
 }
 
 EDADataset::EDADataset(const std::string& name, const std::string& type)
-    : EDAWorkspaceObject(name, type) {
-  setProperty("folder", folder_);
+    : EDAWorkspaceObject(name, type) {}
+
+const std::string* EDADataset::propertyField(const std::string& name, bool* settable) const {
+  if (name == "folder") {
+    *settable = true;
+    return &folder_;
+  }
+  return EDAWorkspaceObject::propertyField(name, settable);
 }
 
 const std::string& EDADataset::getClassName() const {
@@ -144,5 +185,5 @@ void EDADataset::getPropertyNames(std::map<std::string, int>* out) const {
 
 void EDADataset::setFolder(const std::string& folder) {
   folder_ = folder;
-  setProperty("folder", folder);
+  fieldChanged("folder");
 }

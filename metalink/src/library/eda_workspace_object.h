@@ -55,23 +55,34 @@ class EDAWorkspaceObject : public EDAContextObject {
   std::string getValue(const std::string& name, bool includeAttributes) const;
   // Replaces every value of `*values` by getValue of its name.
   void getValues(std::map<std::string, std::string>* values, bool includeAttributes) const;
-  // A settable property (flag 1) gets the value in the property map only (the field of the same
-  // name keeps its value); an identity property (flag 0) is left alone; any other name sets the
+  // A settable property (flag 1) gets the value as a property only (the field of the same name
+  // keeps its value); an identity property (flag 0) is left alone; any other name sets the
   // attribute of that name when `createAttribute` is set (creating it), else nothing happens.
   void setValue(const std::string& name, const std::string& value, bool createAttribute);
 
  protected:
-  void setProperty(const std::string& name, const std::string& value) { properties_[name] = value; }
+  // The field behind the property `name` and, in `*settable`, its flag; null for a name that is
+  // no property of the class. Subclasses with more properties extend it.
+  virtual const std::string* propertyField(const std::string& name, bool* settable) const;
+  // After a setter changed a field: the property reads the field again.
+  void fieldChanged(const std::string& name);
   void setKey(const std::string& identity);
 
  private:
+  // A property reads its field unless setValue gave it a value of its own, kept here. Few
+  // objects ever have one, so no object pays for a copy of every property.
+  using PropertyValues = std::vector<std::pair<std::string, std::string>>;
+  // Attributes sorted by name (byte order).
+  using AttributeList = std::vector<std::unique_ptr<EDAAttribute>>;
+  AttributeList::const_iterator findAttribute(const std::string& name) const;
+
   std::string name_;
   std::string type_;
   std::string releaseStatus_;
   std::string category_;
   std::string key_;
-  std::map<std::string, std::string> properties_;
-  std::map<std::string, std::unique_ptr<EDAAttribute>> attributes_;
+  PropertyValues propertyValues_;
+  AttributeList attributes_;
 };
 
 // A file or folder of data belonging to the library (a datasheet, a model).
@@ -88,6 +99,9 @@ class EDADataset : public EDAWorkspaceObject {
   const std::string& getFolder() const { return folder_; }
   // Sets the field and the property "folder".
   void setFolder(const std::string& folder);
+
+ protected:
+  const std::string* propertyField(const std::string& name, bool* settable) const override;
 
  private:
   std::string folder_;

@@ -7,9 +7,9 @@
 // built in the order a reader of the finished document would build them (all items with their
 // attributes, then GDE objects, datasets, relations), so identities come out the same whatever
 // the order of the file.
+#include <algorithm>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -137,11 +137,12 @@ class EDALibrary::XmlReader : public DefaultHandler {
     for (auto& item : items_) library_->addObject(std::move(item));
     items_.clear();
     for (const std::string& category : categories_) library_->categories_.insert(category);
-    for (const Pending& gde : gdes_) {
+    for (Pending& gde : gdes_) {
       EDAGde* object = library_->createGde(gde.name, gde.type);
       if (object == nullptr) continue;
       remember(gde.fileId, object);
-      for (const Entry& entry : gde.entries) apply(entry, object);
+      const size_t firstReference = references_.size();
+      for (Entry& entry : gde.entries) apply(std::move(entry), object, firstReference);
     }
     for (const Pending& dataset : datasets_) {
       EDADataset* object = library_->createDataset(dataset.name, dataset.type);
@@ -179,7 +180,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
     // Every element child of an item or GDE object is an attribute entry, whatever its name.
     const Open& parent = open_.back();
     if (parent.item != nullptr) {
-      apply(readEntry(attributes), parent.item);
+      apply(readEntry(attributes), parent.item, parent.firstReference);
     } else if (parent.gde != 0) {
       gdes_[parent.gde - 1].entries.push_back(readEntry(attributes));
     }
@@ -192,6 +193,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
           break;
         case Kind::kItem:
           opened.item = readItem(attributes);
+          opened.firstReference = references_.size();
           break;
         case Kind::kGde:
           opened.gde = readGde(attributes);
@@ -218,6 +220,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
   // index in gdes_ plus one).
   struct Open {
     EDAItem* item = nullptr;
+    size_t firstReference = 0;
     size_t gde = 0;
   };
 
@@ -279,14 +282,18 @@ class EDALibrary::XmlReader : public DefaultHandler {
     relations_.push_back({a.text(0), a.text(1), a.text(2)});
   }
 
-  void apply(const Entry& entry, EDAWorkspaceObject* object) {
+  // `firstReference` is where the references of the object being read begin in references_:
+  // an object's entries come together, so a repeated entry is found among those.
+  void apply(Entry entry, EDAWorkspaceObject* object, size_t firstReference) {
     EDAAttribute* attribute = object->getOrCreateAttribute(entry.name);
     if (attribute == nullptr) return;
-    if (entry.hasValue) attribute->setValue(entry.value);
-    if (entry.hasType) attribute->setType(entry.type);
-    if (entry.hasUnit) attribute->setUnit(entry.unit);
+    if (entry.hasValue) attribute->setValue(std::move(entry.value));
+    if (entry.hasType) attribute->setType(std::move(entry.type));
+    if (entry.hasUnit) attribute->setUnit(std::move(entry.unit));
     attribute->setRequiredFromText(entry.required);
-    if (attribute->isReference() && referenceSet_.insert(attribute).second) {
+    if (!attribute->isReference()) return;
+    const auto first = references_.begin() + static_cast<std::ptrdiff_t>(firstReference);
+    if (std::find(first, references_.end(), attribute) == references_.end()) {
       references_.push_back(attribute);
     }
   }
@@ -333,7 +340,6 @@ class EDALibrary::XmlReader : public DefaultHandler {
 
   std::unordered_map<std::string, EDAWorkspaceObject*> fileMap_;
   std::vector<EDAAttribute*> references_;
-  std::unordered_set<const EDAAttribute*> referenceSet_;
 };
 
 bool EDALibrary::load(const char* path) {

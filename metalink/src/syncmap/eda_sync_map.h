@@ -14,6 +14,7 @@
 // directly under the root creates nothing.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -62,6 +63,15 @@ class CEDASyncMap {
   CEDATable* findTable(const std::string& name) const;
   // The message of the last failed load; empty when none failed.
   const std::string& getLastError() const { return lastError_; }
+
+  // Checks, before anything is written by the map, the names it would create or write: every
+  // mapped table and column has a name, no table is named like the link table `linkTable`
+  // (ignoring ASCII case), and `reservedReason` (the database's rule) returns an empty text for
+  // every table name. False at the first problem, with `*problem` naming the element, the
+  // property, the table or column and what is wrong.
+  bool checkNames(const std::string& linkTable,
+                  const std::function<std::string(const std::string& table)>& reservedReason,
+                  std::string* problem) const;
 
   // Registers a column of a table and returns the new column record. Tables are merged ignoring
   // ASCII case and keep the spelling of their first mention.

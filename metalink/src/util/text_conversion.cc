@@ -15,3 +15,16 @@ std::string toUtf8(const std::u16string& wide) {
   if (nul != std::string::npos) utf8.resize(nul);
   return utf8;
 }
+
+bool toUtf8Path(const std::u16string& wide, std::string* utf8, std::string* reason) {
+  utf8->clear();
+  if (wide.find(u'\0') != std::u16string::npos) {
+    *reason = "it holds a NUL character";
+    return false;
+  }
+  if (!platform::utf16ToUtf8Exact(wide, utf8)) {
+    *reason = "it holds an unpaired UTF-16 surrogate";
+    return false;
+  }
+  return true;
+}

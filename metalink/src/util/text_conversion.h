@@ -8,3 +8,7 @@
 // Invalid input becomes U+FFFD.
 std::u16string toWide(const std::string& utf8);
 std::string toUtf8(const std::u16string& wide);
+
+// The exact conversion for a path: false when the path holds an unpaired surrogate or a NUL,
+// which would otherwise name another file than the caller meant. `*reason` then says which.
+bool toUtf8Path(const std::u16string& wide, std::string* utf8, std::string* reason);

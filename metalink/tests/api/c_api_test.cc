@@ -164,6 +164,54 @@ INSTANTIATE_TEST_SUITE_P(Sqlite, CApiTransferTest, ::testing::Values(OdbcDriver:
 INSTANTIATE_TEST_SUITE_P(Postgres, CApiTransferTest, ::testing::Values(OdbcDriver::kPostgres),
                          driverLabel);
 
+// A path that cannot be converted exactly is refused; nothing is read or written under a name
+// with a substitute character in it. The same calls with clean paths succeed.
+TEST_F(CApiTest, PathsWithUnpairedSurrogatesAreRefused) {
+  std::string error;
+  auto db = TestDatabase::create(OdbcDriver::kSqlite, &error);
+  ASSERT_TRUE(db) << error;
+  const std::u16string lone(1, char16_t(0xD800));
+  const std::u16string syncMap = example("EDASyncMap.xml");
+  const std::u16string badLibrary = path("lib") + lone + u".xml";
+  const std::u16string badLog = path("import") + lone + u".log";
+
+  EXPECT_EQ(importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()), c(syncMap),
+                             c(example("EDALib.xml")), c(badLog)),
+            0);
+  EXPECT_EQ(exportMetadataDB(c(badLibrary), c(db->dsn()), c(db->user()), c(db->password()),
+                             c(syncMap), 3, c(u"")),
+            0);
+  EXPECT_EQ(exportMetadataDB(c(path("lib.xml")), c(db->dsn()), c(db->user()), c(db->password()),
+                             c(syncMap + lone), 3, c(u"")),
+            0);
+  EXPECT_EQ(exportMetadataDB(c(path("lib.xml")), c(db->dsn()), c(db->user()), c(db->password()),
+                             c(syncMap), 3 | 8, c(path("ref") + lone + u".xml")),
+            0);
+  const std::string text = log();
+  EXPECT_NE(text.find("The path of the log file " + dir_ + "/import\xEF\xBF\xBD.log cannot be used "
+                      "because it holds an unpaired UTF-16 surrogate"),
+            std::string::npos)
+      << text;
+  for (const char* what : {"library file", "sync map", "reference library"}) {
+    EXPECT_NE(text.find(std::string("The path of the ") + what), std::string::npos) << what;
+  }
+  std::vector<platform::DirectoryEntry> entries;
+  ASSERT_TRUE(platform::listDirectory(dir_, &entries));
+  std::vector<std::string> names;
+  for (const auto& e : entries) names.push_back(e.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"ODBCCon.ini", "ODBCCon.log"}));
+
+  // Clean paths: the import and the export run.
+  EXPECT_EQ(importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()), c(syncMap),
+                             c(example("EDALib.xml")), c(path("import.log"))),
+            1);
+  EXPECT_EQ(exportMetadataDB(c(path("lib.xml")), c(db->dsn()), c(db->user()), c(db->password()),
+                             c(syncMap), 3, c(u"")),
+            1);
+  EXPECT_TRUE(platform::pathExists(dir_ + "/lib.xml"));
+}
+
 // The progress hook sees the import's rows; the result is the same with or without it.
 TEST_F(CApiTest, ProgressHookSeesTheImport) {
   std::string error;

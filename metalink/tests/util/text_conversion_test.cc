@@ -17,4 +17,18 @@ TEST(TextConversionTest, RoundTripsNonAscii) {
   EXPECT_EQ(toWide("\xFF" "a"), u"\uFFFDa");
 }
 
+TEST(TextConversionTest, PathsConvertExactlyOrNotAtAll) {
+  std::string utf8, reason;
+  EXPECT_TRUE(toUtf8Path(u"/tmp/Bibliothek \u00E4/EDALib.xml", &utf8, &reason));
+  EXPECT_EQ(utf8, "/tmp/Bibliothek \xC3\xA4/EDALib.xml");
+
+  const std::u16string surrogate = u"/tmp/a" + std::u16string(1, char16_t(0xD83D)) + u".xml";
+  EXPECT_FALSE(toUtf8Path(surrogate, &utf8, &reason));
+  EXPECT_EQ(utf8, "");
+  EXPECT_EQ(reason, "it holds an unpaired UTF-16 surrogate");
+
+  EXPECT_FALSE(toUtf8Path(std::u16string(u"/tmp/a.xml\0.txt", 15), &utf8, &reason));
+  EXPECT_EQ(reason, "it holds a NUL character");
+}
+
 }  // namespace

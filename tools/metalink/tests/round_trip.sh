@@ -73,6 +73,10 @@ else
 fi
 expect 2 "missing required option" "$tool" import --dsn ToolTest
 expect 2 "a sync map that does not exist" "$tool" import --dsn ToolTest --syncmap "$dir/none.xml" --library "$examples/EDALib.xml"
+expect 2 "a library path that is not UTF-8" "$tool" export --dsn ToolTest \
+  --syncmap "$examples/EDASyncMap.xml" --library "$dir/lib"$'\xff'".xml"
+expect_output "is not valid UTF-8" "the path is refused with its reason"
+[ -z "$(find "$dir" -name 'lib*')" ] || { echo "FAILED: a file was written under another name"; failures=$((failures + 1)); }
 
 if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "all checks passed"

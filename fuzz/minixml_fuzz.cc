@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ecadbridge/minixml.h"
+#include "fuzz_input.h"
 
 namespace {
 
@@ -75,20 +76,16 @@ void touchRecords() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char dir[] = "/tmp/minixml_fuzz_XXXXXX";
-  if (mkdtemp(dir) == nullptr) abort();
-  gDocument = std::string(dir) + "/input.xml";
-  gErrors = std::string(dir) + "/errors.txt";
+  const std::string dir = fuzz::scratchDirectory("minixml_fuzz");
+  gDocument = dir + "/input.xml";
+  gErrors = dir + "/errors.txt";
   // The log only grows; the error file is truncated by every parse and holds the last trace.
   if (minixml_parser_init("/dev/null") != 0) abort();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(gDocument.c_str(), "wb");
-  if (f == nullptr) abort();
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  fuzz::writeInput(gDocument, data, size);
   for (const char* mode : {"Status", "Bom", "Print"}) {
     minixml_parser_parse(gDocument.c_str(), mode, gErrors.c_str());
     touchRecords();
