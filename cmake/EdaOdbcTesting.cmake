@@ -25,7 +25,7 @@ set_tests_properties(postgres_server_stop PROPERTIES
 function(eda_add_odbc_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} eda_test_support GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     EDA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" EDA_BINARY_DIR="${PROJECT_BINARY_DIR}")
   # gtest_discover_tests does not pass list values on intact, so each property has one value.

@@ -3,7 +3,7 @@
 function(eda_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} eda_test_support GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     EDA_SOURCE_DIR="${PROJECT_SOURCE_DIR}" EDA_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name}

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/files.h"
@@ -75,6 +76,23 @@ bool listDirectory(const std::string& path, std::vector<DirectoryEntry>* entries
     entries->push_back(std::move(entry));
   }
   return true;
+}
+
+std::FILE* createTemporaryFile(const std::string& dir, const std::string& prefix, std::string* path,
+                               std::string* error) {
+  std::string pattern = joinPath(dir, prefix + "XXXXXX");
+  const int fd = ::mkstemp(pattern.data());
+  std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "w+b");
+  if (file == nullptr) {
+    *error = std::strerror(errno);
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlink(pattern.c_str());
+    }
+    return nullptr;
+  }
+  *path = pattern;
+  return file;
 }
 
 bool copyFile(const std::string& from, const std::string& to) {

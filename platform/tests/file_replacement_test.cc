@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/files.h"
+#include "testsupport/temp_dir.h"
 
 namespace platform {
 namespace {
@@ -17,11 +17,9 @@ namespace fs = std::filesystem;
 class FileReplacementTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = joinPath(tempDirectory(), "file_replacement_XXXXXX");
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
   }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   static void write(const std::string& file, const std::string& text) {
@@ -46,6 +44,7 @@ class FileReplacementTest : public ::testing::Test {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
   }
 
+  testsupport::TempDir scratch_{"file_replacement"};
   fs::path dir_;
 };
 

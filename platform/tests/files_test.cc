@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "testsupport/temp_dir.h"
+
 namespace platform {
 namespace {
 
@@ -14,10 +16,16 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = getenv(name)) old_ = old, had_ = true;
-    if (value) setenv(name, value, 1); else unsetenv(name);
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
   }
   ~ScopedEnv() {
-    if (had_) setenv(name_, old_.c_str(), 1); else unsetenv(name_);
+    if (had_)
+      setenv(name_, old_.c_str(), 1);
+    else
+      unsetenv(name_);
   }
 
  private:
@@ -56,9 +64,9 @@ TEST(FilesTest, ToNativePath) {
 }
 
 TEST(FilesTest, DirectoriesListingAndCopy) {
-  char pattern[] = "/tmp/platform_test_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  testsupport::TempDir scratch("platform_test");
+  ASSERT_FALSE(scratch.path().empty());
+  const std::string& dir = scratch.path();
   ASSERT_TRUE(makeDirectory(joinPath(dir, "sub")));
   EXPECT_FALSE(makeDirectory(joinPath(dir, "sub"))) << "exists already";
   std::string content(200000, '\0');
@@ -86,7 +94,29 @@ TEST(FilesTest, DirectoriesListingAndCopy) {
 
   EXPECT_TRUE(removeFile(joinPath(dir, "sub/b.bin")));
   EXPECT_FALSE(removeFile(joinPath(dir, "sub/b.bin")));
-  std::system(("rm -rf " + dir).c_str());
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(FilesTest, TemporaryFilesAreNewAndUnique) {
+  testsupport::TempDir scratch("platform_temp");
+  std::string first, second, error;
+  std::FILE* a = createTemporaryFile(scratch.path(), "spool-", &first, &error);
+  ASSERT_NE(a, nullptr) << error;
+  std::FILE* b = createTemporaryFile(scratch.path(), "spool-", &second, &error);
+  ASSERT_NE(b, nullptr) << error;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.rfind(scratch.sub("spool-"), 0), 0u);
+  EXPECT_EQ(std::fputs("data", a), 1);
+  std::fclose(a);
+  std::fclose(b);
+  EXPECT_EQ(testsupport::readFile(first), "data");
+  EXPECT_EQ(createTemporaryFile(scratch.sub("missing"), "spool-", &first, &error), nullptr);
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ void printChildrenOf(std::FILE* out, const Record* record) {
 Records collectRecords() {
   Records r;
   r.cca = static_cast<CCAElements*>(minixml_parser_getCCAElements(nullptr));
-#define MINIXML_TOOL_COLLECT(Record, getter) r.Record##_ = static_cast<Record*>(getter(nullptr));
+#define MINIXML_TOOL_COLLECT(Record, getter) r.Record##_ = static_cast<Record*>((getter)(nullptr));
   MINIXML_STATUS_RECORDS(MINIXML_TOOL_COLLECT)
 #undef MINIXML_TOOL_COLLECT
   return r;

@@ -1,11 +1,5 @@
 #include "sdk/spool.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "platform/files.h"
 #include "platform/private_files.h"
 
@@ -34,23 +28,17 @@ Result Spool::Begin(const String& partName, uint64_t* start) {
     if (!platform::userDirectory(platform::tempDirectory(), kUserDirectoryPrefix, &dir, &refused)) {
       return Result::Failure("Cannot write part " + partName + ": " + String(refused.c_str()));
     }
-    std::string pattern = platform::joinPath(dir, "vxn-spool-XXXXXX");
-    const int fd = mkstemp(pattern.data());
-    std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "w+b");
-    if (file == nullptr) {
-      const int error = errno;
-      if (fd >= 0) {
-        ::close(fd);
-        std::remove(pattern.c_str());
-      }
+    std::string error;
+    file_ = platform::createTemporaryFile(dir, "vxn-spool-", &path_, &error);
+    if (file_ == nullptr) {
       return Result::Failure("Cannot write part " + partName + ": no spool file in " +
-                             String(dir.c_str()) + ": " + String(std::strerror(error)));
+                             String::FromNarrow(dir) + ": " + String::FromNarrow(error));
     }
-    file_ = file;
-    path_ = pattern;
   }
   // A region that failed half way may have left the position anywhere.
-  const off_t end = std::fseek(file_, 0, SEEK_END) == 0 ? ftello(file_) : -1;
+  // long is 64 bits on our targets, so a spool past 2 GB is still measured right.
+  static_assert(sizeof(long) >= sizeof(uint64_t), "ftell covers large spool files");
+  const long end = std::fseek(file_, 0, SEEK_END) == 0 ? std::ftell(file_) : -1;
   if (end < 0) return Result::Failure("Cannot write part " + partName + ": spool file unusable");
   *start = static_cast<uint64_t>(end);
   regionOpen_ = true;

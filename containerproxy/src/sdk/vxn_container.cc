@@ -1,9 +1,10 @@
 #include "sdk/vxn_container.h"
 
-#include <sys/stat.h>
 #include <zip.h>
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "sdk/container_layout.h"
@@ -120,16 +121,18 @@ Result Container::Open(const String& path, int mode, const Configuration& config
     return Result::Failure("Invalid container path \"" + path + "\"");
   }
 
-  struct stat info;
-  const bool exists = ::stat(path.GetNarrow(), &info) == 0;
+  std::error_code error;
+  const std::filesystem::path file(path.Narrow());
+  const std::filesystem::file_status status = std::filesystem::status(file, error);
+  const bool exists = std::filesystem::exists(status);
   if (!exists && (mode & kCreate) == 0) {
     return Result::Failure("Container file " + path + " does not exist");
   }
-  if (exists && S_ISDIR(info.st_mode)) {
+  if (std::filesystem::is_directory(status)) {
     return Result::Failure("Cannot open container " + path + ": it is a directory");
   }
   // libzip takes an empty file for an empty archive; only creating may start from one.
-  const bool fresh = !exists || info.st_size == 0;
+  const bool fresh = !exists || std::filesystem::file_size(file, error) == 0;
   if (fresh && exists && (mode & kCreate) == 0) {
     return Result::Failure("File " + path + " is not a container: it is empty");
   }

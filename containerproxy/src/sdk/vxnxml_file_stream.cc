@@ -1,9 +1,9 @@
 #include "sdk/vxnxml_file_stream.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace vxnxml_api {
 namespace {
@@ -39,16 +39,15 @@ Result FileStream::Open(const String& path, int mode) {
     path_ = path;
     return Result::Success();
   }
+  // fopen opens a directory for reading on POSIX; only the first read would fail.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path.Narrow(), ignored)) {
+    return Result::Failure("Cannot open file " + path + ": it is a directory");
+  }
   std::FILE* file = std::fopen(path.GetNarrow(), "rb");
   if (file == nullptr) {
     const int error = errno;
     return Result::Failure("Cannot open file " + path + ": " + systemError(error));
-  }
-  // fopen opens a directory for reading on POSIX; only the first read would fail.
-  struct stat info;
-  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    std::fclose(file);
-    return Result::Failure("Cannot open file " + path + ": it is a directory");
   }
   file_ = file;
   mode_ = mode;

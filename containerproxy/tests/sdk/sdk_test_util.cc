@@ -13,9 +13,9 @@
 namespace vxn_test {
 
 void TempDirTest::SetUp() {
-  std::string pattern = ::testing::TempDir() + "vxn-sdk-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  dir_ = pattern;
+  scratch_ = std::make_unique<testsupport::TempDir>("vxn-sdk");
+  ASSERT_FALSE(scratch_->path().empty());
+  dir_ = scratch_->path();
   const char* temp = getenv("TEMP");
   hadTemp_ = temp != nullptr;
   if (hadTemp_) savedTemp_ = temp;
@@ -28,7 +28,7 @@ void TempDirTest::TearDown() {
   } else {
     unsetenv("TEMP");
   }
-  removeTree(dir_);
+  scratch_.reset();
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

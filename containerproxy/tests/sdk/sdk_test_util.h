@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "sdk/vxn_container.h"
+#include "testsupport/temp_dir.h"
 
 namespace vxn_test {
 
@@ -22,6 +24,7 @@ class TempDirTest : public ::testing::Test {
   std::string dir_;
 
  private:
+  std::unique_ptr<testsupport::TempDir> scratch_;
   std::string savedTemp_;
   bool hadTemp_ = false;
 };

@@ -17,7 +17,8 @@ const TextField<CCAElements> kCCAFields[] = {
     MINIXML_FIELD(CCAElements, revId),
     MINIXML_FIELD(CCAElements, bom),
 };
-#define MINIXML_COUNT_FIELD(Record, name) +1
+// Each field adds one to the sum.
+#define MINIXML_COUNT_FIELD(Record, name) +1  // NOLINT(bugprone-macro-parentheses)
 static_assert(std::size(kCCAFields) == 0 MINIXML_FIELDS_CCAElements(MINIXML_COUNT_FIELD, _),
               "every CCA field has an entry");
 #undef MINIXML_COUNT_FIELD

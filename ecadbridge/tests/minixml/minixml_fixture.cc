@@ -25,15 +25,14 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 void MinixmlTest::SetUp() {
-  std::string pattern = platform::joinPath(platform::tempDirectory(), "minixml_test_XXXXXX");
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  dir_ = pattern;
+  scratch_ = std::make_unique<testsupport::TempDir>("minixml_test");
+  ASSERT_FALSE(scratch_->path().empty());
+  dir_ = scratch_->path();
 }
 
 void MinixmlTest::TearDown() {
   close();
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
+  scratch_.reset();
 }
 
 void MinixmlTest::open() {

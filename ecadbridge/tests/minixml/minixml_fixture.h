@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "ecadbridge/minixml.h"
+#include "testsupport/temp_dir.h"
 
 namespace minixml_test {
 
@@ -41,6 +43,7 @@ class MinixmlTest : public ::testing::Test {
   int initResult_ = -2;
 
  private:
+  std::unique_ptr<testsupport::TempDir> scratch_;
   std::string dir_;
   bool open_ = false;
 };

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "scoped_env.h"
-#include "temp_dir.h"
+#include "testsupport/temp_dir.h"
 
 namespace ecadbridge_test {
+
+using testsupport::TempDir;
 namespace {
 
 using ecadbridge::javaVmLibraryCandidates;

@@ -9,10 +9,12 @@
 
 #include "ecadbridge/eda.h"
 #include "scoped_env.h"
-#include "temp_dir.h"
+#include "testsupport/temp_dir.h"
 #include "vmhost/class_path.h"
 
 namespace ecadbridge_test {
+
+using testsupport::TempDir;
 namespace {
 
 using ecadbridge::buildJavaVmOptions;

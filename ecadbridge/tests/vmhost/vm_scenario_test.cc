@@ -17,9 +17,12 @@
 
 #include "eda_host.h"
 #include "scoped_env.h"
-#include "temp_dir.h"
+#include "testsupport/temp_dir.h"
 
 namespace ecadbridge_test {
+
+using testsupport::readFile;
+using testsupport::TempDir;
 namespace {
 
 const std::string kStagingMessage =

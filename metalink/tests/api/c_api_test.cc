@@ -14,6 +14,7 @@
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "testsupport/temp_dir.h"
 
 namespace {
 
@@ -48,22 +49,26 @@ bool contains(const std::vector<std::string>& names, const std::string& name) {
 class CApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/metalink_c_api_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     if (const char* old = getenv("TEMP")) oldTemp_ = old, hadTemp_ = true;
     setenv("TEMP", dir_.c_str(), 1);
   }
   void TearDown() override {
-    if (hadTemp_) setenv("TEMP", oldTemp_.c_str(), 1); else unsetenv("TEMP");
-    std::system(("rm -rf " + dir_).c_str());
+    if (hadTemp_)
+      setenv("TEMP", oldTemp_.c_str(), 1);
+    else
+      unsetenv("TEMP");
   }
   std::string log() const { return readFile(dir_ + "/ODBCCon.log"); }
-  std::u16string path(const std::string& name) const { return platform::utf8ToUtf16(dir_ + "/" + name); }
+  std::u16string path(const std::string& name) const {
+    return platform::utf8ToUtf16(dir_ + "/" + name);
+  }
   static std::u16string example(const char* name) {
     return platform::utf8ToUtf16(std::string(EDA_SOURCE_DIR) + "/examples/" + name);
   }
 
+  testsupport::TempDir scratch_{"metalink_c_api"};
   std::string dir_;
   std::string oldTemp_;
   bool hadTemp_ = false;
@@ -119,16 +124,15 @@ TEST_P(CApiTransferTest, ImportListAndExportTheSampleLibrary) {
 
   const std::u16string importLog = path("import.log");
   ASSERT_EQ(importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()),
-                             c(example("EDASyncMap.xml")), c(example("EDALib.xml")),
-                             c(importLog)),
+                             c(example("EDASyncMap.xml")), c(example("EDALib.xml")), c(importLog)),
             1);
   EXPECT_NE(readFile(dir_ + "/import.log").find("Start to import edalib.xml"), std::string::npos);
 
   metalink_char** names = nullptr;
-  const auto tables = takeNames(names, getTables(c(db->dsn()), c(db->user()), c(db->password()),
-                                                 &names));
-  for (const char* table : {"Resistors", "Capacitors", "ICs", "Footprints", "Datasheets",
-                            "Relations"}) {
+  const auto tables =
+      takeNames(names, getTables(c(db->dsn()), c(db->user()), c(db->password()), &names));
+  for (const char* table :
+       {"Resistors", "Capacitors", "ICs", "Footprints", "Datasheets", "Relations"}) {
     EXPECT_TRUE(contains(tables, table)) << table;
   }
   const auto columns = takeNames(
@@ -143,7 +147,10 @@ TEST_P(CApiTransferTest, ImportListAndExportTheSampleLibrary) {
             1);
   const std::string library = readFile(dir_ + "/out/EDALib.xml");
   EXPECT_NE(library.find("itemId=\"R-10K-0603\""), std::string::npos);
-  EXPECT_NE(library.find("\xC2\xB5" "F"), std::string::npos) << "the unit µF survives";
+  EXPECT_NE(library.find("\xC2\xB5"
+                         "F"),
+            std::string::npos)
+      << "the unit µF survives";
   EXPECT_NE(log().find("End to query data from data source"), std::string::npos);
   EXPECT_EQ(log().find("Start to import"), std::string::npos) << "the import had its own log";
 }
@@ -244,9 +251,9 @@ TEST_F(CApiTest, ProgressHookSeesTheImport) {
         if (std::string(phase) == "write") s->lastDone = done, ++s->calls;
       },
       &seen);
-  const int result = importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()),
-                                      c(example("EDASyncMap.xml")), c(example("EDALib.xml")),
-                                      nullptr);
+  const int result =
+      importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()), c(example("EDASyncMap.xml")),
+                       c(example("EDALib.xml")), nullptr);
   metalinkSetProgressHandler(nullptr, nullptr);
   EXPECT_EQ(result, 1);
   EXPECT_GT(seen.calls, 0);

@@ -6,17 +6,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "testsupport/temp_dir.h"
+
 namespace {
 
 class PropertiesMgrTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/properties_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     path_ = dir_ + "/ODBCCon.ini";
   }
-  void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
   void write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
   std::string read() const {
     std::ifstream in(path_, std::ios::binary);
@@ -24,20 +24,22 @@ class PropertiesMgrTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
+  testsupport::TempDir scratch_{"properties_test"};
   std::string dir_, path_;
 };
 
 TEST_F(PropertiesMgrTest, ReadsKeysValuesAndComments) {
-  write("  # a comment\n"
-        "\tTabbed=1\n"
-        "LogFile = C:\\a.log \r\n"
-        "\n"
-        "   \n"
-        "===\n"
-        "a=b=c\n"
-        "LogFile=second\n"
-        "Empty=\n"
-        "last=no newline");
+  write(
+      "  # a comment\n"
+      "\tTabbed=1\n"
+      "LogFile = C:\\a.log \r\n"
+      "\n"
+      "   \n"
+      "===\n"
+      "a=b=c\n"
+      "LogFile=second\n"
+      "Empty=\n"
+      "last=no newline");
   PropertiesMgr p;
   ASSERT_TRUE(p.load(path_.c_str(), "#", "="));
   EXPECT_EQ(p.getProperty("LogFile"), "C:\\a.log");

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "testsupport/temp_dir.h"
 #include "util/message_logger.h"
 
 namespace {
@@ -95,9 +96,9 @@ TEST(ConnectorUtilTest, PathAndStringHelpers) {
 }
 
 TEST(ConnectorUtilTest, DirectoryTreeCopyAndFailureLogging) {
-  char pattern[] = "/tmp/connector_util_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  testsupport::TempDir scratch("connector_util");
+  ASSERT_FALSE(scratch.path().empty());
+  const std::string& dir = scratch.path();
   ConnectorUtil::makeDirectory(dir + "/from");
   ConnectorUtil::makeDirectory(dir + "/from/sub");
   std::ofstream(dir + "/from/a.txt") << "alpha";
@@ -125,7 +126,7 @@ TEST(ConnectorUtilTest, DirectoryTreeCopyAndFailureLogging) {
   MessageLogger::logFilePath = dir + "/log.txt";
   MessageLogger::errorEnabled = true;
   ConnectorUtil::makeDirectory(dir + "/no/such/parent");
-  ConnectorUtil::deleteFile(dir + "/from/sub");  // a directory: cannot be removed as a file
+  ConnectorUtil::deleteFile(dir + "/from/sub");       // a directory: cannot be removed as a file
   ConnectorUtil::deleteFile(dir + "/never-existed");  // gone already: not a failure
   MessageLogger::errorEnabled = false;
   MessageLogger::logFilePath = savedPath;
@@ -134,7 +135,6 @@ TEST(ConnectorUtilTest, DirectoryTreeCopyAndFailureLogging) {
   for (std::string line; std::getline(log, line);) lines.push_back(line.substr(26));
   EXPECT_EQ(lines, (std::vector<std::string>{"Cannot make the directory " + dir + "/no/such/parent",
                                              "Cannot delete the file " + dir + "/from/sub"}));
-  std::system(("rm -rf " + dir).c_str());
 }
 
 }  // namespace

@@ -11,21 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/temp_dir.h"
+
 namespace {
 
 class MessageLoggerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/logger_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     savedPath_ = MessageLogger::logFilePath;
     MessageLogger::logFilePath = dir_ + "/connector.log";
   }
   void TearDown() override {
     MessageLogger::logFilePath = savedPath_;
     setLevels(false, false, false, false);
-    std::system(("rm -rf " + dir_).c_str());
   }
   static void setLevels(bool e, bool w, bool i, bool d) {
     MessageLogger::errorEnabled = e;
@@ -39,6 +39,7 @@ class MessageLoggerTest : public ::testing::Test {
     for (std::string line; std::getline(in, line);) out.push_back(line);
     return out;
   }
+  testsupport::TempDir scratch_{"logger_test"};
   std::string dir_;
   std::string savedPath_;
 };

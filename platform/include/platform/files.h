@@ -1,6 +1,7 @@
 // File system services. Everything that differs between Windows and POSIX lives behind these calls.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ struct DirectoryEntry {
 // Appends the entries of a directory, except "." and "..", in the order the file system returns
 // them. False when the directory cannot be read.
 bool listDirectory(const std::string& path, std::vector<DirectoryEntry>* entries);
+
+// Creates and opens (for reading and writing, binary) a new file with a unique name that starts
+// with `prefix` in `dir`; *path is its name. Null, with *error set, when none can be made.
+std::FILE* createTemporaryFile(const std::string& dir, const std::string& prefix, std::string* path,
+                               std::string* error);
 
 // Copies a file byte for byte; `to` is created or truncated. False when either file cannot be
 // opened or a read or write fails.

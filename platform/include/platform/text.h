@@ -7,11 +7,11 @@
 
 namespace platform {
 
-std::u16string utf8ToUtf16(std::string_view utf8);
-std::string utf16ToUtf8(std::u16string_view utf16);
+std::u16string utf8ToUtf16(std::string_view in);
+std::string utf16ToUtf8(std::u16string_view in);
 // The exact conversion, for texts that must not change on the way (paths): false, with `*utf8`
 // left empty, when the text holds an unpaired surrogate that would have to be substituted.
-bool utf16ToUtf8Exact(std::u16string_view utf16, std::string* utf8);
+bool utf16ToUtf8Exact(std::u16string_view in, std::string* utf8);
 
 // Length of a NUL-terminated UTF-16 text.
 size_t utf16Length(const char16_t* text);

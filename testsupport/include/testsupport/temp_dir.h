@@ -1,18 +1,24 @@
-// A fresh directory for one test, removed with its contents afterwards.
+// The one scratch directory helper of the tests: a fresh directory for one test, removed with its
+// contents afterwards. It lies under TMPDIR (else /tmp), so parallel runs and hosts that point
+// TMPDIR elsewhere keep their files where they asked.
 #pragma once
 
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
-namespace ecadbridge_test {
+namespace testsupport {
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ecadbridge-XXXXXX").string();
+  explicit TempDir(const std::string& prefix = "eda-test") {
+    std::error_code error;
+    std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) base = "/tmp";
+    std::string pattern = (base / (prefix + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempDir() {
@@ -22,6 +28,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
+  // Empty when no directory could be made.
   const std::string& path() const { return path_; }
   std::string sub(const std::string& name) const { return path_ + "/" + name; }
 
@@ -46,4 +53,4 @@ inline std::string readFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace ecadbridge_test
+}  // namespace testsupport
