@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "adapter/data_adapter.h"
+#include "adapter/data_command.h"
+#include "adapter/import_plan.h"
 #include "adapter/sql_statements.h"
 #include "dataset/data_set.h"
 
@@ -35,6 +37,15 @@ class CODBCAdapter : public CDataAdapter {
   // replaces the link rows of the linked rows. True at its end, also when single statements
   // failed (they are logged).
   bool update(CDataSet* dataSet) override;
+  // The dry run of an import, with reads only. planSchema does in the data set (which holds the
+  // database's structure) what the integrity check would do in the database for these mapped
+  // tables and columns, and returns the tables it added; after the library adapter has filled
+  // the data set, planUpdate counts per table what update would do.
+  std::vector<std::u16string> planSchema(
+      CDataSet* dataSet,
+      const std::vector<std::pair<std::u16string, std::vector<std::u16string>>>& mappedColumns);
+  std::vector<ImportTablePlan> planUpdate(CDataSet* dataSet,
+                                          const std::vector<std::u16string>& created);
   // fillTableWhere without conditions; true when the query ran.
   bool fillTable(CDataTable* table) override;
   virtual void fillNamedTableWhere(CDataSet* dataSet, const std::u16string& tableName,
@@ -92,6 +103,8 @@ class CODBCAdapter : public CDataAdapter {
   std::unique_ptr<CDataSet> schemaDataSet(const std::u16string& tableName);
   void writeRows(CDataSet* dataSet);
   void writeLinks(CDataSet* dataSet, CDataTable* relations);
+  // Every row the table holds in the database, in one read.
+  std::vector<CDataCommand::ResultRow> readExistingRows(const CDataTable* table);
 
   std::u16string identifierQuote_;
   std::function<void()> rowObserver_;
