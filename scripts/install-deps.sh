@@ -10,6 +10,7 @@ packages=(
   default-jdk-headless
   libzip-dev
   help2man man-db lintian
+  clang-format clang-tidy
 )
 
 missing=()

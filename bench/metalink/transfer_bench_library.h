@@ -36,8 +36,8 @@ long long totalRowCount(int parts);
 void tableRow(size_t table, int index, int parts, std::vector<std::string>* row);
 
 // Writes the library file of `parts` parts and their datasheets, in the form the ECAD side
-// writes it: every relation carries its type (EDALibrary::save leaves the type out, and an
-// import follows only relations of the type the sync map names).
+// writes it: every relation carries its type (an import follows only relations of the type the
+// sync map names).
 bool writeLibraryFile(int parts, const std::string& path, std::string* error);
 
 // What a library holds, in the terms of the generated content.

@@ -190,7 +190,6 @@ int main(int argc, char** argv) {
     ok = exportMetadataDB(c(wide(library)), c(dsn), c(user), c(password), c(wide(syncMap)),
                           option, c(wide(reference))) == 1;
     if (terminal) std::fputc('\n', stderr);
-    ok = ok && platform::pathExists(library);
     std::cout << (ok ? "Exported to " + library + "\n" : "The export failed.\n");
   } else if (importCommand->parsed() && dryRun) {
     metalink_import_plan* plans = nullptr;

@@ -1,6 +1,7 @@
 #include "record_printer.h"
 
 #include <initializer_list>
+#include <type_traits>
 #include <utility>
 
 namespace minixml_tool {
@@ -19,7 +20,10 @@ void printFields(std::FILE* out, int indent, std::initializer_list<Field> fields
   }
 }
 
-void printVariantOptions(std::FILE* out, const variantBomOptionElement* node) {
+#define MINIXML_TOOL_FIELD(record, name) {#name, (record)->name},
+
+// The lists that hang off some status records.
+void printChildren(std::FILE* out, const variantBomOptionElement* node) {
   if (node == nullptr) {
     std::fprintf(out, "  variant options: none\n");
     return;
@@ -27,11 +31,11 @@ void printVariantOptions(std::FILE* out, const variantBomOptionElement* node) {
   std::fprintf(out, "  variant options (last in the document first):\n");
   for (int n = 1; node != nullptr; node = node->next, ++n) {
     std::fprintf(out, "    [%d]\n", n);
-    printFields(out, 6, {{"variantName", node->variantName}, {"BOMOption", node->BOMOption}});
+    printFields(out, 6, {MINIXML_FIELDS_variantBomOptionElement(MINIXML_TOOL_FIELD, node)});
   }
 }
 
-void printRelatedDatasets(std::FILE* out, const relatedDSRefreshStatusElement* node) {
+void printChildren(std::FILE* out, const relatedDSRefreshStatusElement* node) {
   if (node == nullptr) {
     std::fprintf(out, "  related datasets: none\n");
     return;
@@ -39,13 +43,25 @@ void printRelatedDatasets(std::FILE* out, const relatedDSRefreshStatusElement* n
   std::fprintf(out, "  related datasets (last in the document first):\n");
   for (int n = 1; node != nullptr; node = node->next, ++n) {
     std::fprintf(out, "    [%d]\n", n);
-    printFields(out, 6,
-                {{"datasetType", node->datasetType},
-                 {"UID", node->UID},
-                 {"refreshed", node->refreshed},
-                 {"name", node->name},
-                 {"sub", node->sub}});
+    printFields(out, 6, {MINIXML_FIELDS_relatedDSRefreshStatusElement(MINIXML_TOOL_FIELD, node)});
   }
+}
+
+template <typename Record, typename = void>
+struct HasVariantOptions : std::false_type {};
+template <typename Record>
+struct HasVariantOptions<Record, std::void_t<decltype(&Record::variantBomOptions)>>
+    : std::true_type {};
+template <typename Record, typename = void>
+struct HasRelatedDatasets : std::false_type {};
+template <typename Record>
+struct HasRelatedDatasets<Record, std::void_t<decltype(&Record::relatedDatasets)>>
+    : std::true_type {};
+
+template <typename Record>
+void printChildrenOf(std::FILE* out, const Record* record) {
+  if constexpr (HasVariantOptions<Record>::value) printChildren(out, record->variantBomOptions);
+  if constexpr (HasRelatedDatasets<Record>::value) printChildren(out, record->relatedDatasets);
 }
 
 }  // namespace
@@ -53,158 +69,40 @@ void printRelatedDatasets(std::FILE* out, const relatedDSRefreshStatusElement* n
 Records collectRecords() {
   Records r;
   r.cca = static_cast<CCAElements*>(minixml_parser_getCCAElements(nullptr));
-  r.status = static_cast<EDAStatusElement*>(minixml_parser_getEDAStatus(nullptr));
-  r.preSave = static_cast<EDAPreSaveStatusElement*>(minixml_parser_getEDAPreSaveStatus(nullptr));
-  r.save = static_cast<EDASaveStatusElement*>(minixml_parser_getEDASaveStatus(nullptr));
-  r.preSaveAs =
-      static_cast<EDAPreSaveAsStatusElement*>(minixml_parser_getEDAPreSaveAsStatus(nullptr));
-  r.saveAs = static_cast<EDASaveAsStatusElement*>(minixml_parser_getEDASaveAsStatus(nullptr));
-  r.checkOutOrRefresh = static_cast<EDACheckOutOrRefreshStatusElement*>(
-      minixml_parser_getEDACheckOutOrRefreshStatus(nullptr));
-  r.getStagingDir = static_cast<EDAGetStagingDirStatusElement*>(
-      minixml_parser_getEDAGetStagingDirStatus(nullptr));
-  r.reconcilePartsSelect = static_cast<EDAReconcilePartsSelectStatusElement*>(
-      minixml_parser_getEDAReconcilePartsSelectStatus(nullptr));
-  r.preCheckIn =
-      static_cast<EDAPreCheckInStatusElement*>(minixml_parser_getEDAPreCheckInStatus(nullptr));
-  r.cancelCheckout = static_cast<EDACancelCheckoutStatusElement*>(
-      minixml_parser_getEDACancelCheckoutStatus(nullptr));
+#define MINIXML_TOOL_COLLECT(Record, getter) r.Record##_ = static_cast<Record*>(getter(nullptr));
+  MINIXML_STATUS_RECORDS(MINIXML_TOOL_COLLECT)
+#undef MINIXML_TOOL_COLLECT
   return r;
 }
 
 int printStatusRecords(const Records& r, std::FILE* out) {
   int count = 0;
-  if (const auto* e = r.status) {
-    std::fprintf(out, "EDAStatusElement\n");
-    printFields(out, 2, {{"status", e->status}, {"message", e->message}});
-    ++count;
+#define MINIXML_TOOL_PRINT(Record, getter)                                 \
+  if (const Record* e = r.Record##_) {                                     \
+    std::fprintf(out, #Record "\n");                                       \
+    printFields(out, 2, {MINIXML_FIELDS_##Record(MINIXML_TOOL_FIELD, e)}); \
+    printChildrenOf(out, e);                                               \
+    ++count;                                                               \
   }
-  if (const auto* e = r.preSave) {
-    std::fprintf(out, "EDAPreSaveStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status},
-                 {"message", e->message},
-                 {"BOMOption", e->BOMOption},
-                 {"viewableOption", e->viewableOption},
-                 {"datasetMappedAttrNames", e->datasetMappedAttrNames},
-                 {"rdnMappedAttrNames", e->rdnMappedAttrNames},
-                 {"nonVariantToVariantConversion", e->nonVariantToVariantConversion},
-                 {"itemId", e->itemId}});
-    printVariantOptions(out, e->variantBomOptions);
-    ++count;
-  }
-  if (const auto* e = r.save) {
-    std::fprintf(out, "EDASaveStatusElement\n");
-    printFields(out, 2, {{"status", e->status}, {"message", e->message}, {"UID", e->UID}});
-    ++count;
-  }
-  if (const auto* e = r.preSaveAs) {
-    std::fprintf(out, "EDAPreSaveAsStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status},
-                 {"message", e->message},
-                 {"itemId", e->itemId},
-                 {"itemName", e->itemName},
-                 {"viewableOption", e->viewableOption},
-                 {"saveAsVariant", e->saveAsVariant},
-                 {"BOMOption", e->BOMOption},
-                 {"datasetMappedAttrNames", e->datasetMappedAttrNames},
-                 {"rdnMappedAttrNames", e->rdnMappedAttrNames},
-                 {"designFolder", e->designFolder},
-                 {"saveAsCopy", e->saveAsCopy},
-                 {"nonVariantToVariantConversion", e->nonVariantToVariantConversion},
-                 {"checkIn", e->checkIn},
-                 {"doNotKeep", e->doNotKeep}});
-    printVariantOptions(out, e->variantBomOptions);
-    ++count;
-  }
-  if (const auto* e = r.saveAs) {
-    std::fprintf(out, "EDASaveAsStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status},
-                 {"message", e->message},
-                 {"UID", e->UID},
-                 {"saveAsCopy", e->saveAsCopy},
-                 {"checkIn", e->checkIn},
-                 {"nonVariantToVariantConversion", e->nonVariantToVariantConversion}});
-    ++count;
-  }
-  if (const auto* e = r.checkOutOrRefresh) {
-    std::fprintf(out, "EDACheckOutOrRefreshStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status},
-                 {"message", e->message},
-                 {"refreshed", e->refreshed},
-                 {"primaryDsUID", e->primaryDsUID}});
-    printRelatedDatasets(out, e->relatedDatasets);
-    ++count;
-  }
-  if (const auto* e = r.getStagingDir) {
-    std::fprintf(out, "EDAGetStagingDirStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status}, {"message", e->message}, {"stagingDir", e->stagingDir}});
-    ++count;
-  }
-  if (const auto* e = r.reconcilePartsSelect) {
-    std::fprintf(out, "EDAReconcilePartsSelectStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status}, {"message", e->message}, {"BOMOption", e->BOMOption}});
-    printVariantOptions(out, e->variantBomOptions);
-    ++count;
-  }
-  if (const auto* e = r.preCheckIn) {
-    std::fprintf(out, "EDAPreCheckInStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status},
-                 {"message", e->message},
-                 {"BOMOption", e->BOMOption},
-                 {"viewableOption", e->viewableOption},
-                 {"datasetMappedAttrNames", e->datasetMappedAttrNames},
-                 {"rdnMappedAttrNames", e->rdnMappedAttrNames},
-                 {"nonVariantToVariantConversion", e->nonVariantToVariantConversion},
-                 {"itemId", e->itemId},
-                 {"doNotKeep", e->doNotKeep}});
-    printVariantOptions(out, e->variantBomOptions);
-    ++count;
-  }
-  if (const auto* e = r.cancelCheckout) {
-    std::fprintf(out, "EDACancelCheckoutStatusElement\n");
-    printFields(out, 2,
-                {{"status", e->status}, {"message", e->message}, {"doNotKeep", e->doNotKeep}});
-    ++count;
-  }
+  MINIXML_STATUS_RECORDS(MINIXML_TOOL_PRINT)
+#undef MINIXML_TOOL_PRINT
   return count;
 }
 
 bool printBomRecord(const CCAElements* cca, std::FILE* out) {
   if (cca == nullptr) return false;
   std::fprintf(out, "CCAElements\n");
-  printFields(
-      out, 2,
-      {{"name", cca->name}, {"itemId", cca->itemId}, {"revId", cca->revId}, {"bom", cca->bom}});
+  printFields(out, 2, {MINIXML_FIELDS_CCAElements(MINIXML_TOOL_FIELD, cca)});
   int n = 0;
   for (const ccaVariantElement* v = cca->variants; v != nullptr; v = v->next) {
     std::fprintf(out, "  variant [%d]\n", ++n);
-    printFields(out, 4,
-                {{"variantName", v->variantName},
-                 {"itemName", v->itemName},
-                 {"itemId", v->itemId},
-                 {"revId", v->revId},
-                 {"bom", v->bom}});
+    printFields(out, 4, {MINIXML_FIELDS_ccaVariantElement(MINIXML_TOOL_FIELD, v)});
   }
   if (n == 0) std::fprintf(out, "  variants: none\n");
   n = 0;
   for (const datasetElement* d = cca->datasets; d != nullptr; d = d->next) {
     std::fprintf(out, "  dataset [%d]\n", ++n);
-    printFields(out, 4,
-                {{"type", d->type},
-                 {"UID", d->UID},
-                 {"src", d->src},
-                 {"checkedOut", d->checkedOut},
-                 {"nonLatest", d->nonLatest},
-                 {"version", d->version},
-                 {"sub", d->sub},
-                 {"name", d->name}});
+    printFields(out, 4, {MINIXML_FIELDS_datasetElement(MINIXML_TOOL_FIELD, d)});
   }
   if (n == 0) std::fprintf(out, "  datasets: none\n");
   return true;

@@ -4,22 +4,17 @@
 #include <cstdio>
 
 #include "ecadbridge/minixml.h"
+#include "ecadbridge/minixml_fields.h"
 
 namespace minixml_tool {
 
-// The records the getters handed out after one parse.
+// The records the getters handed out after one parse: `cca`, and one member per status record,
+// named after its struct.
 struct Records {
   CCAElements* cca = nullptr;
-  EDAStatusElement* status = nullptr;
-  EDAPreSaveStatusElement* preSave = nullptr;
-  EDASaveStatusElement* save = nullptr;
-  EDAPreSaveAsStatusElement* preSaveAs = nullptr;
-  EDASaveAsStatusElement* saveAs = nullptr;
-  EDACheckOutOrRefreshStatusElement* checkOutOrRefresh = nullptr;
-  EDAGetStagingDirStatusElement* getStagingDir = nullptr;
-  EDAReconcilePartsSelectStatusElement* reconcilePartsSelect = nullptr;
-  EDAPreCheckInStatusElement* preCheckIn = nullptr;
-  EDACancelCheckoutStatusElement* cancelCheckout = nullptr;
+#define MINIXML_TOOL_RECORD_MEMBER(Record, getter) Record* Record##_ = nullptr;
+  MINIXML_STATUS_RECORDS(MINIXML_TOOL_RECORD_MEMBER)
+#undef MINIXML_TOOL_RECORD_MEMBER
 };
 
 // Reads every getter; call between minixml_parser_init and minixml_parser_close.

@@ -2,6 +2,7 @@
 #include "com_morvane_vxncontainer_VXNContainerProxy.h"
 #include "containerproxy/export.h"
 #include "jni/native_frame.h"
+#include "proxy/container_jobs.h"
 
 using containerproxy::JobOutcome;
 using containerproxy::readArgument;

@@ -1,34 +1,38 @@
 #include "jni/java_result.h"
 
-#include "jni/java_text.h"
+#include "jni/java_classes.h"
+#include "jnisupport/java_string.h"
+#include "jnisupport/local_ref.h"
 
 namespace containerproxy {
 
-bool JavaResult::Create() {
-  jclass resultClass = env_->FindClass("com/morvane/vxncontainer/Result");
-  if (resultClass == nullptr) return false;
-  LocalRef classRef(env_, resultClass);
-  ok_ = env_->GetFieldID(resultClass, "OK", "Z");
-  if (ok_ == nullptr) return false;
-  ret_ = env_->GetFieldID(resultClass, "ret", "Ljava/lang/String;");
-  if (ret_ == nullptr) return false;
-  errMessage_ = env_->GetFieldID(resultClass, "errMessage", "Ljava/lang/String;");
-  if (errMessage_ == nullptr) return false;
-  object_ = env_->AllocObject(resultClass);
-  return object_ != nullptr;
+using jnisupport::LocalRef;
+
+bool findJavaResult(JNIEnv* env) {
+  ResultClass& result = resultClass();
+  return result.ok.field(env) != nullptr && result.errMessage.field(env) != nullptr &&
+         result.ret.field(env) != nullptr;
 }
 
-jobject JavaResult::Fill(const JobOutcome& outcome) {
-  jstring message = newJavaString(env_, outcome.ok ? vxnxml_api::String() : outcome.message);
-  if (message == nullptr) return nullptr;
-  LocalRef messageRef(env_, message);
-  jstring empty = env_->NewStringUTF("");
-  if (empty == nullptr) return nullptr;
-  LocalRef emptyRef(env_, empty);
-  env_->SetBooleanField(object_, ok_, outcome.ok ? JNI_TRUE : JNI_FALSE);
-  env_->SetObjectField(object_, errMessage_, message);
-  env_->SetObjectField(object_, ret_, empty);
-  return object_;
+jobject newJavaResult(JNIEnv* env, const JobOutcome& outcome) {
+  ResultClass& result = resultClass();
+  const jfieldID ok = result.ok.field(env);
+  if (ok == nullptr) return nullptr;
+  const jfieldID errMessage = result.errMessage.field(env);
+  if (errMessage == nullptr) return nullptr;
+  const jfieldID ret = result.ret.field(env);
+  if (ret == nullptr) return nullptr;
+  LocalRef<jobject> object(env, env->AllocObject(result.type.get(env)));
+  if (!object) return nullptr;
+  LocalRef<jstring> message(
+      env, jnisupport::newJavaString(env, outcome.ok ? std::u16string() : outcome.message.Utf16()));
+  if (!message) return nullptr;
+  LocalRef<jstring> empty(env, jnisupport::newJavaString(env, std::u16string()));
+  if (!empty) return nullptr;
+  env->SetBooleanField(object.get(), ok, outcome.ok ? JNI_TRUE : JNI_FALSE);
+  env->SetObjectField(object.get(), errMessage, message.get());
+  env->SetObjectField(object.get(), ret, empty.get());
+  return object.release();
 }
 
 }  // namespace containerproxy

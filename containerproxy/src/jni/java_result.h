@@ -3,27 +3,18 @@
 
 #include <jni.h>
 
-#include "proxy/container_jobs.h"
+#include "proxy/job_outcome.h"
 
 namespace containerproxy {
 
-class JavaResult {
- public:
-  explicit JavaResult(JNIEnv* env) : env_(env) {}
+// Looks up the Result class and its fields, which the natives do before any work so that a
+// missing class does not let a job run whose outcome cannot be told. False with a Java exception
+// pending.
+bool findJavaResult(JNIEnv* env);
 
-  // Finds com/morvane/vxncontainer/Result and its fields and allocates the object (no Java
-  // constructor runs). False with a Java exception pending.
-  bool Create();
-  // Sets OK, errMessage (the message, or the empty string on success) and ret (always empty)
-  // and returns the object; null with an exception pending.
-  jobject Fill(const JobOutcome& outcome);
-
- private:
-  JNIEnv* env_;
-  jobject object_ = nullptr;
-  jfieldID ok_ = nullptr;
-  jfieldID errMessage_ = nullptr;
-  jfieldID ret_ = nullptr;
-};
+// Allocates a com/morvane/vxncontainer/Result (no Java constructor runs) and sets OK, errMessage
+// (the message, or the empty string on success) and ret (always empty). Null with a Java
+// exception pending when the class, a field or the object cannot be had.
+jobject newJavaResult(JNIEnv* env, const JobOutcome& outcome);
 
 }  // namespace containerproxy

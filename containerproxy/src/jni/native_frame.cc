@@ -2,18 +2,35 @@
 
 #include <clocale>
 #include <new>
+#include <string>
 
 #include "jni/java_result.h"
-#include "jni/java_text.h"
+#include "jnisupport/java_string.h"
+#include "jnisupport/local_ref.h"
 
 namespace containerproxy {
+namespace {
+
+using jnisupport::JavaStringStatus;
+
+JavaStringStatus readString(JNIEnv* env, jstring value, String* out) {
+  std::u16string text;
+  const JavaStringStatus status = jnisupport::readJavaString(env, value, &text);
+  if (status == JavaStringStatus::kOk) *out = String::FromUtf16(std::move(text));
+  return status;
+}
+
+String elementText(const char* prefix, int index, const char* arrayName, const char* rest) {
+  return String::FromNarrow(prefix + std::to_string(index) + " of " + arrayName + rest);
+}
+
+}  // namespace
 
 void useUserLocale() { std::setlocale(LC_ALL, ""); }
 
 jobject runResultNative(JNIEnv* env, const std::function<JobOutcome()>& job) {
   useUserLocale();
-  JavaResult result(env);
-  if (!result.Create()) return nullptr;
+  if (!findJavaResult(env)) return nullptr;
   JobOutcome outcome;
   try {
     outcome = job();
@@ -24,11 +41,11 @@ jobject runResultNative(JNIEnv* env, const std::function<JobOutcome()>& job) {
     outcome = jobFailed(String::FromNarrow(e.what()));
   }
   if (env->ExceptionCheck()) return nullptr;
-  return result.Fill(outcome);
+  return newJavaResult(env, outcome);
 }
 
 bool readArgument(JNIEnv* env, jstring value, const char* name, String* out, JobOutcome* failure) {
-  switch (readJavaString(env, value, out)) {
+  switch (readString(env, value, out)) {
     case JavaStringStatus::kOk:
       return true;
     case JavaStringStatus::kNull:
@@ -41,10 +58,45 @@ bool readArgument(JNIEnv* env, jstring value, const char* name, String* out, Job
   return false;
 }
 
-int clampCount(JNIEnv* env, jobjectArray array, jint count) {
+bool countElements(JNIEnv* env, jobjectArray array, jint count, const char* name, int* elements,
+                   JobOutcome* failure) {
+  if (array == nullptr && count > 0) {
+    *failure = jobFailed("Argument " + String(name) + " is null");
+    return false;
+  }
   const jsize length = array == nullptr ? 0 : env->GetArrayLength(array);
-  if (count < 0) return 0;
-  return count < length ? count : length;
+  *elements = count < 0 ? 0 : (count < length ? count : length);
+  return true;
+}
+
+bool readElement(JNIEnv* env, jobjectArray array, int index, const char* arrayName,
+                 std::initializer_list<StringField> fields, String* error) {
+  jnisupport::LocalRef<jobject> element(env, env->GetObjectArrayElement(array, index));
+  if (env->ExceptionCheck()) {
+    *error = elementText("Cannot read element ", index, arrayName, "");
+    return false;
+  }
+  if (!element) {
+    *error = elementText("Element ", index, arrayName, " is null");
+    return false;
+  }
+  for (const StringField& field : fields) {
+    jnisupport::LocalRef<jstring> value(
+        env, static_cast<jstring>(env->GetObjectField(element.get(), field.field->field(env))));
+    switch (readString(env, value.get(), field.out)) {
+      case JavaStringStatus::kOk:
+        continue;
+      case JavaStringStatus::kNull:
+        *error = elementText("Element ", index, arrayName,
+                             (std::string(" has a null ") + field.name).c_str());
+        return false;
+      case JavaStringStatus::kFailed:
+        break;
+    }
+    *error = elementText("Cannot read element ", index, arrayName, "");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace containerproxy

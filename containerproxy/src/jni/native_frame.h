@@ -1,19 +1,21 @@
-// The frame every native of VXNContainerProxy runs in.
+// The frame every native of VXNContainerProxy runs in, and the reading of its arguments.
 #pragma once
 
 #include <jni.h>
 
 #include <functional>
+#include <initializer_list>
 
-#include "proxy/container_jobs.h"
+#include "jnisupport/java_class.h"
+#include "proxy/job_outcome.h"
 
 namespace containerproxy {
 
 // Sets the process's C locale to the user's default; every native does this first.
 void useUserLocale();
 
-// The frame of the natives that return a Result: sets the locale, makes the Result object, runs
-// `job` and fills the Result from its outcome. Returns null when a Java exception is pending
+// The frame of the natives that return a Result: sets the locale, finds the Result class, runs
+// `job` and makes the Result from its outcome. Returns null when a Java exception is pending
 // (the VM then throws it), including one that `job` left behind.
 jobject runResultNative(JNIEnv* env, const std::function<JobOutcome()>& job);
 
@@ -22,7 +24,22 @@ jobject runResultNative(JNIEnv* env, const std::function<JobOutcome()>& job);
 bool readArgument(JNIEnv* env, jstring value, const char* name, String* out, JobOutcome* failure);
 
 // The number of array elements a native processes: `count`, but never below 0 and never past the
-// end of `array` (a null array has none).
-int clampCount(JNIEnv* env, jobjectArray array, jint count);
+// end of `array`. False, with *failure set, for a null array with a positive count: the caller
+// asked for elements that are not there.
+bool countElements(JNIEnv* env, jobjectArray array, jint count, const char* name, int* elements,
+                   JobOutcome* failure);
+
+// One String field of an array element, and where its text goes.
+struct StringField {
+  jnisupport::JavaMember* field;
+  const char* name;
+  String* out;
+};
+
+// Reads the String fields of element `index` of `array` (called `arrayName` in messages). The
+// element's local references are gone when this returns. False, with *error set, for a null
+// element or field, or one that cannot be read. Each field must have been found before.
+bool readElement(JNIEnv* env, jobjectArray array, int index, const char* arrayName,
+                 std::initializer_list<StringField> fields, String* error);
 
 }  // namespace containerproxy

@@ -5,48 +5,20 @@
 
 #include "com_morvane_vxncontainer_VXNContainerProxy.h"
 #include "containerproxy/export.h"
-#include "jni/java_text.h"
+#include "jni/java_classes.h"
 #include "jni/native_frame.h"
+#include "jnisupport/java_string.h"
+#include "jnisupport/local_ref.h"
+#include "proxy/container_jobs.h"
 
 namespace containerproxy {
 namespace {
 
-struct ContainerPropertyFields {
-  jfieldID name = nullptr;
-  jfieldID value = nullptr;
-};
+using jnisupport::LocalRef;
 
-// The class ContainerProperty (a new local reference) and its fields; null with a Java exception
-// pending.
-jclass findContainerProperty(JNIEnv* env, ContainerPropertyFields* fields) {
-  jclass propertyClass = env->FindClass("com/morvane/vxncontainer/ContainerProperty");
-  if (propertyClass == nullptr) return nullptr;
-  fields->name = env->GetFieldID(propertyClass, "name", "Ljava/lang/String;");
-  if (fields->name != nullptr) {
-    fields->value = env->GetFieldID(propertyClass, "value", "Ljava/lang/String;");
-  }
-  if (fields->value == nullptr) {
-    env->DeleteLocalRef(propertyClass);
-    return nullptr;
-  }
-  return propertyClass;
-}
-
-bool readField(JNIEnv* env, jobject element, jfieldID field, const char* fieldName, int index,
-               String* out, String* error) {
-  LocalRef value(env, env->GetObjectField(element, field));
-  switch (readJavaString(env, static_cast<jstring>(value.get()), out)) {
-    case JavaStringStatus::kOk:
-      return true;
-    case JavaStringStatus::kNull:
-      *error = String::FromNarrow("Element " + std::to_string(index) +
-                                  " of properties has a null " + fieldName);
-      return false;
-    case JavaStringStatus::kFailed:
-      break;
-  }
-  *error = String::FromNarrow("Cannot read element " + std::to_string(index) + " of properties");
-  return false;
+// False with a Java exception pending.
+bool findContainerProperty(JNIEnv* env, ContainerPropertyClass* fields) {
+  return fields->name.field(env) != nullptr && fields->value.field(env) != nullptr;
 }
 
 JobOutcome setPropertiesFromJava(JNIEnv* env, jstring containerPath, jstring propertyKey,
@@ -58,38 +30,31 @@ JobOutcome setPropertiesFromJava(JNIEnv* env, jstring containerPath, jstring pro
       !readArgument(env, propertyKey, "propertyKey", &key, &failure)) {
     return failure;
   }
-  ContainerPropertyFields fields;
-  jclass propertyClass = findContainerProperty(env, &fields);
-  if (propertyClass == nullptr) return jobFailed("Class ContainerProperty not found");
-  LocalRef classRef(env, propertyClass);
+  int elements = 0;
+  if (!countElements(env, properties, count, "properties", &elements, &failure)) return failure;
+  ContainerPropertyClass& fields = containerPropertyClass();
+  if (!findContainerProperty(env, &fields)) return jobFailed("Class ContainerProperty not found");
 
   auto read = [&](int i, PropertyEntry* property, String* error) {
-    LocalRef element(env, env->GetObjectArrayElement(properties, i));
-    if (env->ExceptionCheck()) {
-      *error = String::FromNarrow("Cannot read element " + std::to_string(i) + " of properties");
-      return false;
-    }
-    if (element.get() == nullptr) {
-      *error = String::FromNarrow("Element " + std::to_string(i) + " of properties is null");
-      return false;
-    }
-    return readField(env, element.get(), fields.name, "name", i, &property->name, error) &&
-           readField(env, element.get(), fields.value, "value", i, &property->value, error);
+    return readElement(
+        env, properties, i, "properties",
+        {{&fields.name, "name", &property->name}, {&fields.value, "value", &property->value}},
+        error);
   };
-  return setProperties(path, key, clampCount(env, properties, count), read);
+  return setProperties(path, key, elements, read);
 }
 
 // Stores one ContainerProperty at `index`; false with a Java exception pending.
-bool storeProperty(JNIEnv* env, jobjectArray array, jsize index, jclass propertyClass,
-                   const ContainerPropertyFields& fields, const String& name, const String& value) {
-  LocalRef property(env, env->AllocObject(propertyClass));
-  if (property.get() == nullptr) return false;
-  LocalRef nameText(env, newJavaString(env, name));
-  if (nameText.get() == nullptr) return false;
-  LocalRef valueText(env, newJavaString(env, value));
-  if (valueText.get() == nullptr) return false;
-  env->SetObjectField(property.get(), fields.name, nameText.get());
-  env->SetObjectField(property.get(), fields.value, valueText.get());
+bool storeProperty(JNIEnv* env, jobjectArray array, jsize index, ContainerPropertyClass* fields,
+                   const String& name, const String& value) {
+  LocalRef<jobject> property(env, env->AllocObject(fields->type.get(env)));
+  if (!property) return false;
+  LocalRef<jstring> nameText(env, jnisupport::newJavaString(env, name.Utf16()));
+  if (!nameText) return false;
+  LocalRef<jstring> valueText(env, jnisupport::newJavaString(env, value.Utf16()));
+  if (!valueText) return false;
+  env->SetObjectField(property.get(), fields->name.field(env), nameText.get());
+  env->SetObjectField(property.get(), fields->value.field(env), valueText.get());
   env->SetObjectArrayElement(array, index, property.get());
   return !env->ExceptionCheck();
 }
@@ -107,25 +72,19 @@ jobjectArray getPropertiesForJava(JNIEnv* env, jstring containerPath, jstring pr
   if (!getProperties(path, key, &properties)) return nullptr;
   if (properties.size() > static_cast<size_t>(std::numeric_limits<jsize>::max())) return nullptr;
 
-  ContainerPropertyFields fields;
-  jclass propertyClass = findContainerProperty(env, &fields);
-  if (propertyClass == nullptr) return nullptr;
-  LocalRef classRef(env, propertyClass);
-  jclass objectClass = env->FindClass("java/lang/Object");
-  if (objectClass == nullptr) return nullptr;
-  LocalRef objectClassRef(env, objectClass);
-  jobjectArray array =
-      env->NewObjectArray(static_cast<jsize>(properties.size()), objectClass, nullptr);
-  if (array == nullptr) return nullptr;
+  ContainerPropertyClass& fields = containerPropertyClass();
+  if (!findContainerProperty(env, &fields)) return nullptr;
+  const jclass elementClass = objectClass().get(env);
+  if (elementClass == nullptr) return nullptr;
+  LocalRef<jobjectArray> array(
+      env, env->NewObjectArray(static_cast<jsize>(properties.size()), elementClass, nullptr));
+  if (!array) return nullptr;
 
   jsize index = 0;
   for (const auto& [name, value] : properties) {
-    if (!storeProperty(env, array, index++, propertyClass, fields, name, value)) {
-      env->DeleteLocalRef(array);
-      return nullptr;
-    }
+    if (!storeProperty(env, array.get(), index++, &fields, name, value)) return nullptr;
   }
-  return array;
+  return array.release();
 }
 
 }  // namespace

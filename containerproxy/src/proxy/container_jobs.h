@@ -5,19 +5,9 @@
 #include <functional>
 #include <map>
 
-#include "sdk/vxnxml_string.h"
+#include "proxy/job_outcome.h"
 
 namespace containerproxy {
-
-using vxnxml_api::String;
-
-struct JobOutcome {
-  bool ok = true;
-  String message;  // empty on success
-};
-
-JobOutcome jobSucceeded();
-JobOutcome jobFailed(const String& message);
 
 // Extracts every part, in container order, to directory + separator + part name. Stops at the
 // first part that fails; files already written stay.
@@ -33,8 +23,9 @@ struct PartSource {
 // Fills *part with entry `index`; false, with *error set, when the entry cannot be had.
 using PartSourceReader = std::function<bool(int index, PartSource* part, String* error)>;
 
-// Adds entries 0 to count - 1 as new parts (the container is created when missing). Parts added
-// before a failure stay in the container.
+// Adds entries 0 to count - 1 as new parts (the container is created when missing). All or
+// nothing: after a failure an existing container is unchanged and a missing one is not created.
+// Names that extraction would refuse (see partNameStaysInside) fail.
 JobOutcome addParts(const String& containerPath, int count, const PartSourceReader& read);
 
 struct PropertyEntry {
@@ -43,6 +34,7 @@ struct PropertyEntry {
 };
 using PropertyReader = std::function<bool(int index, PropertyEntry* property, String* error)>;
 
+// All or nothing, like addParts.
 JobOutcome setProperties(const String& containerPath, const String& propertyKey, int count,
                          const PropertyReader& read);
 // False on any failure; a key without properties gives an empty map.

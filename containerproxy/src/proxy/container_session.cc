@@ -4,18 +4,20 @@ namespace containerproxy {
 
 using vxnxml_api::Result;
 
-ContainerSession::~ContainerSession() { vxn_container::Container::Close(container_); }
-
 Result ContainerSession::Open(const vxnxml_api::String& path, int mode) {
   vxnxml_api::Configuration configuration;
   configuration.Set("format", vxn_container::Container::kFormat);
-  return vxn_container::Container::Open(path, mode, configuration, &container_);
+  vxn_container::Container* container = nullptr;
+  const Result opened = vxn_container::Container::Open(path, mode, configuration, &container);
+  container_.reset(container);
+  return opened;
 }
 
-Result ContainerSession::Finish() {
-  vxn_container::Container* container = container_;
-  container_ = nullptr;
-  return vxn_container::Container::Close(container);
+Result ContainerSession::Finish() { return vxn_container::Container::Close(container_.release()); }
+
+JobOutcome finishJob(ContainerSession* session) {
+  const Result closed = session->Finish();
+  return closed.Ok() ? jobSucceeded() : jobFailed(closed.GetMessage());
 }
 
 PartStreamHolder openPartStream(vxn_container::ContainerPart* part, int mode) {

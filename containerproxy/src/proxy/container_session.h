@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "proxy/job_outcome.h"
 #include "sdk/vxn_container.h"
 
 namespace containerproxy {
@@ -13,23 +14,28 @@ constexpr int kOpenForReading = 1;
 constexpr int kOpenForUpdate = 3;
 constexpr int kOpenOrCreate = 19;
 
-// One open container. Finish closes it and reports the outcome; if a job returns early the
-// destructor closes it without looking at the result.
+// One open container. Finish writes its changes and closes it; if a job returns early the
+// destructor discards it, so a failed job leaves the container file as it was.
 class ContainerSession {
  public:
   ContainerSession() = default;
   ContainerSession(const ContainerSession&) = delete;
   ContainerSession& operator=(const ContainerSession&) = delete;
-  ~ContainerSession();
+  ~ContainerSession() = default;
 
   // Opens with the configuration every job uses ("format" = "ZRM").
   vxnxml_api::Result Open(const vxnxml_api::String& path, int mode);
   vxnxml_api::Result Finish();
-  vxn_container::Container* operator->() const { return container_; }
+  vxn_container::Container* operator->() const { return container_.get(); }
 
  private:
-  vxn_container::Container* container_ = nullptr;  // owned until Close
+  std::unique_ptr<vxn_container::Container> container_;
 };
+
+// Finishes the session; the container's close is examined, unlike the part and stream closes:
+// for a container opened for writing it is where the changes are written, and a failed write
+// must not pass for success.
+JobOutcome finishJob(ContainerSession* session);
 
 // Closes a part when the scope ends.
 class PartUse {

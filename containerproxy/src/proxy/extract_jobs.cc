@@ -12,25 +12,11 @@ using vxnxml_api::Result;
 
 namespace {
 
-JobOutcome finish(ContainerSession* session) {
-  const Result closed = session->Finish();
-  return closed.Ok() ? jobSucceeded() : jobFailed(closed.GetMessage());
-}
-
 String escapeMessage(const String& partName, const String& targetDirectory) {
   return "Part " + partName + " would be written outside " + targetDirectory;
 }
 
 }  // namespace
-
-JobOutcome jobSucceeded() { return JobOutcome(); }
-
-JobOutcome jobFailed(const String& message) {
-  JobOutcome outcome;
-  outcome.ok = false;
-  outcome.message = message;
-  return outcome;
-}
 
 JobOutcome extractAllParts(const String& containerPath, const String& targetDirectory) {
   ContainerSession session;
@@ -43,13 +29,15 @@ JobOutcome extractAllParts(const String& containerPath, const String& targetDire
   for (ContainerPart* part : parts) {
     PartUse use(part);
     const String& name = part->GetName();
-    if (!partNameStaysInside(name)) return jobFailed(escapeMessage(name, targetDirectory));
+    if (!partNameStaysInside(name) || !partDirectoriesStayInside(targetDirectory, name)) {
+      return jobFailed(escapeMessage(name, targetDirectory));
+    }
     PartStreamHolder stream = openPartStream(part, ContainerPart::kRead);
     if (!stream || !copyPartToFile(stream.get(), joinTargetPath(targetDirectory, name))) {
       return jobFailed("Extract parts to " + targetDirectory + " fails");
     }
   }
-  return finish(&session);
+  return finishJob(&session);
 }
 
 JobOutcome extractPart(const String& containerPath, const String& targetDirectory,
@@ -64,7 +52,7 @@ JobOutcome extractPart(const String& containerPath, const String& targetDirector
   {
     // The stream is released and the part closed before the container closes.
     PartUse use(part);
-    if (!partNameStaysInside(partName)) {
+    if (!partNameStaysInside(partName) || !partDirectoriesStayInside(targetDirectory, partName)) {
       return jobFailed(escapeMessage(partName, targetDirectory));
     }
     const String path = joinTargetPath(targetDirectory, partName);
@@ -73,7 +61,7 @@ JobOutcome extractPart(const String& containerPath, const String& targetDirector
       return jobFailed("Extract parts to " + path + " fails");
     }
   }
-  return finish(&session);
+  return finishJob(&session);
 }
 
 }  // namespace containerproxy

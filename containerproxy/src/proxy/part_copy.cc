@@ -27,12 +27,14 @@ bool copyPartToFile(vxn_container::PartStream* part, const vxnxml_api::String& p
   FileStream file;
   if (!file.Open(path, FileStream::kWrite).Ok()) return false;
   try {
-    const bool copied = copyStream(part, &file);
-    // Closing flushes the last block: a full disk may only show here.
-    const bool closed = file.Close().Ok();
-    return copied && closed;
+    if (!copyStream(part, &file)) {
+      file.Discard();
+      return false;
+    }
+    // Closing flushes the last block (a full disk may only show here) and puts the file in place.
+    return file.Close().Ok();
   } catch (const std::exception&) {
-    file.Close();
+    file.Discard();
     return false;
   }
 }

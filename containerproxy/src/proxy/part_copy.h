@@ -9,9 +9,9 @@ namespace containerproxy {
 
 constexpr size_t kCopyBufferSize = 1024;
 
-// Writes the rest of `part` to a new file at `path` (created or truncated). False when the file
-// cannot be opened, a read or write fails, or the file cannot be closed; whatever was written
-// before stays on disk.
+// Writes the rest of `part` to a new file that then replaces whatever file or link is at `path`.
+// False when the file cannot be made, a read or write fails, or the file cannot be put in place;
+// `path` then keeps what it had.
 bool copyPartToFile(vxn_container::PartStream* part, const vxnxml_api::String& path);
 
 // Writes the file at `path` into `part`. False when the file cannot be read or a write fails.

@@ -1,22 +1,12 @@
 #include "proxy/container_jobs.h"
 #include "proxy/container_session.h"
 #include "proxy/part_copy.h"
+#include "proxy/target_path.h"
 
 namespace containerproxy {
 
 using vxn_container::ContainerPart;
 using vxnxml_api::Result;
-
-namespace {
-
-// Unlike the part and stream closes, the container's close is examined: for a container opened
-// for writing it is where the changes are written, and a failed write must not pass for success.
-JobOutcome finish(ContainerSession* session) {
-  const Result closed = session->Finish();
-  return closed.Ok() ? jobSucceeded() : jobFailed(closed.GetMessage());
-}
-
-}  // namespace
 
 JobOutcome addParts(const String& containerPath, int count, const PartSourceReader& read) {
   ContainerSession session;
@@ -27,6 +17,9 @@ JobOutcome addParts(const String& containerPath, int count, const PartSourceRead
     PartSource source;
     String error;
     if (!read(i, &source, &error)) return jobFailed(error);
+    if (!partNameStaysInside(source.name)) {
+      return jobFailed("Part name " + source.name + " cannot be extracted");
+    }
     ContainerPart* part = nullptr;
     const Result created = session->CreatePart(source.name, source.type, &part);
     if (!created.Ok()) return jobFailed(created.GetMessage());
@@ -38,7 +31,7 @@ JobOutcome addParts(const String& containerPath, int count, const PartSourceRead
     const bool kept = stream && stream.release()->Release().Ok();
     if (!copied || !kept) return jobFailed("Add part " + source.name + " fails");
   }
-  return finish(&session);
+  return finishJob(&session);
 }
 
 JobOutcome setProperties(const String& containerPath, const String& propertyKey, int count,
@@ -54,7 +47,7 @@ JobOutcome setProperties(const String& containerPath, const String& propertyKey,
     const Result set = session->SetProperty(property.name, property.value, propertyKey);
     if (!set.Ok()) return jobFailed(set.GetMessage());
   }
-  return finish(&session);
+  return finishJob(&session);
 }
 
 bool getProperties(const String& containerPath, const String& propertyKey,

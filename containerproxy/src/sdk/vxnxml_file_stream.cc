@@ -12,7 +12,13 @@ String systemError(int error) { return String(std::strerror(error)); }
 
 }  // namespace
 
-FileStream::~FileStream() { Close(); }
+FileStream::~FileStream() {
+  if (mode_ == kWrite) {
+    Discard();
+  } else {
+    Close();
+  }
+}
 
 Result FileStream::Open(const String& path, int mode) {
   if (file_ != nullptr) return Result::Failure("File stream is already open on " + path_);
@@ -23,7 +29,17 @@ Result FileStream::Open(const String& path, int mode) {
   if (path.IsEmpty() || path.ContainsNul()) {
     return Result::Failure("Invalid file path \"" + path + "\"");
   }
-  std::FILE* file = std::fopen(path.GetNarrow(), mode == kRead ? "rb" : "wb");
+  if (mode == kWrite) {
+    std::string error;
+    if (!replacement_.Begin(path.Narrow(), &error)) {
+      return Result::Failure("Cannot open file " + path + ": " + String::FromNarrow(error));
+    }
+    file_ = replacement_.file();
+    mode_ = mode;
+    path_ = path;
+    return Result::Success();
+  }
+  std::FILE* file = std::fopen(path.GetNarrow(), "rb");
   if (file == nullptr) {
     const int error = errno;
     return Result::Failure("Cannot open file " + path + ": " + systemError(error));
@@ -42,11 +58,22 @@ Result FileStream::Open(const String& path, int mode) {
 
 Result FileStream::Close() {
   if (file_ == nullptr) return Result::Success();
+  if (mode_ == kWrite) {
+    file_ = nullptr;
+    std::string error;
+    if (!replacement_.Commit(&error)) return Result::Failure(String::FromNarrow(error));
+    return Result::Success();
+  }
   const bool flushed = std::fclose(file_) == 0;
   const int error = errno;
   file_ = nullptr;
   if (!flushed) return Result::Failure("Cannot close file " + path_ + ": " + systemError(error));
   return Result::Success();
+}
+
+void FileStream::Discard() {
+  if (mode_ == kWrite) replacement_.Abandon();
+  file_ = nullptr;
 }
 
 long long FileStream::ReadBytes(void* buffer, size_t size) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -75,9 +77,9 @@ TEST_F(JobsTest, FailuresCarryTheirMessages) {
   const std::vector<PartSource> parts = {
       {at("a"), "a", "text"}, {at("missing"), "missing.txt", "text"}, {at("a"), "late", "text"}};
   expectFailure(addParts(at("c.zrm"), 3, partsFrom(parts)), "Add part missing.txt fails");
-  // The part was created before its source failed; the parts before it stay.
-  expectOk(extractPart(at("c.zrm"), at(""), "missing.txt"));
-  EXPECT_EQ(readFile(path("missing.txt")), "");
+  // A failed AddParts creates no container.
+  EXPECT_FALSE(fileExists(path("c.zrm")));
+  expectOk(addParts(at("c.zrm"), 1, partsFrom({{at("a"), "a", "text"}})));
   expectFailure(extractPart(at("c.zrm"), at(""), "late"),
                 "Part late not found in container " + path("c.zrm"));
   expectFailure(addParts(at("c.zrm"), 1, partsFrom({{at("a"), "a", "text"}})),
@@ -98,6 +100,75 @@ TEST_F(JobsTest, FailuresCarryTheirMessages) {
   expectOk(addParts(at("c.zrm"), 0, refuse));
 }
 
+TEST_F(JobsTest, AFailedJobLeavesTheContainerAsItWas) {
+  writeFile(path("a"), "a");
+  expectOk(addParts(at("c.zrm"), 1, partsFrom({{at("a"), "first", "text"}})));
+  expectOk(setProperties(at("c.zrm"), "k", 1, propertiesFrom({{"p", "1"}})));
+  const std::string before = readFile(path("c.zrm"));
+  const std::vector<PartSource> parts = {{at("a"), "second", "text"},
+                                         {at("missing"), "third", "text"}};
+  expectFailure(addParts(at("c.zrm"), 2, partsFrom(parts)), "Add part third fails");
+  auto failAtSecond = [](int i, PropertyEntry* property, String* error) {
+    *property = {"q", "2"};
+    if (i == 1) *error = "no second property";
+    return i == 0;
+  };
+  expectFailure(setProperties(at("c.zrm"), "k", 2, failAtSecond), "no second property");
+  EXPECT_EQ(readFile(path("c.zrm")), before);
+  // Neither spool files nor temporary archives stay behind.
+  EXPECT_EQ(vxn_test::countEntries(dir_), 2);
+}
+
+// Limits the size of the files this process writes while it lives, so that a write fails the way
+// it does on a full disk (with SIGXFSZ ignored, a write past the limit fails with EFBIG).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, previous_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
+
+TEST_F(JobsTest, APartWhoseDataCannotBeKeptFailsTheJob) {
+  writeFile(path("small"), "small");
+  writeFile(path("big"), std::string(3000, 'b'));
+  expectOk(addParts(at("c.zrm"), 1, partsFrom({{at("small"), "small", "t"}})));
+  const std::string before = readFile(path("c.zrm"));
+  {
+    // The part's bytes are buffered on their way to the spool file, so the copy itself succeeds
+    // and the failure only shows when the stream is released.
+    FileSizeLimit limit(2000);
+    expectFailure(addParts(at("c.zrm"), 1, partsFrom({{at("big"), "big", "t"}})),
+                  "Add part big fails");
+  }
+  EXPECT_EQ(readFile(path("c.zrm")), before);
+}
+
+TEST_F(JobsTest, NamesExtractionWouldRefuseAreNotAdded) {
+  writeFile(path("a"), "a");
+  const char* const refused[] = {
+      "../up.txt", "sub/../../up.txt", "..\\up.txt", "/abs.txt", "sub/", ".", "sub/.", "C:\\a.txt"};
+  for (const char* name : refused) {
+    expectFailure(
+        addParts(at("c.zrm"), 2, partsFrom({{at("a"), "fine", "t"}, {at("a"), name, "t"}})),
+        std::string("Part name ") + name + " cannot be extracted");
+  }
+  EXPECT_FALSE(fileExists(path("c.zrm")));
+}
+
 TEST_F(JobsTest, AFailedContainerWriteIsNotReportedAsSuccess) {
   writeFile(path("a"), "a");
   ::mkdir(path("gone").c_str(), 0700);
@@ -114,16 +185,48 @@ TEST_F(JobsTest, AFailedContainerWriteIsNotReportedAsSuccess) {
 }
 
 TEST_F(JobsTest, NamesThatWouldEscapeAreRefused) {
-  writeFile(path("a"), "payload");
+  // Such names can only come from a container written elsewhere.
+  vxn_test::makeContainer(path("c.zrm"), {{"fine.txt", "payload"}, {"../up.txt", "evil"}});
   ::mkdir(path("out").c_str(), 0700);
-  const std::vector<PartSource> parts = {{at("a"), "fine.txt", "t"}, {at("a"), "../up.txt", "t"}};
-  expectOk(addParts(at("c.zrm"), 2, partsFrom(parts)));
   expectFailure(extractPart(at("c.zrm"), at("out"), "../up.txt"),
                 "Part ../up.txt would be written outside " + path("out"));
   expectFailure(extractAllParts(at("c.zrm"), at("out")),
                 "Part ../up.txt would be written outside " + path("out"));
   EXPECT_FALSE(fileExists(path("up.txt")));
   EXPECT_EQ(readFile(path("out/fine.txt")), "payload");
+}
+
+TEST_F(JobsTest, ExtractionNeverWritesThroughWhatIsPlantedInTheTarget) {
+  vxn_test::makeContainer(path("c.zrm"),
+                          {{"link.txt", "new"}, {"sub/inner.txt", "inner"}, {"fifo", "f"}});
+  ::mkdir(path("out").c_str(), 0700);
+  ::mkdir(path("elsewhere").c_str(), 0700);
+  writeFile(path("precious.txt"), "precious");
+  // A link in the target is replaced by the part; the file it pointed to stays as it was.
+  ASSERT_EQ(::symlink(path("precious.txt").c_str(), path("out/link.txt").c_str()), 0);
+  expectOk(extractPart(at("c.zrm"), at("out"), "link.txt"));
+  EXPECT_EQ(readFile(path("precious.txt")), "precious");
+  struct stat info;
+  ASSERT_EQ(::lstat(path("out/link.txt").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(readFile(path("out/link.txt")), "new");
+
+  // A linked directory would lead the part out of the target.
+  ASSERT_EQ(::symlink(path("elsewhere").c_str(), path("out/sub").c_str()), 0);
+  expectFailure(extractPart(at("c.zrm"), at("out"), "sub/inner.txt"),
+                "Part sub/inner.txt would be written outside " + path("out"));
+  EXPECT_EQ(vxn_test::countEntries(path("elsewhere")), 0);
+
+  // A FIFO is refused rather than opened (which would block or feed a reader).
+  ASSERT_EQ(::mkfifo(path("out/fifo").c_str(), 0600), 0);
+  expectFailure(extractPart(at("c.zrm"), at("out"), "fifo"),
+                "Extract parts to " + path("out/fifo") + " fails");
+  ASSERT_EQ(::lstat(path("out/fifo").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  expectFailure(extractAllParts(at("c.zrm"), at("out")),
+                "Part sub/inner.txt would be written outside " + path("out"));
+  EXPECT_EQ(vxn_test::countEntries(path("elsewhere")), 0);
+  EXPECT_EQ(vxn_test::countEntries(path("out")), 3);
 }
 
 // Flips bits of one byte of a file.
@@ -151,10 +254,33 @@ TEST_F(JobsTest, DamagedPartDataFailsTheExtraction) {
   // form, and that must not pass for the end of the data.
   damageByte(path("c.zrm"), 100 * 1024);
   ::mkdir(path("out").c_str(), 0700);
+  // A failed extraction leaves the file it would have replaced.
+  writeFile(path("out/data.bin"), "older");
   expectFailure(extractPart(at("c.zrm"), at("out"), "data.bin"),
                 "Extract parts to " + path("out/data.bin") + " fails");
   expectFailure(extractAllParts(at("c.zrm"), at("out")),
                 "Extract parts to " + path("out") + " fails");
+  EXPECT_EQ(readFile(path("out/data.bin")), "older");
+  EXPECT_EQ(vxn_test::countEntries(path("out")), 1);
+}
+
+TEST_F(JobsTest, DamagedPropertiesAreAFailureNotAnEmptyMap) {
+  expectOk(addParts(at("c.zrm"), 0, partsFrom({})));
+  expectOk(setProperties(at("c.zrm"), "k", 1, propertiesFrom({{"name", "value"}})));
+  const std::string bytes = readFile(path("c.zrm"));
+  const size_t central = centralHeaderOf(bytes, "properties/k");
+  ASSERT_NE(central, std::string::npos);
+  auto u16 = [&](size_t at) {
+    return static_cast<size_t>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+  };
+  const size_t local = u16(central + 42);
+  damageByte(path("c.zrm"), local + 30 + u16(local + 26) + u16(local + 28));
+
+  std::map<String, String> properties = {{"stale", "entry"}};
+  EXPECT_FALSE(getProperties(at("c.zrm"), "k", &properties));
+  ASSERT_TRUE(getProperties(at("c.zrm"), "other", &properties));
+  EXPECT_TRUE(properties.empty());
 }
 
 TEST_F(JobsTest, APartWithoutAStreamIsNotCopied) {

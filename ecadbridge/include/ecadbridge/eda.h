@@ -14,7 +14,8 @@
 //
 // The functions have C++ linkage on purpose: EDA_getStagingDir and EDA_exportLibrary exist in
 // two forms each.
-#pragma once
+#ifndef ECADBRIDGE_EDA_H_
+#define ECADBRIDGE_EDA_H_
 
 #ifndef ECADBRIDGE_EXPORT
 #if defined(_WIN32)
@@ -97,3 +98,5 @@ ECADBRIDGE_EXPORT int EDA_initiateIssueManager(const char* a, const char* b);
 ECADBRIDGE_EXPORT int EDA_initiateCollaborationIssue(const char* a, const char* b);
 ECADBRIDGE_EXPORT int EDA_publishCollaborationFile(const char* a, const char* b);
 ECADBRIDGE_EXPORT int EDA_downloadCollaborationFile(const char* a, const char* b);
+
+#endif  // ECADBRIDGE_EDA_H_

@@ -14,10 +14,13 @@
 #ifndef ECADBRIDGE_MINIXML_H_
 #define ECADBRIDGE_MINIXML_H_
 
+/* The same export mark as eda.h: both headers declare functions of libecadbridge. */
+#ifndef ECADBRIDGE_EXPORT
 #if defined(_WIN32)
-#define MINIXML_EXPORT __declspec(dllexport)
+#define ECADBRIDGE_EXPORT __declspec(dllexport)
 #else
-#define MINIXML_EXPORT __attribute__((visibility("default")))
+#define ECADBRIDGE_EXPORT __attribute__((visibility("default")))
+#endif
 #endif
 
 #ifdef __cplusplus
@@ -177,34 +180,34 @@ typedef struct EDACancelCheckoutStatusElement {
 
 /* Reopens standard output on logFile (truncated) and creates the results object. 0, or -1 when the
  * file cannot be opened (standard output is then left as it was). */
-MINIXML_EXPORT int minixml_parser_init(const char* logFile);
+ECADBRIDGE_EXPORT int minixml_parser_init(const char* logFile);
 
 /* Parses inputXmlFile in parseMode "Status", "Bom" or "Print" (case-sensitive), writing a trace
  * and the reader's error reports to errOutFile. Returns one of the codes above. */
-MINIXML_EXPORT int minixml_parser_parse(const char* inputXmlFile, const char* parseMode,
-                                        const char* errOutFile);
+ECADBRIDGE_EXPORT int minixml_parser_parse(const char* inputXmlFile, const char* parseMode,
+                                           const char* errOutFile);
 
 /* Parses inputXmlFile in "Print" mode without touching the results; needs minixml_parser_init. */
-MINIXML_EXPORT int minixml_parser_test(const char* inputXmlFile, const char* errOutFile);
+ECADBRIDGE_EXPORT int minixml_parser_test(const char* inputXmlFile, const char* errOutFile);
 
 /* Drops the results object, closes the log file and gives standard output back. Always 0. Records
  * already handed out stay valid. */
-MINIXML_EXPORT int minixml_parser_close(void);
+ECADBRIDGE_EXPORT int minixml_parser_close(void);
 
 /* Each getter stores the current record pointer in *out (when out is not null) and returns it;
  * null before minixml_parser_init, after minixml_parser_close, or when the last parse of that kind
  * found no such element. */
-MINIXML_EXPORT void* minixml_parser_getCCAElements(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDAStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDAPreSaveStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDASaveStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDAPreSaveAsStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDASaveAsStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDACheckOutOrRefreshStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDAGetStagingDirStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDAReconcilePartsSelectStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDAPreCheckInStatus(void** out);
-MINIXML_EXPORT void* minixml_parser_getEDACancelCheckoutStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getCCAElements(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAPreSaveStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDASaveStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAPreSaveAsStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDASaveAsStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDACheckOutOrRefreshStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAGetStagingDirStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAReconcilePartsSelectStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAPreCheckInStatus(void** out);
+ECADBRIDGE_EXPORT void* minixml_parser_getEDACancelCheckoutStatus(void** out);
 
 #ifdef __cplusplus
 }

@@ -1,5 +1,7 @@
 #include "minixml/bom_handler.h"
 
+#include <iterator>
+
 #include "minixml/record_fields.h"
 #include "minixml/record_store.h"
 #include "minixml/xml_text.h"
@@ -7,25 +9,22 @@
 namespace minixml {
 namespace {
 
+// The trace calls the CCA's name "Name", unlike every other field, so this table is written out;
+// the assertion makes sure it still covers the whole list.
 const TextField<CCAElements> kCCAFields[] = {
     {u"name", "Name", &CCAElements::name},
     MINIXML_FIELD(CCAElements, itemId),
     MINIXML_FIELD(CCAElements, revId),
     MINIXML_FIELD(CCAElements, bom),
 };
+#define MINIXML_COUNT_FIELD(Record, name) +1
+static_assert(std::size(kCCAFields) == 0 MINIXML_FIELDS_CCAElements(MINIXML_COUNT_FIELD, _),
+              "every CCA field has an entry");
+#undef MINIXML_COUNT_FIELD
 
-const TextField<ccaVariantElement> kVariantFields[] = {
-    MINIXML_FIELD(ccaVariantElement, variantName), MINIXML_FIELD(ccaVariantElement, itemName),
-    MINIXML_FIELD(ccaVariantElement, itemId),      MINIXML_FIELD(ccaVariantElement, revId),
-    MINIXML_FIELD(ccaVariantElement, bom),
-};
+const TextField<ccaVariantElement> kVariantFields[] = MINIXML_FIELD_TABLE(ccaVariantElement);
 
-const TextField<datasetElement> kDatasetFields[] = {
-    MINIXML_FIELD(datasetElement, type),      MINIXML_FIELD(datasetElement, UID),
-    MINIXML_FIELD(datasetElement, src),       MINIXML_FIELD(datasetElement, checkedOut),
-    MINIXML_FIELD(datasetElement, nonLatest), MINIXML_FIELD(datasetElement, version),
-    MINIXML_FIELD(datasetElement, sub),       MINIXML_FIELD(datasetElement, name),
-};
+const TextField<datasetElement> kDatasetFields[] = MINIXML_FIELD_TABLE(datasetElement);
 
 }  // namespace
 

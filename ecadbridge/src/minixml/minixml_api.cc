@@ -54,7 +54,7 @@ void* getField(void** out, Field MinixmlParser::*field) {
 
 extern "C" {
 
-MINIXML_EXPORT int minixml_parser_init(const char* logFile) {
+ECADBRIDGE_EXPORT int minixml_parser_init(const char* logFile) {
   ReaderState& s = state();
   if (!s.log.redirect(logFile)) {
     // Standard output is still the one the process had, so the complaint is seen.
@@ -73,8 +73,8 @@ MINIXML_EXPORT int minixml_parser_init(const char* logFile) {
   return 0;
 }
 
-MINIXML_EXPORT int minixml_parser_parse(const char* inputXmlFile, const char* parseMode,
-                                        const char* errOutFile) {
+ECADBRIDGE_EXPORT int minixml_parser_parse(const char* inputXmlFile, const char* parseMode,
+                                           const char* errOutFile) {
   int code;
   const char* message;
   // Failure texts are cut to the length the log has always allowed.
@@ -108,7 +108,7 @@ MINIXML_EXPORT int minixml_parser_parse(const char* inputXmlFile, const char* pa
   return code;
 }
 
-MINIXML_EXPORT int minixml_parser_test(const char* inputXmlFile, const char* errOutFile) {
+ECADBRIDGE_EXPORT int minixml_parser_test(const char* inputXmlFile, const char* errOutFile) {
   int code;
   const char* message;
   char formatted[kMaxMessageLength + 1];
@@ -136,7 +136,7 @@ MINIXML_EXPORT int minixml_parser_test(const char* inputXmlFile, const char* err
   return code;
 }
 
-MINIXML_EXPORT int minixml_parser_close(void) {
+ECADBRIDGE_EXPORT int minixml_parser_close(void) {
   ReaderState& s = state();
   s.parser.reset();
   s.xml.release();
@@ -146,37 +146,37 @@ MINIXML_EXPORT int minixml_parser_close(void) {
   return 0;
 }
 
-MINIXML_EXPORT void* minixml_parser_getCCAElements(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getCCAElements(void** out) {
   return getField(out, &MinixmlParser::ccaElements);
 }
-MINIXML_EXPORT void* minixml_parser_getEDAStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAStatus(void** out) {
   return getField(out, &MinixmlParser::edaStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDAPreSaveStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAPreSaveStatus(void** out) {
   return getField(out, &MinixmlParser::edaPreSaveStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDASaveStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDASaveStatus(void** out) {
   return getField(out, &MinixmlParser::edaSaveStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDAPreSaveAsStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAPreSaveAsStatus(void** out) {
   return getField(out, &MinixmlParser::edaPreSaveAsStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDASaveAsStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDASaveAsStatus(void** out) {
   return getField(out, &MinixmlParser::edaSaveAsStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDACheckOutOrRefreshStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDACheckOutOrRefreshStatus(void** out) {
   return getField(out, &MinixmlParser::edaCheckOutOrRefreshStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDAGetStagingDirStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAGetStagingDirStatus(void** out) {
   return getField(out, &MinixmlParser::edaGetStagingDirStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDAReconcilePartsSelectStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAReconcilePartsSelectStatus(void** out) {
   return getField(out, &MinixmlParser::edaReconcilePartsSelectStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDAPreCheckInStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDAPreCheckInStatus(void** out) {
   return getField(out, &MinixmlParser::edaPreCheckInStatus);
 }
-MINIXML_EXPORT void* minixml_parser_getEDACancelCheckoutStatus(void** out) {
+ECADBRIDGE_EXPORT void* minixml_parser_getEDACancelCheckoutStatus(void** out) {
   return getField(out, &MinixmlParser::edaCancelCheckoutStatus);
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <xercesc/sax2/Attributes.hpp>
 
+#include "ecadbridge/minixml_fields.h"
 #include "minixml/record_store.h"
 #include "minixml/xml_text.h"
 
@@ -24,6 +25,10 @@ struct TextField {
 #define MINIXML_U16(text) u##text
 #define MINIXML_FIELD(Record, name) \
   { MINIXML_U16(#name), #name, &Record::name }
+#define MINIXML_FIELD_ENTRY(Record, name) MINIXML_FIELD(Record, name),
+// The table of every text field of `Record`, from its list in minixml_fields.h.
+#define MINIXML_FIELD_TABLE(Record) \
+  { MINIXML_FIELDS_##Record(MINIXML_FIELD_ENTRY, Record) }
 
 // The field that reads the attribute `name`, or null when the record reads no such attribute.
 template <typename Record, size_t N>

@@ -7,103 +7,39 @@
 namespace minixml {
 namespace {
 
-const TextField<EDAStatusElement> kStatusFields[] = {
-    MINIXML_FIELD(EDAStatusElement, status),
-    MINIXML_FIELD(EDAStatusElement, message),
-};
+const TextField<EDAStatusElement> kStatusFields[] = MINIXML_FIELD_TABLE(EDAStatusElement);
 
-const TextField<EDAPreSaveStatusElement> kPreSaveFields[] = {
-    MINIXML_FIELD(EDAPreSaveStatusElement, status),
-    MINIXML_FIELD(EDAPreSaveStatusElement, message),
-    MINIXML_FIELD(EDAPreSaveStatusElement, BOMOption),
-    MINIXML_FIELD(EDAPreSaveStatusElement, viewableOption),
-    MINIXML_FIELD(EDAPreSaveStatusElement, datasetMappedAttrNames),
-    MINIXML_FIELD(EDAPreSaveStatusElement, rdnMappedAttrNames),
-    MINIXML_FIELD(EDAPreSaveStatusElement, nonVariantToVariantConversion),
-    MINIXML_FIELD(EDAPreSaveStatusElement, itemId),
-};
+const TextField<EDAPreSaveStatusElement> kPreSaveFields[] =
+    MINIXML_FIELD_TABLE(EDAPreSaveStatusElement);
 
-const TextField<EDASaveStatusElement> kSaveFields[] = {
-    MINIXML_FIELD(EDASaveStatusElement, status),
-    MINIXML_FIELD(EDASaveStatusElement, message),
-    MINIXML_FIELD(EDASaveStatusElement, UID),
-};
+const TextField<EDASaveStatusElement> kSaveFields[] = MINIXML_FIELD_TABLE(EDASaveStatusElement);
 
-const TextField<EDAPreSaveAsStatusElement> kPreSaveAsFields[] = {
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, status),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, message),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, itemId),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, itemName),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, viewableOption),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, saveAsVariant),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, BOMOption),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, datasetMappedAttrNames),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, rdnMappedAttrNames),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, designFolder),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, saveAsCopy),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, nonVariantToVariantConversion),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, checkIn),
-    MINIXML_FIELD(EDAPreSaveAsStatusElement, doNotKeep),
-};
+const TextField<EDAPreSaveAsStatusElement> kPreSaveAsFields[] =
+    MINIXML_FIELD_TABLE(EDAPreSaveAsStatusElement);
 
-const TextField<EDASaveAsStatusElement> kSaveAsFields[] = {
-    MINIXML_FIELD(EDASaveAsStatusElement, status),
-    MINIXML_FIELD(EDASaveAsStatusElement, message),
-    MINIXML_FIELD(EDASaveAsStatusElement, UID),
-    MINIXML_FIELD(EDASaveAsStatusElement, saveAsCopy),
-    MINIXML_FIELD(EDASaveAsStatusElement, checkIn),
-    MINIXML_FIELD(EDASaveAsStatusElement, nonVariantToVariantConversion),
-};
+const TextField<EDASaveAsStatusElement> kSaveAsFields[] =
+    MINIXML_FIELD_TABLE(EDASaveAsStatusElement);
 
-const TextField<EDACheckOutOrRefreshStatusElement> kCheckOutOrRefreshFields[] = {
-    MINIXML_FIELD(EDACheckOutOrRefreshStatusElement, status),
-    MINIXML_FIELD(EDACheckOutOrRefreshStatusElement, message),
-    MINIXML_FIELD(EDACheckOutOrRefreshStatusElement, refreshed),
-    MINIXML_FIELD(EDACheckOutOrRefreshStatusElement, primaryDsUID),
-};
+const TextField<EDACheckOutOrRefreshStatusElement> kCheckOutOrRefreshFields[] =
+    MINIXML_FIELD_TABLE(EDACheckOutOrRefreshStatusElement);
 
-const TextField<EDAGetStagingDirStatusElement> kGetStagingDirFields[] = {
-    MINIXML_FIELD(EDAGetStagingDirStatusElement, status),
-    MINIXML_FIELD(EDAGetStagingDirStatusElement, message),
-    MINIXML_FIELD(EDAGetStagingDirStatusElement, stagingDir),
-};
+const TextField<EDAGetStagingDirStatusElement> kGetStagingDirFields[] =
+    MINIXML_FIELD_TABLE(EDAGetStagingDirStatusElement);
 
-const TextField<EDAReconcilePartsSelectStatusElement> kReconcilePartsSelectFields[] = {
-    MINIXML_FIELD(EDAReconcilePartsSelectStatusElement, status),
-    MINIXML_FIELD(EDAReconcilePartsSelectStatusElement, message),
-    MINIXML_FIELD(EDAReconcilePartsSelectStatusElement, BOMOption),
-};
+const TextField<EDAReconcilePartsSelectStatusElement> kReconcilePartsSelectFields[] =
+    MINIXML_FIELD_TABLE(EDAReconcilePartsSelectStatusElement);
 
-const TextField<EDAPreCheckInStatusElement> kPreCheckInFields[] = {
-    MINIXML_FIELD(EDAPreCheckInStatusElement, status),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, message),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, BOMOption),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, viewableOption),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, datasetMappedAttrNames),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, rdnMappedAttrNames),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, nonVariantToVariantConversion),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, itemId),
-    MINIXML_FIELD(EDAPreCheckInStatusElement, doNotKeep),
-};
+const TextField<EDAPreCheckInStatusElement> kPreCheckInFields[] =
+    MINIXML_FIELD_TABLE(EDAPreCheckInStatusElement);
 
-const TextField<EDACancelCheckoutStatusElement> kCancelCheckoutFields[] = {
-    MINIXML_FIELD(EDACancelCheckoutStatusElement, status),
-    MINIXML_FIELD(EDACancelCheckoutStatusElement, message),
-    MINIXML_FIELD(EDACancelCheckoutStatusElement, doNotKeep),
-};
+const TextField<EDACancelCheckoutStatusElement> kCancelCheckoutFields[] =
+    MINIXML_FIELD_TABLE(EDACancelCheckoutStatusElement);
 
-const TextField<variantBomOptionElement> kVariantBomOptionFields[] = {
-    MINIXML_FIELD(variantBomOptionElement, variantName),
-    MINIXML_FIELD(variantBomOptionElement, BOMOption),
-};
+const TextField<variantBomOptionElement> kVariantBomOptionFields[] =
+    MINIXML_FIELD_TABLE(variantBomOptionElement);
 
-const TextField<relatedDSRefreshStatusElement> kRelatedDSFields[] = {
-    MINIXML_FIELD(relatedDSRefreshStatusElement, datasetType),
-    MINIXML_FIELD(relatedDSRefreshStatusElement, UID),
-    MINIXML_FIELD(relatedDSRefreshStatusElement, refreshed),
-    MINIXML_FIELD(relatedDSRefreshStatusElement, name),
-    MINIXML_FIELD(relatedDSRefreshStatusElement, sub),
-};
+const TextField<relatedDSRefreshStatusElement> kRelatedDSFields[] =
+    MINIXML_FIELD_TABLE(relatedDSRefreshStatusElement);
 
 }  // namespace
 

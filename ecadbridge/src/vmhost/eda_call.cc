@@ -1,10 +1,13 @@
 #include "vmhost/eda_call.h"
 
+#include <map>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
+#include "jnisupport/java_string.h"
+#include "jnisupport/local_ref.h"
 #include "vmhost/java_vm_host.h"
-#include "vmhost/jni_support.h"
 #include "vmhost/message_sink.h"
 
 namespace ecadbridge {
@@ -12,6 +15,23 @@ namespace {
 
 void showFunctionMessage(const char* function, const char* what) {
   showMessage(std::string(function) + what);
+}
+
+// The client's method `method` with `descriptor`, looked up once; null when it is missing. Only
+// the VM's thread gets here, so the table needs no lock.
+jmethodID clientMethod(JNIEnv* env, jclass clientClass, const char* method,
+                       const char* descriptor) {
+  static auto* found = new std::map<std::pair<std::string, std::string>, jmethodID>;
+  const auto key = std::make_pair(std::string(method), std::string(descriptor));
+  auto known = found->find(key);
+  if (known != found->end()) return known->second;
+  jmethodID id = env->GetMethodID(clientClass, method, descriptor);
+  if (id == nullptr) {
+    env->ExceptionClear();
+    return nullptr;
+  }
+  found->emplace(key, id);
+  return id;
 }
 
 }  // namespace
@@ -23,9 +43,9 @@ JavaArguments::~JavaArguments() {
 }
 
 bool JavaArguments::add(const char* text) {
-  jstring string = newJavaString(env_, text);
+  jstring string = text == nullptr ? nullptr : jnisupport::newJavaStringFromUtf8(env_, text);
   if (text != nullptr && string == nullptr) {
-    describeAndClearException(env_);
+    jnisupport::describeAndClearException(env_);
     return false;
   }
   strings_[count_] = string;
@@ -55,15 +75,14 @@ bool prepareCall(const char* function, const char* method, const char* descripto
     showFunctionMessage(function, ": called from a thread other than the one that started Java");
     return false;
   }
-  ScopedLocalRef<jclass> clientClass(env, getClientClass());
-  if (!clientClass) {
+  jclass clientClass = getClientClass();
+  if (clientClass == nullptr) {
     showMessage("Could not find edaClientClass");
     showFunctionMessage(function, ": methodID is null");
     return false;
   }
-  jmethodID id = env->GetMethodID(clientClass.get(), method, descriptor);
+  jmethodID id = clientMethod(env, clientClass, method, descriptor);
   if (id == nullptr) {
-    env->ExceptionClear();
     showFunctionMessage(function, ": methodID is null");
     return false;
   }
@@ -90,11 +109,17 @@ const char* keepStagingDirText(JNIEnv* env, jstring text) {
         "MVEDAClient.properties does exist within $MVEDAECAD_ROOT.");
     return nullptr;
   }
-  ScopedLocalRef<jstring> owned(env, text);
+  jnisupport::LocalRef<jstring> owned(env, text);
+  std::string utf8;
+  if (jnisupport::readJavaStringAsUtf8(env, owned.get(), &utf8) !=
+      jnisupport::JavaStringStatus::kOk) {
+    jnisupport::describeAndClearException(env);
+    return nullptr;
+  }
   // Callers keep the pointer for the rest of the process; one copy per distinct text keeps that
   // promise without growing with every call. Nodes of an unordered_set never move.
   static auto* kept = new std::unordered_set<std::string>;
-  return kept->insert(javaStringToUtf8(env, owned.get())).first->c_str();
+  return kept->insert(std::move(utf8)).first->c_str();
 }
 
 }  // namespace ecadbridge

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "vmhost/jni_support.h"
+#include "jnisupport/java_class.h"
 
 namespace ecadbridge {
 
@@ -65,7 +65,7 @@ int callIntMethod(const char* function, const char* method, const char* descript
     return 0;
   }
   const jint result = call.env->CallIntMethodA(call.client, call.method, arguments.values());
-  describeAndClearException(call.env);
+  jnisupport::describeAndClearException(call.env);
   return result;
 }
 
@@ -80,7 +80,7 @@ int callVoidMethod(const char* function, const char* method, const char* descrip
     return 0;
   }
   call.env->CallVoidMethodA(call.client, call.method, arguments.values());
-  return describeAndClearException(call.env) ? 1 : 0;
+  return jnisupport::describeAndClearException(call.env) ? 1 : 0;
 }
 
 // The string result of a call as UTF-8 owned by the library for the rest of the process
@@ -98,7 +98,7 @@ const char* callStagingDirMethod(const char* function, const char* descriptor, A
     return nullptr;
   }
   jobject result = call.env->CallObjectMethodA(call.client, call.method, arguments.values());
-  describeAndClearException(call.env);
+  jnisupport::describeAndClearException(call.env);
   return keepStagingDirText(call.env, static_cast<jstring>(result));
 }
 

@@ -5,7 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "vmhost/jni_support.h"
+#include "jnisupport/java_class.h"
+#include "jnisupport/local_ref.h"
 #include "vmhost/jvm_library.h"
 #include "vmhost/message_sink.h"
 #include "vmhost/vm_options.h"
@@ -17,6 +18,14 @@ namespace {
 JNIEnv* gJavaEnv = nullptr;
 jobject gClientObject = nullptr;
 std::thread::id gVmThread;
+
+// The client class, found once; null (the VM's exception cleared) while it cannot be found.
+jclass findClientClass(JNIEnv* env) {
+  static auto* clientClass = new jnisupport::JavaClass(kClientClassName);
+  jclass found = clientClass->get(env);
+  if (found == nullptr) env->ExceptionClear();
+  return found;
+}
 
 }  // namespace
 
@@ -58,21 +67,20 @@ JNIEnv* createJavaVM(const char* classPathSeed, const char* libraryPathSeed) {
 
 jobject createClientObject(JNIEnv* env) {
   if (env == nullptr) return nullptr;
-  ScopedLocalRef<jclass> clientClass(env, env->FindClass(kClientClassName));
-  if (!clientClass) {
-    env->ExceptionClear();
+  jclass clientClass = findClientClass(env);
+  if (clientClass == nullptr) {
     showMessage("Did not find class");
     return nullptr;
   }
-  jmethodID constructor = env->GetMethodID(clientClass.get(), "<init>", "()V");
+  jmethodID constructor = env->GetMethodID(clientClass, "<init>", "()V");
   if (constructor == nullptr) {
     env->ExceptionClear();
     showMessage("Failed to create DefaultEDAClient");
     return nullptr;
   }
-  ScopedLocalRef<jobject> client(env, env->NewObject(clientClass.get(), constructor));
+  jnisupport::LocalRef<jobject> client(env, env->NewObject(clientClass, constructor));
   // A constructor that throws leaves no object; its exception must not reach the next call.
-  if (describeAndClearException(env) || !client) {
+  if (jnisupport::describeAndClearException(env) || !client) {
     showMessage("Failed to create DefaultEDAClient");
     return nullptr;
   }
@@ -82,9 +90,7 @@ jobject createClientObject(JNIEnv* env) {
 jclass getClientClass() {
   if (gJavaEnv == nullptr) runCreationSequence();
   if (gJavaEnv == nullptr) return nullptr;
-  jclass found = gJavaEnv->FindClass(kClientClassName);
-  if (found == nullptr) gJavaEnv->ExceptionClear();
-  return found;
+  return findClientClass(gJavaEnv);
 }
 
 }  // namespace ecadbridge

@@ -31,8 +31,8 @@ JNIEnv* createJavaVM(const char* classPathSeed, const char* libraryPathSeed);
 // message) when the class or its constructor is missing or the constructor throws.
 jobject createClientObject(JNIEnv* env);
 
-// Looks the client class up (every time: the class is not cached). Runs the creation sequence
-// first when there is no VM yet. The result is a local reference the caller deletes, or null.
+// The client class, looked up once it can be found and then kept (a global reference). Runs the
+// creation sequence first when there is no VM yet. Null when the class cannot be found.
 jclass getClientClass();
 
 }  // namespace ecadbridge

@@ -315,7 +315,11 @@ bool CEDALibAdapter::updateLibrary(CDataAdapter* source, CDataSet* dataSet, bool
           criteria.emplace_back(toWide(property->getColumn()->getName()),
                                 toWide(item->getValue(property->getName(), true)));
         }
-        odbcSource->fillTableWhere(table, criteria);
+        // A selection that could not be read would pass for an item without rows.
+        if (!odbcSource->fillTableWhere(table, criteria)) {
+          index_.reset();
+          return false;
+        }
         index_->forgetTables();
         rowsToObjects(dataSet, createAttributes, table->findRowsMatching(criteria), element,
                       nullptr, true);

@@ -37,7 +37,8 @@ class CEDALibAdapter : public CDataAdapter {
   // Rows of the data set to library objects. Without an item source every row of the mapped
   // tables is converted; with one, the rows matching each of its items are first read through
   // `source` (which then must be given). False when the adapter cannot work (no library
-  // command, data set or sync map, or an item source without a source adapter).
+  // command, data set or sync map, or an item source without a source adapter), and when the
+  // rows of an item cannot be read: the library then holds only part of the items.
   virtual bool updateLibrary(CDataAdapter* source, CDataSet* dataSet, bool createAttributes,
                              CEDALibCommand* itemSource);
 

@@ -310,3 +310,23 @@ bool CODBCCommand::endTransaction(bool commit) {
   }
   return ended;
 }
+
+bool CODBCCommand::beginReadTransaction() {
+  if (handles_->connection == SQL_NULL_HDBC) return false;
+  SQLUINTEGER offered = 0;
+  if (odbc::succeeded(EDA_ODBC(SQLGetInfoW, handles_->connection, SQL_TXN_ISOLATION_OPTION,
+                               &offered, sizeof offered, nullptr))) {
+    // Repeatable read is a snapshot on PostgreSQL; where it is not offered, serializable is
+    // stricter still.
+    const SQLUINTEGER level = (offered & SQL_TXN_REPEATABLE_READ) != 0 ? SQL_TXN_REPEATABLE_READ
+                              : (offered & SQL_TXN_SERIALIZABLE) != 0  ? SQL_TXN_SERIALIZABLE
+                                                                       : 0;
+    if (level != 0 &&
+        !odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->connection, SQL_ATTR_TXN_ISOLATION,
+                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)), 0))) {
+      odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->connection);
+      return false;
+    }
+  }
+  return beginTransaction();
+}

@@ -62,6 +62,9 @@ class CODBCCommand : public CDataCommand {
   // switches auto-commit off; endTransaction commits or rolls back and switches it on again.
   bool beginTransaction();
   bool endTransaction(bool commit);
+  // beginTransaction for reading only: every query until endTransaction sees the database as it
+  // was at the first of them (PostgreSQL's repeatable read; SQLite's transactions always do).
+  bool beginReadTransaction();
 
  private:
   struct Handles;

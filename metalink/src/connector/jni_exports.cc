@@ -1,5 +1,5 @@
 // The JNI natives of com.morvane.eda.odbccon_jni.ODBCConWrapper: the same six operations as the
-// C entry points, with Java strings converted through UTF-8.
+// C entry points, with Java strings taken as UTF-16.
 #include <jni.h>
 
 #include <memory>
@@ -9,55 +9,30 @@
 #include "com_morvane_eda_odbccon_jni_ODBCConWrapper.h"
 #include "connector/entry_guard.h"
 #include "connector/odbc_con_operation.h"
-#include "util/text_conversion.h"
+#include "jnisupport/java_class.h"
+#include "jnisupport/java_string.h"
+#include "jnisupport/local_ref.h"
 
 namespace {
 
-// Deletes a local reference when it goes out of scope, so loops and long calls do not fill the
-// local reference table.
-template <typename T>
-class LocalRef {
- public:
-  LocalRef(JNIEnv* env, T ref) : env_(env), ref_(ref) {}
-  ~LocalRef() {
-    if (ref_ != nullptr) env_->DeleteLocalRef(ref_);
-  }
-  LocalRef(const LocalRef&) = delete;
-  LocalRef& operator=(const LocalRef&) = delete;
-  T get() const { return ref_; }
+using jnisupport::LocalRef;
 
- private:
-  JNIEnv* env_;
-  T ref_;
-};
-
-// Java string -> UTF-8 bytes (Java's own encoder) -> wide string, ending at the first U+0000.
-// False when the string is null or Java raised an exception.
+// A Java string as a wide string, ending at the first U+0000 like the C entry points' texts.
+// False when the string is null or cannot be read (the VM's exception is then cleared: these
+// natives report through their result).
 bool toWideString(JNIEnv* env, jstring text, std::u16string* out) {
   out->clear();
-  if (text == nullptr) return false;
-  LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
-  if (stringClass.get() == nullptr) return false;
-  LocalRef<jstring> charset(env, env->NewStringUTF("UTF-8"));
-  if (charset.get() == nullptr) return false;
-  const jmethodID getBytes =
-      env->GetMethodID(stringClass.get(), "getBytes", "(Ljava/lang/String;)[B");
-  if (getBytes == nullptr) return false;
-  LocalRef<jbyteArray> bytes(
-      env, static_cast<jbyteArray>(env->CallObjectMethod(text, getBytes, charset.get())));
-  if (env->ExceptionCheck() || bytes.get() == nullptr) {
-    env->ExceptionClear();
-    return false;
+  switch (jnisupport::readJavaString(env, text, out)) {
+    case jnisupport::JavaStringStatus::kOk:
+      break;
+    case jnisupport::JavaStringStatus::kNull:
+      return false;
+    case jnisupport::JavaStringStatus::kFailed:
+      env->ExceptionClear();
+      return false;
   }
-  const jsize length = env->GetArrayLength(bytes.get());
-  std::string utf8;
-  if (length > 0) {
-    utf8.resize(static_cast<size_t>(length));
-    env->GetByteArrayRegion(bytes.get(), 0, length, reinterpret_cast<jbyte*>(&utf8[0]));
-    const size_t nul = utf8.find('\0');
-    if (nul != std::string::npos) utf8.resize(nul);
-  }
-  *out = toWide(utf8);
+  const size_t nul = out->find(u'\0');
+  if (nul != std::u16string::npos) out->resize(nul);
   return true;
 }
 
@@ -69,27 +44,15 @@ bool toWideStrings(JNIEnv* env, std::initializer_list<std::pair<jstring, std::u1
   return true;
 }
 
-// Wide string -> UTF-8 bytes -> Java string decoded with "utf-8"; null when Java fails.
-jstring toJavaString(JNIEnv* env, jclass stringClass, const std::u16string& text) {
-  const std::string utf8 = toUtf8(text);
-  const jmethodID init = env->GetMethodID(stringClass, "<init>", "([BLjava/lang/String;)V");
-  if (init == nullptr) return nullptr;
-  LocalRef<jbyteArray> bytes(env, env->NewByteArray(static_cast<jsize>(utf8.size())));
-  if (bytes.get() == nullptr) return nullptr;
-  env->SetByteArrayRegion(bytes.get(), 0, static_cast<jsize>(utf8.size()),
-                          reinterpret_cast<const jbyte*>(utf8.data()));
-  LocalRef<jstring> charset(env, env->NewStringUTF("utf-8"));
-  if (charset.get() == nullptr) return nullptr;
-  return static_cast<jstring>(env->NewObject(stringClass, init, bytes.get(), charset.get()));
-}
-
 // Runs a list operation and returns its names as a String array (length 0 on failure; null only
 // when Java itself cannot make an array, with its exception pending).
 template <typename Operation>
-jobjectArray listToJava(JNIEnv* env, std::initializer_list<std::pair<jstring, std::u16string*>> args,
+jobjectArray listToJava(JNIEnv* env,
+                        std::initializer_list<std::pair<jstring, std::u16string*>> args,
                         Operation&& operation) {
-  LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
-  if (stringClass.get() == nullptr) return nullptr;
+  static auto* stringClass = new jnisupport::JavaClass("java/lang/String");
+  const jclass elementClass = stringClass->get(env);
+  if (elementClass == nullptr) return nullptr;
   std::vector<std::u16string> names;
   if (toWideStrings(env, args)) {
     names = metalink::runGuarded(std::vector<std::u16string>(), [&] {
@@ -97,11 +60,10 @@ jobjectArray listToJava(JNIEnv* env, std::initializer_list<std::pair<jstring, st
       return connector.isUsable() ? operation(connector) : std::vector<std::u16string>();
     });
   }
-  jobjectArray array =
-      env->NewObjectArray(static_cast<jsize>(names.size()), stringClass.get(), nullptr);
+  jobjectArray array = env->NewObjectArray(static_cast<jsize>(names.size()), elementClass, nullptr);
   if (array == nullptr) return nullptr;
   for (size_t i = 0; i < names.size(); ++i) {
-    LocalRef<jstring> name(env, toJavaString(env, stringClass.get(), names[i]));
+    LocalRef<jstring> name(env, jnisupport::newJavaString(env, names[i]));
     if (env->ExceptionCheck()) return array;
     env->SetObjectArrayElement(array, static_cast<jsize>(i), name.get());
   }
@@ -139,18 +101,17 @@ JNIEXPORT jint JNICALL Java_com_morvane_eda_odbccon_1jni_ODBCConWrapper_jni_1exp
                            {referenceLibraryFile, &r}})) {
     return 0;
   }
-  return transfer([&](CODBCConOperation& c) { return c.exportMetadataDB(l, d, u, p, s, option, r); });
+  return transfer(
+      [&](CODBCConOperation& c) { return c.exportMetadataDB(l, d, u, p, s, option, r); });
 }
 
 JNIEXPORT jint JNICALL Java_com_morvane_eda_odbccon_1jni_ODBCConWrapper_jni_1importMetadataDB(
     JNIEnv* env, jclass, jstring dataSource, jstring user, jstring password, jstring syncMapFile,
     jstring libraryFile, jstring logFile) {
   std::u16string d, u, p, s, l, log;
-  if (!toWideStrings(env, {{dataSource, &d},
-                           {user, &u},
-                           {password, &p},
-                           {syncMapFile, &s},
-                           {libraryFile, &l}})) {
+  if (!toWideStrings(
+          env,
+          {{dataSource, &d}, {user, &u}, {password, &p}, {syncMapFile, &s}, {libraryFile, &l}})) {
     return 0;
   }
   // A null log file means the same as an empty one: keep the configured log file.

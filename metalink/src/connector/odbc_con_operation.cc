@@ -69,6 +69,34 @@ class ProgressCounter {
 
 void info(const std::string& message) { MessageLogger::info(kSource, message); }
 
+// The one ERROR line of an export that stops; the library file has not been touched then.
+int exportFailed(const std::string& reason) {
+  MessageLogger::error(kSource, "The export failed: " + reason + "; the library file is unchanged");
+  return 0;
+}
+
+// Holds the command's read transaction from begin() until end() or destruction.
+class ReadTransaction {
+ public:
+  explicit ReadTransaction(CODBCCommand* command) : command_(command) {}
+  ~ReadTransaction() { end(); }
+  ReadTransaction(const ReadTransaction&) = delete;
+  ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+  bool begin() {
+    open_ = command_->beginReadTransaction();
+    return open_;
+  }
+  void end() {
+    if (open_) command_->endTransaction(false);
+    open_ = false;
+  }
+
+ private:
+  CODBCCommand* command_;
+  bool open_ = false;
+};
+
 // The rows a full export will read; 0 (unknown) when no progress is shown or a count fails.
 long long countRows(CODBCCommand* command, const CODBCAdapter& adapter, const CDataSet& dataSet,
                     const std::vector<std::u16string>& tableNames) {
@@ -141,6 +169,17 @@ int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
   info(libraryPath);
   if (!syncMap->load(toUtf8(syncMapFile).c_str())) return 0;
 
+  // The library file is written only from a complete read: whatever fails before the save leaves
+  // it as it was.
+  std::unique_ptr<CEDALibCommand> referenceLibrary;
+  if (referenceMode) {
+    referenceLibrary = std::make_unique<CEDALibCommand>();
+    if (!referenceLibrary->load(toUtf8(referenceLibraryFile))) {
+      return exportFailed("the reference library " + toUtf8(referenceLibraryFile) +
+                          " cannot be loaded");
+    }
+  }
+
   Connection connection(command());
   if (!connection.open(dataSource, user, password)) return 0;
 
@@ -155,32 +194,62 @@ int CODBCConOperation::exportMetadataDB(const std::u16string& libraryFile,
   // Identity columns are added before the structure is read, so that the data set knows them
   // and rows can be linked by identity in this run already.
   for (const std::u16string& name : tableNames) odbcAdapter->ensureIdentityColumn(name);
+
+  // Every table is read in one read transaction, so an import that writes meanwhile is seen
+  // wholly or not at all.
+  ReadTransaction snapshot(command());
+  if (!snapshot.begin()) return exportFailed("the data source cannot be read consistently");
   odbcAdapter->fill(dataSet.get());
 
-  std::vector<std::u16string> readTables = tableNames;
-  readTables.insert(readTables.begin(), CODBCAdapter::kRelationsTable);
+  // Mapped tables missing from the data source are skipped; a source with none of them is the
+  // wrong one (or an empty database), and an empty library would replace a good one.
+  std::vector<std::u16string> presentTables;
+  for (const std::u16string& name : tableNames) {
+    if (dataSet->getTable(name) != nullptr) presentTables.push_back(name);
+  }
+  if (presentTables.empty()) {
+    return exportFailed("none of the tables of the sync map exists in the data source");
+  }
+
+  std::vector<std::u16string> readTables = presentTables;
+  if (dataSet->getTable(CODBCAdapter::kRelationsTable) != nullptr) {
+    readTables.insert(readTables.begin(), CODBCAdapter::kRelationsTable);
+  }
   ProgressCounter progress(
       "read", referenceMode ? 0 : countRows(command(), *odbcAdapter, *dataSet, readTables));
   odbcAdapter->setRowObserver([&progress] { progress.step(); });
+  struct ObserverReset {
+    CODBCAdapter* adapter;
+    ~ObserverReset() { adapter->setRowObserver(nullptr); }
+  } observerReset{odbcAdapter.get()};
 
-  odbcAdapter->fillNamedTable(dataSet.get(), CODBCAdapter::kRelationsTable);
+  auto readTable = [&](const std::u16string& name) {
+    return odbcAdapter->fillNamedTable(dataSet.get(), name);
+  };
+  if (!readTables.empty() && readTables.front() == CODBCAdapter::kRelationsTable &&
+      !readTable(CODBCAdapter::kRelationsTable)) {
+    return exportFailed("the table Relations cannot be read completely");
+  }
   info("End to query data from data source");
   info("Start to query data from data source");
   if (!referenceMode) {
-    for (const std::u16string& name : tableNames) odbcAdapter->fillNamedTable(dataSet.get(), name);
-    libraryAdapter->updateLibrary(odbcAdapter.get(), dataSet.get(), createAttributes, nullptr);
-  } else {
-    // A reference library that cannot be read transfers nothing; the empty library is saved.
-    auto referenceLibrary = std::make_unique<CEDALibCommand>();
-    if (referenceLibrary->load(toUtf8(referenceLibraryFile))) {
-      libraryAdapter->updateLibrary(odbcAdapter.get(), dataSet.get(), createAttributes,
-                                    referenceLibrary.get());
+    for (const std::u16string& name : presentTables) {
+      if (!readTable(name)) {
+        return exportFailed("the table " + toUtf8(name) + " cannot be read completely");
+      }
     }
+    libraryAdapter->updateLibrary(odbcAdapter.get(), dataSet.get(), createAttributes, nullptr);
+  } else if (!libraryAdapter->updateLibrary(odbcAdapter.get(), dataSet.get(), createAttributes,
+                                            referenceLibrary.get())) {
+    return exportFailed("the rows of the reference items cannot be read completely");
   }
-  odbcAdapter->setRowObserver(nullptr);
+  snapshot.end();
   progress.finish();
-  // A save failure is logged by the library; the data was read, so the export still counts.
-  library->save(libraryPath);
+  // The library has said why the save failed.
+  if (!library->save(libraryPath)) {
+    MessageLogger::error(kSource, "The export failed: the library file cannot be written");
+    return 0;
+  }
   info("End to query data from data source");
 
   connection.close();

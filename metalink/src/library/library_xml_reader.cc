@@ -1,11 +1,17 @@
 // EDALibrary::load: reads EDALib.xml into the library, giving every object a new identity and
 // reconnecting relations and reference attributes through the identities of the file.
+//
+// The file is read as a stream: items are built while their elements go by, so the file never
+// sits in memory as a document. What is read is kept apart from the library until the whole
+// file has been read without error, so a broken file leaves the library as it was. Objects are
+// built in the order a reader of the finished document would build them (all items with their
+// attributes, then GDE objects, datasets, relations), so identities come out the same whatever
+// the order of the file.
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
-#include <xercesc/dom/DOMDocument.hpp>
-#include <xercesc/dom/DOMElement.hpp>
-#include <xercesc/dom/DOMNamedNodeMap.hpp>
-#include <xercesc/dom/DOMNode.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/util/XMLString.hpp>
 
 #include "library/eda_library.h"
@@ -21,21 +27,22 @@ namespace {
 
 constexpr const char* kSource = "EDALibrary";
 
+// Elements nested deeper than this fail the load. No library file comes near it; the bound keeps
+// the stack of open elements small whatever a file holds.
+constexpr size_t kMaxNesting = 1000;
+
 // The values of the wanted attributes of one element, read in one pass over its attributes.
-// Names match ignoring ASCII case and the first match in the element's attribute list wins, as
-// with getAttributeText; this avoids converting every attribute name for every lookup, which
-// dominated the reading of large files.
+// Names match ignoring ASCII case and the first match in the element's attribute list wins.
 template <size_t N>
-class Attributes {
+class Wanted {
  public:
-  Attributes(const DOMElement* element, const char* const (&names)[N]) {
-    const DOMNamedNodeMap* map = element->getAttributes();
-    const XMLSize_t count = map != nullptr ? map->getLength() : 0;
+  Wanted(const Attributes& attributes, const char* const (&names)[N]) {
+    const XMLSize_t count = attributes.getLength();
     for (XMLSize_t i = 0; i < count; ++i) {
-      const DOMNode* attribute = map->item(i);
+      const XMLCh* name = attributes.getQName(i);
       for (size_t k = 0; k < N; ++k) {
-        if (values_[k] == nullptr && sameName(attribute->getNodeName(), names[k])) {
-          values_[k] = attribute->getNodeValue();
+        if (values_[k] == nullptr && sameName(name, names[k])) {
+          values_[k] = attributes.getValue(i);
           if (values_[k] == nullptr) values_[k] = u"";
           break;
         }
@@ -65,138 +72,223 @@ class Attributes {
   const XMLCh* values_[N] = {};
 };
 
-// The file's elements of each kind, in document order.
-struct FileElements {
-  std::vector<const DOMElement*> libraries;
-  std::vector<const DOMElement*> items;
-  std::vector<const DOMElement*> gdes;
-  std::vector<const DOMElement*> datasets;
-  std::vector<const DOMElement*> relations;
+// An attribute entry as read; absent parts leave the attribute as it is.
+struct Entry {
+  std::string name, value, type, unit, required;
+  bool hasValue = false, hasType = false, hasUnit = false;
 };
 
-// Collects the elements below `root` that are in the root's namespace, at any depth. The walk
-// keeps no stack, so however deeply a file nests it cannot exhaust ours.
-void collect(const DOMElement* root, FileElements* out) {
-  const XMLCh* ns = root->getNamespaceURI();
-  const DOMNode* node = root->getFirstChild();
-  while (node != nullptr) {
-    if (node->getNodeType() == DOMNode::ELEMENT_NODE) {
-      if (XMLString::equals(node->getNamespaceURI(), ns)) {
-        const XMLCh* local = node->getLocalName();
-        const auto* element = static_cast<const DOMElement*>(node);
-        if (XMLString::equals(local, LibraryXml::kLibrary)) {
-          out->libraries.push_back(element);
-        } else if (XMLString::equals(local, LibraryXml::kItem)) {
-          out->items.push_back(element);
-        } else if (XMLString::equals(local, LibraryXml::kGde)) {
-          out->gdes.push_back(element);
-        } else if (XMLString::equals(local, LibraryXml::kDataset)) {
-          out->datasets.push_back(element);
-        } else if (XMLString::equals(local, LibraryXml::kRelation)) {
-          out->relations.push_back(element);
-        }
-      }
-      if (node->getFirstChild() != nullptr) {
-        node = node->getFirstChild();
-        continue;
-      }
-    }
-    while (node != root && node->getNextSibling() == nullptr) node = node->getParentNode();
-    if (node == root) break;
-    node = node->getNextSibling();
-  }
+Entry readEntry(const Attributes& attributes) {
+  enum { kName, kValue, kType, kUnit, kRequired };
+  static const char* const kNames[] = {"name", "value", "type", "unit", "required"};
+  const Wanted<5> a(attributes, kNames);
+  Entry entry;
+  entry.name = a.text(kName);
+  entry.hasValue = a.has(kValue);
+  entry.value = a.text(kValue);
+  entry.hasType = a.has(kType);
+  entry.type = a.text(kType);
+  entry.hasUnit = a.has(kUnit);
+  entry.unit = a.text(kUnit);
+  entry.required = a.text(kRequired);
+  return entry;
+}
+
+// A GDE object or dataset, built once the file is read (after all items).
+struct Pending {
+  std::string fileId, name, type, folder;
+  bool hasFolder = false;
+  std::vector<Entry> entries;
+};
+
+struct PendingRelation {
+  std::string primary, secondary, type;
+};
+
+enum class Kind { kOther, kLibrary, kItem, kGde, kDataset, kRelation };
+
+Kind kindOf(const XMLCh* localName) {
+  if (XMLString::equals(localName, LibraryXml::kItem)) return Kind::kItem;
+  if (XMLString::equals(localName, LibraryXml::kRelation)) return Kind::kRelation;
+  if (XMLString::equals(localName, LibraryXml::kGde)) return Kind::kGde;
+  if (XMLString::equals(localName, LibraryXml::kDataset)) return Kind::kDataset;
+  if (XMLString::equals(localName, LibraryXml::kLibrary)) return Kind::kLibrary;
+  return Kind::kOther;
 }
 
 }  // namespace
 
-class EDALibrary::XmlReader {
+class EDALibrary::XmlReader : public DefaultHandler {
  public:
   explicit XmlReader(EDALibrary* library) : library_(library) {}
 
-  void read(const DOMElement* root) {
-    FileElements elements;
-    collect(root, &elements);
+  // Non-empty when the reader ended the parse itself.
+  const std::string& stopReason() const { return stopReason_; }
+  // True once the document element was seen.
+  bool sawRoot() const { return sawRoot_; }
+
+  // Once the whole file was read: replaces the library's content by what was read.
+  void commit() {
     library_->clear();
-    for (const DOMElement* element : elements.libraries) readLibrary(element);
-    for (const DOMElement* element : elements.items) readItem(element);
-    for (const DOMElement* element : elements.gdes) readGde(element);
-    for (const DOMElement* element : elements.datasets) readDataset(element);
-    for (const DOMElement* element : elements.relations) readRelation(element);
+    if (sawLibrary_) {
+      library_->setName(libraryName_);
+      library_->setFolder(libraryFolder_);
+    }
+    for (auto& item : items_) library_->addObject(std::move(item));
+    items_.clear();
+    for (const std::string& category : categories_) library_->categories_.insert(category);
+    for (const Pending& gde : gdes_) {
+      EDAGde* object = library_->createGde(gde.name, gde.type);
+      if (object == nullptr) continue;
+      remember(gde.fileId, object);
+      for (const Entry& entry : gde.entries) apply(entry, object);
+    }
+    for (const Pending& dataset : datasets_) {
+      EDADataset* object = library_->createDataset(dataset.name, dataset.type);
+      if (object == nullptr) continue;
+      remember(dataset.fileId, object);
+      if (dataset.hasFolder) object->setFolder(dataset.folder);
+    }
+    // A relation whose ends are missing or name no object of the file is skipped.
+    for (const PendingRelation& relation : relations_) {
+      EDAWorkspaceObject* primary = lookup(relation.primary);
+      EDAWorkspaceObject* secondary = lookup(relation.secondary);
+      if (primary != nullptr && secondary != nullptr) {
+        primary->addRelation(relation.type, secondary);
+      }
+    }
     resolveReferences();
   }
 
- private:
-  void readLibrary(const DOMElement* element) {
-    static const char* const kNames[] = {"name", "folder"};
-    const Attributes<2> a(element, kNames);
-    library_->setName(a.text(0));
-    std::string folder = a.text(1);
-    ConnectorUtil::toWindowsPath(folder);
-    library_->setFolder(folder);
+  void startElement(const XMLCh* uri, const XMLCh* localName, const XMLCh* /*qName*/,
+                    const Attributes& attributes) override {
+    if (open_.size() >= kMaxNesting) {
+      if (stopReason_.empty()) {
+        stopReason_ = "elements are nested more than " + std::to_string(kMaxNesting) +
+                      " levels deep";
+      }
+      return;
+    }
+    const size_t depth = open_.size();
+    if (depth == 0) {
+      sawRoot_ = true;
+      rootNamespace_ = uri != nullptr ? uri : u"";
+      open_.push_back({});
+      return;
+    }
+    // Every element child of an item or GDE object is an attribute entry, whatever its name.
+    const Open& parent = open_.back();
+    if (parent.item != nullptr) {
+      apply(readEntry(attributes), parent.item);
+    } else if (parent.gde != 0) {
+      gdes_[parent.gde - 1].entries.push_back(readEntry(attributes));
+    }
+
+    Open opened;
+    if (std::u16string_view(uri != nullptr ? uri : u"") == rootNamespace_) {
+      switch (kindOf(localName)) {
+        case Kind::kLibrary:
+          readLibrary(attributes);
+          break;
+        case Kind::kItem:
+          opened.item = readItem(attributes);
+          break;
+        case Kind::kGde:
+          opened.gde = readGde(attributes);
+          break;
+        case Kind::kDataset:
+          readDataset(attributes);
+          break;
+        case Kind::kRelation:
+          readRelation(attributes);
+          break;
+        case Kind::kOther:
+          break;
+      }
+    }
+    open_.push_back(opened);
   }
 
-  void readItem(const DOMElement* element) {
+  void endElement(const XMLCh*, const XMLCh*, const XMLCh*) override {
+    if (!open_.empty()) open_.pop_back();
+  }
+
+ private:
+  // What an open element collects entries for: an item (built at once) or a GDE object (its
+  // index in gdes_ plus one).
+  struct Open {
+    EDAItem* item = nullptr;
+    size_t gde = 0;
+  };
+
+  void readLibrary(const Attributes& attributes) {
+    static const char* const kNames[] = {"name", "folder"};
+    const Wanted<2> a(attributes, kNames);
+    sawLibrary_ = true;
+    libraryName_ = a.text(0);
+    libraryFolder_ = a.text(1);
+    ConnectorUtil::toWindowsPath(libraryFolder_);
+  }
+
+  EDAItem* readItem(const Attributes& attributes) {
     enum { kElemId, kItemId, kName, kType, kCategory, kStatus, kRevision };
     static const char* const kNames[] = {"elemId",   "itemId",        "name",    "type",
                                          "category", "releaseStatus", "revision"};
-    const Attributes<7> a(element, kNames);
-    EDAItem* item = library_->createItem(a.text(kItemId), a.text(kName), a.text(kType));
-    if (item == nullptr) return;
+    const Wanted<7> a(attributes, kNames);
+    std::unique_ptr<EDAItem> created = EDAItem::create(a.text(kItemId), a.text(kName), a.text(kType));
+    if (created == nullptr) return nullptr;
+    EDAItem* item = created.get();
+    items_.push_back(std::move(created));
     remember(a.text(kElemId), item);
     const std::string category = a.text(kCategory);
     if (!category.empty()) {
       item->setCategory(category);
-      library_->categories_.insert(category);
+      categories_.insert(category);
     }
     if (a.has(kStatus)) item->setReleaseStatus(a.text(kStatus));
     if (a.has(kRevision)) item->setRevision(a.text(kRevision));
-
-    // Every element child is an attribute entry, whatever its name.
-    for (const DOMNode* node = element->getFirstChild(); node; node = node->getNextSibling()) {
-      if (node->getNodeType() != DOMNode::ELEMENT_NODE) continue;
-      readEntry(static_cast<const DOMElement*>(node), item);
-    }
+    return item;
   }
 
-  void readEntry(const DOMElement* entry, EDAItem* item) {
-    enum { kName, kValue, kType, kUnit, kRequired };
-    static const char* const kNames[] = {"name", "value", "type", "unit", "required"};
-    const Attributes<5> a(entry, kNames);
-    EDAAttribute* attribute = item->getOrCreateAttribute(a.text(kName));
+  size_t readGde(const Attributes& attributes) {
+    static const char* const kNames[] = {"elemId", "name", "type"};
+    const Wanted<3> a(attributes, kNames);
+    Pending gde;
+    gde.fileId = a.text(0);
+    gde.name = a.text(1);
+    gde.type = a.text(2);
+    gdes_.push_back(std::move(gde));
+    return gdes_.size();
+  }
+
+  void readDataset(const Attributes& attributes) {
+    static const char* const kNames[] = {"elemId", "name", "type", "folder"};
+    const Wanted<4> a(attributes, kNames);
+    Pending dataset;
+    dataset.fileId = a.text(0);
+    dataset.name = a.text(1);
+    dataset.type = a.text(2);
+    dataset.hasFolder = a.has(3);
+    dataset.folder = a.text(3);
+    datasets_.push_back(std::move(dataset));
+  }
+
+  void readRelation(const Attributes& attributes) {
+    static const char* const kNames[] = {"primary", "secondary", "type"};
+    const Wanted<3> a(attributes, kNames);
+    relations_.push_back({a.text(0), a.text(1), a.text(2)});
+  }
+
+  void apply(const Entry& entry, EDAWorkspaceObject* object) {
+    EDAAttribute* attribute = object->getOrCreateAttribute(entry.name);
     if (attribute == nullptr) return;
-    if (a.has(kValue)) attribute->setValue(a.text(kValue));
-    if (a.has(kType)) attribute->setType(a.text(kType));
-    if (a.has(kUnit)) attribute->setUnit(a.text(kUnit));
-    attribute->setRequiredFromText(a.text(kRequired));
+    if (entry.hasValue) attribute->setValue(entry.value);
+    if (entry.hasType) attribute->setType(entry.type);
+    if (entry.hasUnit) attribute->setUnit(entry.unit);
+    attribute->setRequiredFromText(entry.required);
     if (attribute->isReference() && referenceSet_.insert(attribute).second) {
       references_.push_back(attribute);
     }
-  }
-
-  void readGde(const DOMElement* element) {
-    static const char* const kNames[] = {"elemId", "name", "type"};
-    const Attributes<3> a(element, kNames);
-    EDAGde* gde = library_->createGde(a.text(1), a.text(2));
-    if (gde != nullptr) remember(a.text(0), gde);
-  }
-
-  void readDataset(const DOMElement* element) {
-    static const char* const kNames[] = {"elemId", "name", "type", "folder"};
-    const Attributes<4> a(element, kNames);
-    EDADataset* dataset = library_->createDataset(a.text(1), a.text(2));
-    if (dataset == nullptr) return;
-    remember(a.text(0), dataset);
-    if (a.has(3)) dataset->setFolder(a.text(3));
-  }
-
-  // A relation whose ends are missing or name no object of the file is skipped.
-  void readRelation(const DOMElement* element) {
-    static const char* const kNames[] = {"primary", "secondary", "type"};
-    const Attributes<3> a(element, kNames);
-    EDAWorkspaceObject* primary = lookup(a.text(0));
-    EDAWorkspaceObject* secondary = lookup(a.text(1));
-    if (primary == nullptr || secondary == nullptr) return;
-    primary->addRelation(a.text(2), secondary);
   }
 
   void resolveReferences() {
@@ -226,6 +318,19 @@ class EDALibrary::XmlReader {
   }
 
   EDALibrary* library_;
+  bool sawRoot_ = false;
+  std::u16string rootNamespace_;
+  std::vector<Open> open_;
+  std::string stopReason_;
+
+  bool sawLibrary_ = false;
+  std::string libraryName_, libraryFolder_;
+  std::vector<std::unique_ptr<EDAItem>> items_;
+  std::set<std::string> categories_;
+  std::vector<Pending> gdes_;
+  std::vector<Pending> datasets_;
+  std::vector<PendingRelation> relations_;
+
   std::unordered_map<std::string, EDAWorkspaceObject*> fileMap_;
   std::vector<EDAAttribute*> references_;
   std::unordered_set<const EDAAttribute*> referenceSet_;
@@ -244,15 +349,15 @@ bool EDALibrary::load(const char* path) {
     return false;
   }
   try {
-    SafeDomParser parser;
+    SafeSaxReader parser;
+    XmlReader reader(this);
     std::string reason;
-    if (!parser.parseFile(path, &reason)) {
+    if (!parser.parseFile(path, &reader, &reader.stopReason(), &reason)) {
       fail(reason);
       return false;
     }
-    const DOMDocument* document = parser.document();
-    const DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;
-    if (root != nullptr) XmlReader(this).read(root);
+    // A file without a document element reads as nothing and leaves the library as it was.
+    if (reader.sawRoot()) reader.commit();
   } catch (...) {
     fail(currentXercesExceptionReason());
     return false;

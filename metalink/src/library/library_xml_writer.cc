@@ -106,12 +106,38 @@ class LibraryFileWriter {
     raw(u">");
   }
 
+  // Ends the open element `localName` of `object`: empty without attributes, else with one
+  // `attr` child per attribute in name order. GDE objects carry them too (a datasheet's folder,
+  // read from the database, would otherwise not survive an export and a new import).
+  void attributes(const EDAWorkspaceObject& object, const XMLCh* localName) {
+    object.getAttributes(&attributes_);
+    if (attributes_.empty()) {
+      finishEmpty();
+      return;
+    }
+    finishOpen();
+    for (const EDAAttribute* entry : attributes_) {
+      open(LibraryXml::kAttribute);
+      attribute(u"elemId", entry->getElemId());
+      attribute(u"name", entry->getName());
+      attribute(u"value", entry->getValue());
+      attribute(u"unit", entry->getUnit());
+      attribute(u"type", entry->getType());
+      attribute(u"required", entry->getRequiredText());
+      finishEmpty();
+    }
+    close(localName);
+  }
+
   void relations(const EDAContextObject& primary) {
     for (const EDARelation* relation : primary.getRelations()) {
       open(LibraryXml::kRelation);
       attribute(u"elemId", relation->getElemId());
       attribute(u"secondary", relation->getSecondary()->getElemId());
       attribute(u"primary", relation->getPrimary()->getElemId());
+      // Without its type a relation cannot be followed by an import, which looks children up by
+      // the relation the sync map names; an untyped relation stays as it always was written.
+      if (!relation->getRelationType().empty()) attribute(u"type", relation->getRelationType());
       finishEmpty();
     }
   }
@@ -120,12 +146,14 @@ class LibraryFileWriter {
   void raw(const XMLCh* text) { formatter_.formatBuf(text, XMLString::stringLen(text)); }
 
   XMLFormatter formatter_;
+  std::vector<EDAAttribute*> attributes_;
   std::u16string element_;
   std::string error_;
 };
 
 // Library first; then each item followed by its relations; each GDE object followed by its
-// relations; then the datasets (whose relations the file does not carry).
+// relations; then the datasets (whose relations the file does not carry). A relation names its
+// type last, and only when it has one.
 void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
   out->begin();
   out->open(LibraryXml::kLibrary);
@@ -136,7 +164,6 @@ void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
   out->finishEmpty();
 
   std::vector<EDAWorkspaceObject*> objects;
-  std::vector<EDAAttribute*> attributes;
   library.getObjects("EDAItem", &objects);
   for (const EDAWorkspaceObject* object : objects) {
     const auto* item = dynamic_cast<const EDAItem*>(object);
@@ -150,23 +177,7 @@ void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
     out->attribute(u"libraryId", item->getLibraryId());
     out->attribute(u"releaseStatus", item->getValue("releaseStatus", false));
     out->attribute(u"revision", item->getValue("revision", false));
-    item->getAttributes(&attributes);
-    if (attributes.empty()) {
-      out->finishEmpty();
-    } else {
-      out->finishOpen();
-      for (const EDAAttribute* attribute : attributes) {
-        out->open(LibraryXml::kAttribute);
-        out->attribute(u"elemId", attribute->getElemId());
-        out->attribute(u"name", attribute->getName());
-        out->attribute(u"value", attribute->getValue());
-        out->attribute(u"unit", attribute->getUnit());
-        out->attribute(u"type", attribute->getType());
-        out->attribute(u"required", attribute->getRequiredText());
-        out->finishEmpty();
-      }
-      out->close(LibraryXml::kItem);
-    }
+    out->attributes(*item, LibraryXml::kItem);
     out->relations(*item);
   }
 
@@ -180,7 +191,7 @@ void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
     out->attribute(u"type", gde->getType());
     out->attribute(u"libraryId", gde->getLibraryId());
     out->attribute(u"releaseStatus", gde->getReleaseStatus());
-    out->finishEmpty();
+    out->attributes(*gde, LibraryXml::kGde);
     out->relations(*gde);
   }
 

@@ -4,7 +4,10 @@
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/XMLPScanToken.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
@@ -25,24 +28,9 @@ std::string narrow(const XMLCh* text) {
 
 std::string orUnknown(std::string text) { return text.empty() ? "unknown" : text; }
 
-}  // namespace
-
-XercesSession::XercesSession() {
-  try {
-    XMLPlatformUtils::Initialize();
-    ok_ = true;
-  } catch (...) {
-    failureReason_ = currentXercesExceptionReason();
-  }
-}
-
-XercesSession::~XercesSession() {
-  if (ok_) XMLPlatformUtils::Terminate();
-}
-
 // Keeps the first error or fatal error. Without a handler Xerces only counts fatal errors and
 // hands back whatever it had built, so a truncated file would look like a short one.
-class SafeDomParser::ErrorRecorder : public ErrorHandler {
+class XmlErrorRecorder : public ErrorHandler {
  public:
   void warning(const SAXParseException&) override {}
   void error(const SAXParseException& e) override { record(e); }
@@ -64,6 +52,24 @@ class SafeDomParser::ErrorRecorder : public ErrorHandler {
 
   std::string message_;
 };
+
+}  // namespace
+
+class SafeDomParser::ErrorRecorder : public XmlErrorRecorder {};
+class SafeSaxReader::ErrorRecorder : public XmlErrorRecorder {};
+
+XercesSession::XercesSession() {
+  try {
+    XMLPlatformUtils::Initialize();
+    ok_ = true;
+  } catch (...) {
+    failureReason_ = currentXercesExceptionReason();
+  }
+}
+
+XercesSession::~XercesSession() {
+  if (ok_) XMLPlatformUtils::Terminate();
+}
 
 SafeDomParser::SafeDomParser()
     : securityManager_(new SecurityManager()),
@@ -103,6 +109,52 @@ bool SafeDomParser::parseFile(const char* path, std::string* reason) {
 }
 
 DOMDocument* SafeDomParser::document() const { return parser_->getDocument(); }
+
+SafeSaxReader::SafeSaxReader()
+    : securityManager_(new SecurityManager()),
+      errors_(new ErrorRecorder()),
+      reader_(XMLReaderFactory::createXMLReader()) {
+  securityManager_->setEntityExpansionLimit(SafeDomParser::kEntityExpansionLimit);
+  reader_->setFeature(XMLUni::fgSAX2CoreValidation, false);
+  reader_->setFeature(XMLUni::fgXercesDynamic, false);
+  reader_->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
+  reader_->setFeature(XMLUni::fgSAX2CoreNameSpacePrefixes, false);
+  reader_->setFeature(XMLUni::fgXercesSchema, false);
+  reader_->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  reader_->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+  reader_->setProperty(XMLUni::fgXercesSecurityManager, securityManager_.get());
+  reader_->setErrorHandler(errors_.get());
+}
+
+SafeSaxReader::~SafeSaxReader() {
+  // The reader refers to the handler and the security manager: it goes first.
+  reader_.reset();
+}
+
+bool SafeSaxReader::parseFile(const char* path, ContentHandler* handler,
+                              const std::string* stopReason, std::string* reason) {
+  errors_->resetErrors();
+  if (path == nullptr) {
+    *reason = "no path was given";
+    return false;
+  }
+  const A2XStr widePath(path);
+  LocalFileInputSource source(widePath.get());
+  reader_->setContentHandler(handler);
+  // A progressive parse, so that a handler can end it without an exception.
+  XMLPScanToken token;
+  bool more = reader_->parseFirst(source, token);
+  while (more && !errors_->failed() && stopReason->empty()) more = reader_->parseNext(token);
+  const bool complete = !errors_->failed() && stopReason->empty();
+  if (more) reader_->parseReset(token);
+  reader_->setContentHandler(nullptr);
+  if (errors_->failed()) {
+    *reason = errors_->message();
+  } else if (!stopReason->empty()) {
+    *reason = *stopReason;
+  }
+  return complete;
+}
 
 std::string currentXercesExceptionReason() {
   try {

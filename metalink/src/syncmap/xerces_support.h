@@ -8,7 +8,9 @@
 #include <xercesc/util/XercesDefs.hpp>
 
 XERCES_CPP_NAMESPACE_BEGIN
+class ContentHandler;
 class DOMDocument;
+class SAX2XMLReader;
 class XercesDOMParser;
 class SecurityManager;
 XERCES_CPP_NAMESPACE_END
@@ -60,6 +62,32 @@ class SafeDomParser {
   std::unique_ptr<XERCES_CPP_NAMESPACE::SecurityManager> securityManager_;
   std::unique_ptr<ErrorRecorder> errors_;
   std::unique_ptr<XERCES_CPP_NAMESPACE::XercesDOMParser> parser_;
+};
+
+// The streaming counterpart of SafeDomParser, on the same settings: a SAX2 reader that hands
+// every element to a content handler as it is read, so a file never has to fit in memory as a
+// document. Must live inside a XercesSession.
+class SafeSaxReader {
+ public:
+  SafeSaxReader();
+  ~SafeSaxReader();
+  SafeSaxReader(const SafeSaxReader&) = delete;
+  SafeSaxReader& operator=(const SafeSaxReader&) = delete;
+
+  // Parses the local file at `path` (UTF-8; never taken as a URL), calling `handler` for what it
+  // reads. The handler may end the parse early by making `*stopReason` non-empty (it is looked
+  // at after every step); that reason is then the result. True when the whole file was read
+  // without error; otherwise `*reason` describes the first error and where it is. A handler
+  // must expect a failed parse after it has seen part of the file. Xerces may still throw (out
+  // of memory); callers convert that with currentXercesExceptionReason.
+  bool parseFile(const char* path, XERCES_CPP_NAMESPACE::ContentHandler* handler,
+                 const std::string* stopReason, std::string* reason);
+
+ private:
+  class ErrorRecorder;
+  std::unique_ptr<XERCES_CPP_NAMESPACE::SecurityManager> securityManager_;
+  std::unique_ptr<ErrorRecorder> errors_;
+  std::unique_ptr<XERCES_CPP_NAMESPACE::SAX2XMLReader> reader_;
 };
 
 // Call only inside a catch block: the message of the exception being handled. Xerces XML, DOM,

@@ -8,7 +8,6 @@
 
 #include "connector/odbc_con_operation.h"
 #include "connector_environment.h"
-#include "library/eda_library.h"
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -145,26 +144,6 @@ TYPED_TEST(TransferFailureTest, BadSyncMapOrLibraryStopsBeforeTheDatabase) {
   EXPECT_TRUE(contains(this->log("ERROR"), "Fail to load the EDASyncMap.xml file"));
   EXPECT_TRUE(contains(this->log("ERROR"), "Fail to load the edalib.xml file"));
   EXPECT_EQ(this->tableCount(), 0u);
-}
-
-TYPED_TEST(TransferFailureTest, MissingReferenceLibrarySavesAnEmptyLibrary) {
-  const std::string out = this->env_.path("out.xml");
-  ASSERT_EQ(this->importWith(kSampleSyncMap, kSampleLibrary), 1);
-  EXPECT_EQ(this->exportWith(out, kSampleSyncMap, 9, this->env_.path("no-reference.xml")), 1);
-  EDALibrary exported;
-  ASSERT_TRUE(exported.load(out.c_str()));
-  EXPECT_EQ(exported.countObjects("EDAItem"), 0u);
-  EXPECT_EQ(exported.countObjects("EDAGde"), 0u);
-  EXPECT_TRUE(contains(this->log("ERROR"), "Fail to load the edalib.xml file"));
-}
-
-TYPED_TEST(TransferFailureTest, UnwritableLibraryFileIsOnlyLogged) {
-  ASSERT_EQ(this->importWith(kSampleSyncMap, kSampleLibrary), 1);
-  const std::string out = this->env_.path("no-such-dir/out.xml");
-  EXPECT_EQ(this->exportWith(out, kSampleSyncMap, 3), 1);
-  EXPECT_FALSE(platform::pathExists(out));
-  EXPECT_TRUE(contains(this->log("ERROR"), "Fail to save EDALib.xml"));
-  EXPECT_EQ(this->log("INFO ").back(), "End to query data from data source");
 }
 
 TYPED_TEST(TransferFailureTest, WrongPasswordIsRefused) {

@@ -279,8 +279,9 @@ TYPED_TEST(TransferTest, FullExportRebuildsItemsAttributesAndRelations) {
   EXPECT_EQ(objectNames(*exported, "Datasheet"), objectNames(sample, "Datasheet"));
   EDAGde* datasheet = exported->findGde("Datasheet", "TI LM358 datasheet");
   ASSERT_NE(datasheet, nullptr);
-  // The library file keeps no attributes of GDE objects: the datasheet's folder is not in it.
-  EXPECT_EQ(datasheet->getAttribute("folder"), nullptr);
+  // The datasheet comes back as a GDE object, its folder as an attribute the file keeps.
+  ASSERT_NE(datasheet->getAttribute("folder"), nullptr);
+  EXPECT_EQ(datasheet->getAttribute("folder")->getValue(), "datasheets/ti/lm358.pdf");
 
   std::vector<EDAWorkspaceObject*> items;
   sample.getObjects("EDAItem", &items);
@@ -324,10 +325,12 @@ TYPED_TEST(TransferTest, FullExportRebuildsItemsAttributesAndRelations) {
     }
 
     // Footprints and datasheets come back linked to their parts; symbol links are not mapped.
-    // The library file writes relations without their type, so the types are empty.
+    // Each relation keeps the type the sync map follows, through the file as well.
     EXPECT_EQ(relationsOf(copy), relationsOf(original, "symbol"));
     for (const EDARelation* relation : copy->getRelations()) {
-      EXPECT_EQ(relation->getRelationType(), "");
+      const auto* secondary = static_cast<const EDAWorkspaceObject*>(relation->getSecondary());
+      EXPECT_EQ(relation->getRelationType(),
+                secondary->getType() == "Footprint" ? "view" : "QREL_reference");
     }
   }
 }

@@ -105,7 +105,7 @@ TEST_F(LibraryXmlTest, WritesElementsAndAttributesInTheirDocumentedOrder) {
   big->setRequired(true);
   EDAItem* cap = library.createItem("A-2", "Cap", "Part");  // id5
   cap->setValue("releaseStatus", "Draft", false);           // Items write the property.
-  res->addRelation("alt", cap);                             // id6
+  res->addRelation(cap);                                    // id6: no type, none written
   EDAGde* footprint = library.createGde("F", "Footprint");  // id7
   footprint->setReleaseStatus("Released");
   footprint->setValue("releaseStatus", "Draft", false);             // GDE objects write the field.
@@ -133,10 +133,11 @@ TEST_F(LibraryXmlTest, WritesElementsAndAttributesInTheirDocumentedOrder) {
                 "<ecad:relation elemId=\"id6\" secondary=\"id5\" primary=\"id2\"/>"
                 "<ecad:item elemId=\"id5\" itemId=\"A-2\" name=\"Cap\" type=\"Part\" category=\"\" "
                 "libraryId=\"id1\" releaseStatus=\"Draft\" revision=\"\"/>"
-                "<ecad:relation elemId=\"id11\" secondary=\"id7\" primary=\"id5\"/>"
+                "<ecad:relation elemId=\"id11\" secondary=\"id7\" primary=\"id5\" type=\"view\"/>"
                 "<ecad:gde elemId=\"id7\" name=\"F\" type=\"Footprint\" libraryId=\"id1\" "
                 "releaseStatus=\"Released\"/>"
-                "<ecad:relation elemId=\"id9\" secondary=\"id8\" primary=\"id7\"/>"
+                "<ecad:relation elemId=\"id9\" secondary=\"id8\" primary=\"id7\" "
+                "type=\"QREL_reference\"/>"
                 "<ecad:dataset elemId=\"id8\" name=\"Sheet\" type=\"Datasheet\" folder=\"docs\"/>"
                 "</ecad:edaLib>");
 }
@@ -185,6 +186,7 @@ void buildGeneratedLibrary(EDALibrary* library, int count) {
     }
   }
   gdes[0]->addRelation("model", datasets[0]);
+  gdes[1]->getOrCreateAttribute("folder")->setValue("lib/fp");
   datasets[0]->addRelation(items[0]);
 }
 
@@ -221,12 +223,22 @@ TEST_F(LibraryXmlTest, GeneratedLibrarySurvivesSaveLoadSave) {
       ASSERT_NE(target, nullptr);
       EXPECT_EQ(target->getItemId(), "P-" + std::to_string(i - 1));
     }
-    // Relations come back in order, without their types, which the file does not carry.
+    // Relations come back in order with their types; an untyped one stays untyped.
     ASSERT_EQ(item->getRelations().size(), i > 0 ? 3u : 2u);
-    EXPECT_EQ(item->getRelations()[0]->getRelationType(), "");
+    EXPECT_EQ(item->getRelations()[0]->getRelationType(), "view");
+    EXPECT_EQ(item->getRelations()[1]->getRelationType(), "QREL_reference");
+    if (i > 0) {
+      EXPECT_EQ(item->getRelations()[2]->getRelationType(), "");
+    }
     EXPECT_EQ(secondaryOf(item, 0)->getName(), "FP-" + std::to_string(i / 2));
     EXPECT_EQ(secondaryOf(item, 1)->getName(), "Sheet-" + std::to_string(i / 3));
   }
+  // GDE objects keep their attributes through the file.
+  const EDAGde* footprint = reloaded.findGde("Footprint", "FP-1");
+  ASSERT_NE(footprint, nullptr);
+  ASSERT_NE(footprint->getAttribute("folder"), nullptr);
+  EXPECT_EQ(footprint->getAttribute("folder")->getValue(), "lib/fp");
+  EXPECT_EQ(reloaded.findGde("Footprint", "FP-0")->getRelations()[0]->getRelationType(), "model");
   std::vector<EDAWorkspaceObject*> datasets;
   reloaded.getObjects("EDADataset", &datasets);
   EXPECT_TRUE(datasets[0]->getRelations().empty());
@@ -474,3 +486,49 @@ TEST_F(LibraryXmlTest, MessagesAreCutToTheBufferSize) {
 }
 
 }  // namespace
+
+// Objects are numbered as if the whole file had been read first: items with their attributes,
+// then GDE objects, datasets and relations, whatever the order of the file.
+TEST_F(LibraryXmlTest, IdentitiesFollowTheObjectKindsNotTheFileOrder) {
+  EDALibrary library;  // id1
+  const std::string file = write("order.xml", R"(<lib>
+    <relation primary="i" secondary="g" type="view"/>
+    <dataset elemId="d" name="D" type="Datasheet"/>
+    <gde elemId="g" name="G" type="Footprint"><attr name="Layer" value="top"/></gde>
+    <item elemId="i" itemId="A" name="a" type="Part"><attr name="Ref" value="d" type="Reference"/></item>
+  </lib>)");
+  ASSERT_TRUE(library.load(file.c_str())) << library.getLastError();
+  EDAItem* item = library.findItem("Part", "A");
+  EDAGde* gde = library.findGde("Footprint", "G");
+  ASSERT_NE(item, nullptr);
+  ASSERT_NE(gde, nullptr);
+  EXPECT_EQ(item->getElemId(), "id2");
+  EXPECT_EQ(item->getAttribute("Ref")->getElemId(), "id3");
+  EXPECT_EQ(gde->getElemId(), "id4");
+  EXPECT_EQ(gde->getAttribute("Layer")->getElemId(), "id5");
+  EXPECT_EQ(library.findObject(item->getAttribute("Ref")->getValue())->getElemId(), "id6");
+  ASSERT_EQ(item->getRelations().size(), 1u);
+  EXPECT_EQ(item->getRelations()[0]->getElemId(), "id7");
+  EXPECT_EQ(item->getRelations()[0]->getSecondary(), gde);
+}
+
+TEST_F(LibraryXmlTest, RefusesElementsNestedBeyondTheLimit) {
+  std::string deep = "<lib><item elemId=\"i\" itemId=\"A\" name=\"a\" type=\"Part\"/>";
+  for (int i = 0; i < 1000; ++i) deep += "<g>";
+  for (int i = 0; i < 1000; ++i) deep += "</g>";
+  deep += "</lib>";
+  EDALibrary library;
+  library.createItem("KEEP", "keep", "Part");
+  const std::string file = write("deep.xml", deep);
+  EXPECT_FALSE(library.load(file.c_str()));
+  EXPECT_EQ(library.getLastError(), "Fail to load the edalib.xml file from " + file +
+                                        " because elements are nested more than 1000 levels deep");
+  EXPECT_TRUE(library.hasItem("Part", "KEEP"));
+  EXPECT_FALSE(library.hasItem("Part", "A"));
+
+  // One level less is read.
+  const std::string fits = write("fits.xml", deep.replace(deep.find("<g>"), 3, "")
+                                                 .replace(deep.rfind("</g>"), 4, ""));
+  EXPECT_TRUE(library.load(fits.c_str())) << library.getLastError();
+  EXPECT_TRUE(library.hasItem("Part", "A"));
+}

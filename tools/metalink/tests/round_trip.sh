@@ -50,6 +50,13 @@ grep -q 'itemId="R-10K-0603"' "$dir/out.xml" || { echo "FAILED: export content";
 expect 1 "export with option 0" "$tool" export --dsn ToolTest --syncmap "$examples/EDASyncMap.xml" \
   --library "$dir/never.xml" --option 0
 expect_output "See the log file" "a failed export names the log file"
+printf 'previous library\n' > "$dir/kept.xml"
+expect 1 "export with a reference library that does not exist" "$tool" export --dsn ToolTest \
+  --syncmap "$examples/EDASyncMap.xml" --library "$dir/kept.xml" --reference "$dir/none.xml"
+expect_output "The export failed." "a failed export says so"
+[ "$(cat "$dir/kept.xml")" = "previous library" ] || { echo "FAILED: a failed export changed the library"; failures=$((failures + 1)); }
+expect 1 "export into a directory that does not exist" "$tool" export --dsn ToolTest \
+  --syncmap "$examples/EDASyncMap.xml" --library "$dir/no-such-dir/out.xml"
 expect 2 "missing required option" "$tool" import --dsn ToolTest
 expect 2 "a sync map that does not exist" "$tool" import --dsn ToolTest --syncmap "$dir/none.xml" --library "$examples/EDALib.xml"
 

@@ -82,6 +82,41 @@ final class TestSupport {
   }
 
   /**
+   * Writes a container the way another program could: the marker entry and one part per name,
+   * each holding `data`. Names are stored as they are, so names our natives refuse can be tried.
+   */
+  static void writeContainer(Path path, String[] names, byte[] data) throws IOException {
+    try (java.util.zip.ZipOutputStream zip =
+        new java.util.zip.ZipOutputStream(Files.newOutputStream(path))) {
+      zip.putNextEntry(new java.util.zip.ZipEntry("vxn-container"));
+      zip.write("ZRM 1\n".getBytes(java.nio.charset.StandardCharsets.UTF_8));
+      for (String name : names) {
+        zip.putNextEntry(new java.util.zip.ZipEntry("parts/" + name));
+        zip.write(data);
+      }
+    }
+  }
+
+  /** Flips bits in the first data byte of the ZIP entry `entryName`, found by its local header. */
+  static void damageEntryData(Path zip, String entryName) throws IOException {
+    byte[] bytes = Files.readAllBytes(zip);
+    byte[] name = entryName.getBytes(java.nio.charset.StandardCharsets.UTF_8);
+    for (int i = 0; i + 30 + name.length < bytes.length; i++) {
+      if (bytes[i] != 'P' || bytes[i + 1] != 'K' || bytes[i + 2] != 3 || bytes[i + 3] != 4) continue;
+      int nameLength = (bytes[i + 26] & 0xff) | (bytes[i + 27] & 0xff) << 8;
+      int extraLength = (bytes[i + 28] & 0xff) | (bytes[i + 29] & 0xff) << 8;
+      if (nameLength != name.length
+          || !Arrays.equals(bytes, i + 30, i + 30 + nameLength, name, 0, name.length)) {
+        continue;
+      }
+      bytes[i + 30 + nameLength + extraLength] ^= 0x20;
+      Files.write(zip, bytes);
+      return;
+    }
+    throw new AssertionError("entry " + entryName + " not found");
+  }
+
+  /**
    * Sets the compression method of the ZIP entry `entryName` in both its local and central
    * headers, so that the archive stays consistent but the entry's data cannot be decoded.
    */

@@ -38,10 +38,12 @@ public final class VXNContainerProxyTest {
     cases.put("MissingSourceFile", VXNContainerProxyTest::missingSourceFile);
     cases.put("MissingContainer", VXNContainerProxyTest::missingContainer);
     cases.put("PathEscape", VXNContainerProxyTest::pathEscape);
+    cases.put("PlantedLinks", VXNContainerProxyTest::plantedLinks);
     cases.put("PartWithoutStream", VXNContainerProxyTest::partWithoutStream);
     cases.put("NullArguments", VXNContainerProxyTest::nullArguments);
     cases.put("CountBeyondArray", VXNContainerProxyTest::countBeyondArray);
     cases.put("DuplicatePart", VXNContainerProxyTest::duplicatePart);
+    cases.put("DamagedProperties", VXNContainerProxyTest::damagedProperties);
     cases.put("ManyPartsAndProperties", VXNContainerProxyTest::manyPartsAndProperties);
   }
 
@@ -176,7 +178,7 @@ public final class VXNContainerProxyTest {
     assertEquals(0, proxy.GetProperties(container.toString(), "k").length, "properties");
   }
 
-  // The part is created before its source turns out to be missing; parts before it stay.
+  // A failed AddParts is all or nothing: no new container, an existing one unchanged.
   private static void missingSourceFile(Path dir) throws Exception {
     Path first = writeFile(dir.resolve("first.txt"), "first".getBytes(StandardCharsets.UTF_8));
     Path third = writeFile(dir.resolve("third.txt"), "third".getBytes(StandardCharsets.UTF_8));
@@ -187,12 +189,14 @@ public final class VXNContainerProxyTest {
       new PartProperty(third.toString(), "third.txt", "text"),
     };
     assertFailed(proxy.AddParts(container.toString(), 3, parts), "Add part absent.txt fails", "AddParts");
+    check(!Files.exists(container), "a failed AddParts created the container");
 
-    Path out = Files.createDirectory(dir.resolve("out"));
-    assertSucceeded(proxy.ExtractAllParts(container.toString(), out.toString()), "ExtractAllParts");
-    assertSameBytes(first, out.resolve("first.txt"));
-    assertEquals(0L, Files.size(out.resolve("absent.txt")), "size of the part created without data");
-    check(!Files.exists(out.resolve("third.txt")), "the part after the failure was added");
+    assertSucceeded(addOne(container, first, "first.txt", "text"), "AddParts of one part");
+    byte[] before = Files.readAllBytes(container);
+    parts[0] = new PartProperty(first.toString(), "again.txt", "text");
+    assertFailed(proxy.AddParts(container.toString(), 3, parts), "Add part absent.txt fails", "AddParts");
+    check(Arrays.equals(before, Files.readAllBytes(container)), "a failed AddParts changed the container");
+    assertEquals(3L, countFiles(dir), "files in the directory");
   }
 
   private static void missingContainer(Path dir) throws Exception {
@@ -213,16 +217,20 @@ public final class VXNContainerProxyTest {
     assertEquals(1L, countFiles(dir), "files in the directory");
   }
 
-  // Part names that would leave the target directory are refused; nothing lands outside it.
+  // Part names that would leave the target directory are refused when added and, in a container
+  // written elsewhere, when extracted; nothing lands outside the target.
   private static void pathEscape(Path dir) throws Exception {
     Path source = writeFile(dir.resolve("src.txt"), "payload".getBytes(StandardCharsets.UTF_8));
     Path container = dir.resolve("evil.zrm");
     Path out = Files.createDirectories(dir.resolve("a").resolve("out"));
     String[] names = {"../escaped.txt", "sub/../../escaped.txt", "..\\escaped.txt", "/tmp/abs-vxn.txt"};
-    PartProperty[] parts = new PartProperty[names.length];
-    for (int i = 0; i < names.length; i++) parts[i] = new PartProperty(source.toString(), names[i], "text");
-    assertSucceeded(proxy.AddParts(container.toString(), names.length, parts), "AddParts");
+    for (String name : names) {
+      assertFailed(
+          addOne(container, source, name, "text"), "Part name " + name + " cannot be extracted", "AddParts " + name);
+    }
+    check(!Files.exists(container), "a refused AddParts created the container");
 
+    TestSupport.writeContainer(container, names, "payload".getBytes(StandardCharsets.UTF_8));
     for (String name : names) {
       assertFailed(
           proxy.ExtractPart(container.toString(), out.toString(), name),
@@ -236,6 +244,33 @@ public final class VXNContainerProxyTest {
     assertEquals(0L, countFiles(out), "files in the target directory");
     check(!Files.exists(dir.resolve("a").resolve("escaped.txt")), "a part escaped");
     check(!Files.exists(dir.resolve("a").resolve("..\\escaped.txt")), "a part escaped");
+  }
+
+  // Links planted in the target: a linked file is replaced, not written through; a linked
+  // directory is refused.
+  private static void plantedLinks(Path dir) throws Exception {
+    Path source = writeFile(dir.resolve("src.txt"), "payload".getBytes(StandardCharsets.UTF_8));
+    Path precious = writeFile(dir.resolve("precious.txt"), "precious".getBytes(StandardCharsets.UTF_8));
+    Path elsewhere = Files.createDirectory(dir.resolve("elsewhere"));
+    Path container = dir.resolve("c.zrm");
+    PartProperty[] parts = {
+      new PartProperty(source.toString(), "linked.txt", "text"),
+      new PartProperty(source.toString(), "sub/inner.txt", "text"),
+    };
+    assertSucceeded(proxy.AddParts(container.toString(), 2, parts), "AddParts");
+    Path out = Files.createDirectory(dir.resolve("out"));
+    Files.createSymbolicLink(out.resolve("linked.txt"), precious);
+    Files.createSymbolicLink(out.resolve("sub"), elsewhere);
+
+    assertSucceeded(proxy.ExtractPart(container.toString(), out.toString(), "linked.txt"), "ExtractPart");
+    assertEquals("precious", Files.readString(precious), "the linked file");
+    check(!Files.isSymbolicLink(out.resolve("linked.txt")), "the link was kept");
+    assertSameBytes(source, out.resolve("linked.txt"));
+    assertFailed(
+        proxy.ExtractAllParts(container.toString(), out.toString()),
+        "Part sub/inner.txt would be written outside " + out,
+        "ExtractAllParts");
+    assertEquals(0L, countFiles(elsewhere), "files written through the linked directory");
   }
 
   // A part whose data cannot be decoded yields no stream: the copy does not run and no file is
@@ -288,13 +323,17 @@ public final class VXNContainerProxyTest {
         proxy.AddParts(c, 1, new PartProperty[] {new PartProperty(file.toString(), null, "t")}),
         "Element 0 of parts has a null name",
         "null name");
+    // A null array cannot give the elements a positive count asks for; with count 0 it is empty.
+    assertFailed(proxy.AddParts(c, 4, null), "Argument parts is null", "AddParts with a null array");
+    assertFailed(
+        proxy.SetProperties(c, "k", 4, null), "Argument properties is null", "SetProperties with a null array");
+    check(!Files.exists(container), "a failed AddParts created the container");
+    assertSucceeded(proxy.AddParts(c, 0, null), "AddParts with a null array and count 0");
     assertFailed(
         proxy.SetProperties(c, "k", 1, new ContainerProperty[] {new ContainerProperty("n", null)}),
         "Element 0 of properties has a null value",
         "null value");
-    // A null array holds nothing to process.
-    assertSucceeded(proxy.AddParts(c, 4, null), "AddParts with a null array");
-    assertSucceeded(proxy.SetProperties(c, "k", 4, null), "SetProperties with a null array");
+    assertSucceeded(proxy.SetProperties(c, "k", 0, null), "SetProperties with a null array and count 0");
   }
 
   // A count past the array's end processes the whole array; a negative count processes nothing.
@@ -327,6 +366,17 @@ public final class VXNContainerProxyTest {
         addOne(container, x, "x.txt", "text"),
         "Part x.txt already exists in container " + container,
         "AddParts of an existing name");
+  }
+
+  // Properties that cannot be read are a failure (null), not an empty array.
+  private static void damagedProperties(Path dir) throws Exception {
+    Path container = dir.resolve("c.zrm");
+    assertSucceeded(proxy.AddParts(container.toString(), 0, new PartProperty[0]), "AddParts");
+    ContainerProperty[] props = {new ContainerProperty("name", "value")};
+    assertSucceeded(proxy.SetProperties(container.toString(), "k", 1, props), "SetProperties");
+    TestSupport.damageEntryData(container, "properties/k");
+    check(proxy.GetProperties(container.toString(), "k") == null, "damaged properties gave an array");
+    assertEquals(0, proxy.GetProperties(container.toString(), "other").length, "properties of another key");
   }
 
   // Thousands of elements in one call must stay within the VM's local reference capacity, which

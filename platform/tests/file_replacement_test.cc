@@ -1,0 +1,110 @@
+#include "platform/file_replacement.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/files.h"
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileReplacementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = joinPath(tempDirectory(), "file_replacement_XXXXXX");
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  static void write(const std::string& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+  }
+  static std::string read(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  // Puts `text` at `target` through a FileReplacement; the error text when that fails.
+  static std::string replace(const std::string& target, const std::string& text) {
+    FileReplacement replacement;
+    std::string error;
+    if (!replacement.Begin(target, &error)) return error;
+    std::fputs(text.c_str(), replacement.file());
+    if (!replacement.Commit(&error)) return error;
+    return std::string();
+  }
+  size_t entries() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(FileReplacementTest, CreatesAndReplacesRegularFiles) {
+  EXPECT_EQ(replace(path("new.txt"), "first"), "");
+  EXPECT_EQ(read(path("new.txt")), "first");
+  EXPECT_EQ(replace(path("new.txt"), "second"), "");
+  EXPECT_EQ(read(path("new.txt")), "second");
+  EXPECT_EQ(entries(), 1u) << "a temporary file stayed behind";
+}
+
+TEST_F(FileReplacementTest, ALinkIsReplacedAndWhatItNamesIsUntouched) {
+  write(path("outside.txt"), "keep me");
+  fs::create_symlink(path("outside.txt"), path("link.txt"));
+  fs::create_hard_link(path("outside.txt"), path("hard.txt"));
+  EXPECT_EQ(replace(path("link.txt"), "new"), "");
+  EXPECT_EQ(replace(path("hard.txt"), "new too"), "");
+  EXPECT_EQ(read(path("outside.txt")), "keep me");
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path("link.txt"))));
+  EXPECT_EQ(read(path("link.txt")), "new");
+  EXPECT_EQ(read(path("hard.txt")), "new too");
+  // A dangling link planted where the file goes must not create its target either.
+  fs::create_symlink(path("planted-target"), path("dangling.txt"));
+  EXPECT_EQ(replace(path("dangling.txt"), "x"), "");
+  EXPECT_FALSE(fs::exists(path("planted-target")));
+}
+
+TEST_F(FileReplacementTest, OtherKindsOfFileAreRefused) {
+  fs::create_directory(path("dir"));
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(replace(path("dir"), "x"), "Cannot replace " + path("dir") + " is a directory");
+  EXPECT_EQ(replace(path("fifo"), "x"),
+            "Cannot replace " + path("fifo") + " is not a regular file");
+  EXPECT_TRUE(fs::is_fifo(path("fifo")));
+  EXPECT_EQ(replace(path("missing/f.txt"), "x").rfind("Cannot create a file beside ", 0), 0u);
+  EXPECT_EQ(entries(), 2u);
+}
+
+TEST_F(FileReplacementTest, AnAbandonedReplacementLeavesTheOldFile) {
+  write(path("f.txt"), "old");
+  {
+    FileReplacement replacement;
+    std::string error;
+    ASSERT_TRUE(replacement.Begin(path("f.txt"), &error)) << error;
+    std::fputs("half", replacement.file());
+    EXPECT_EQ(entries(), 2u);
+  }
+  EXPECT_EQ(read(path("f.txt")), "old");
+  EXPECT_EQ(entries(), 1u);
+
+  // A directory that appears at the path before the commit is not replaced.
+  FileReplacement replacement;
+  std::string error;
+  ASSERT_TRUE(replacement.Begin(path("late"), &error)) << error;
+  fs::create_directory(path("late"));
+  EXPECT_FALSE(replacement.Commit(&error));
+  EXPECT_EQ(error, "Cannot replace " + path("late") + " is a directory");
+  EXPECT_EQ(entries(), 2u);
+}
+
+}  // namespace
+}  // namespace platform
