@@ -6,8 +6,8 @@
 
 namespace metalink_tool {
 
-bool sqliteConnectionString(const std::string& file, const std::string& driver, std::string* text,
-                            std::string* error) {
+bool sqliteConnectionString(const std::string& file, const std::string& driver, bool readOnly,
+                            std::string* text, std::string* error) {
   if (file.empty()) {
     *error = "the SQLite database file name is empty";
     return false;
@@ -16,15 +16,16 @@ bool sqliteConnectionString(const std::string& file, const std::string& driver, 
     *error = "the SQLite driver cannot open a file whose path contains ';': " + file;
     return false;
   }
+  *text = "DRIVER=" + driver + ";Database=" + file + ";Timeout=10000";
   // NORMAL synchronisation is safe with WAL: a crash may lose the last commit, never the file.
-  *text = "DRIVER=" + driver + ";Database=" + file +
-          ";JournalMode=WAL;SyncPragma=NORMAL;Timeout=10000";
+  *text += readOnly ? ";NoCreat=1" : ";JournalMode=WAL;SyncPragma=NORMAL";
   return true;
 }
 
 bool dataSourceText(const DataSourceChoice& choice, std::string* text, std::string* error) {
   if (!choice.sqliteFile.empty()) {
-    return sqliteConnectionString(choice.sqliteFile, EDA_SQLITE_ODBC_DRIVER, text, error);
+    return sqliteConnectionString(choice.sqliteFile, EDA_SQLITE_ODBC_DRIVER, choice.readOnly, text,
+                                  error);
   }
   if (!choice.connectionString.empty()) {
     if (choice.connectionString.find('=') == std::string::npos) {

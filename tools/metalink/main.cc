@@ -61,6 +61,20 @@ constexpr const char* kPasswordHelp =
     "when standard input is a terminal and --user is given. --password also works but shows the\n"
     "password to every user of the machine (process list, shell history).";
 
+// One line per table: what the import would do to it.
+void printPlan(const metalink_import_plan* plans, int count) {
+  std::printf("%-24s %8s %8s %9s %14s %13s\n", "table", "insert", "update", "unchanged",
+              "links replaced", "links written");
+  for (int i = 0; i < count; ++i) {
+    const metalink_import_plan& p = plans[i];
+    std::string name = platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(p.table));
+    if (p.created) name += " (new)";
+    std::printf("%-24s %8lld %8lld %9lld %14lld %13lld\n", name.c_str(), p.inserted, p.updated,
+                p.unchanged, p.linksReplaced, p.linksWritten);
+  }
+  std::printf("Dry run: nothing was written.\n");
+}
+
 struct Connection {
   metalink_tool::DataSourceChoice source;
   std::string user;
@@ -176,6 +190,10 @@ int main(int argc, char** argv) {
       ->required()
       ->check(CLI::ExistingFile & kExactPath);
   importCommand->add_option("--log", logFile, "log file for this import")->check(kExactPath);
+  bool dryRun = false;
+  importCommand->add_flag("-n,--dry-run", dryRun,
+                          "only count per table what the import would insert, update and leave "
+                          "alone, and the link rows it would replace; write nothing");
 
   CLI::App* sources = app.add_subcommand("sources", "List the ODBC data sources");
   CLI::App* tables = app.add_subcommand("tables", "List the tables of a data source");
@@ -197,6 +215,13 @@ int main(int argc, char** argv) {
   const bool terminal = platform::isTerminal(platform::StandardStream::kError);
   if (terminal) metalinkSetProgressHandler(printProgress, nullptr);
   std::string dataSource, error;
+  connection.source.readOnly = dryRun;
+  if (dryRun && !connection.source.sqliteFile.empty() &&
+      !platform::pathExists(connection.source.sqliteFile)) {
+    std::cerr << "metalink: " << connection.source.sqliteFile
+              << " does not exist; a dry run does not create it\n";
+    return 1;
+  }
   if (!sources->parsed() && !metalink_tool::dataSourceText(connection.source, &dataSource, &error)) {
     std::cerr << "metalink: " << error << '\n';
     return 2;
@@ -215,6 +240,14 @@ int main(int argc, char** argv) {
                           c(wide(reference))) == 1;
     if (terminal) std::fputc('\n', stderr);
     std::cout << (ok ? "Exported to " + library + "\n" : "The export failed.\n");
+  } else if (importCommand->parsed() && dryRun) {
+    metalink_import_plan* plans = nullptr;
+    const int count =
+        planImportMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)), c(wide(library)), &plans);
+    ok = count >= 0;
+    if (ok) printPlan(plans, count);
+    metalinkFreeImportPlans(plans, count);
+    if (!ok) std::cout << "The dry run failed.\n";
   } else if (importCommand->parsed()) {
     ok = importMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)), c(wide(library)),
                           c(wide(logFile))) == 1;

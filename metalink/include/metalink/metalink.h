@@ -61,6 +61,29 @@ METALINK_EXPORT int importMetadataDB(const metalink_char* dataSource, const meta
 /* The number of rows (link rows included) that the last importMetadataDB call of this process
  * could not write; 0 before any import. */
 METALINK_EXPORT long long metalinkLastImportFailedRows(void);
+/* What importMetadataDB would do to one table. */
+typedef struct metalink_import_plan {
+  metalink_char* table;    /* the table's name */
+  int created;             /* 1 when the import would create the table */
+  long long inserted;      /* rows the import would insert */
+  long long updated;       /* existing rows whose cells it would change */
+  long long unchanged;     /* existing rows it would leave as they are */
+  long long linksReplaced; /* link rows of these rows that it would delete */
+  long long linksWritten;  /* link rows it would write for them */
+} metalink_import_plan;
+
+/* Dry run of importMetadataDB with the same arguments (no log file): reads the library, the sync
+ * map and the database, and stores through `plans` an array of one entry per table that the
+ * library fills, which the caller releases with metalinkFreeImportPlans. Returns the number of
+ * entries, or -1 (and stores null) when a file or the connection failed. Writes nothing to the
+ * database: tables and columns it lacks are counted as the import would create them. */
+METALINK_EXPORT int planImportMetadataDB(const metalink_char* dataSource, const metalink_char* user,
+                                         const metalink_char* password,
+                                         const metalink_char* syncMapFile,
+                                         const metalink_char* libraryFile,
+                                         metalink_import_plan** plans);
+/* Frees an array returned by planImportMetadataDB, with its `count` entries. Null is ignored. */
+METALINK_EXPORT void metalinkFreeImportPlans(metalink_import_plan* plans, int count);
 
 /* The list functions store, through `names`, an array of the returned count of names (an array
  * of length 0 when there are none) and return the count. The caller owns the array and its

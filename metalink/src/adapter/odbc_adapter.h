@@ -14,6 +14,8 @@
 
 #include "adapter/data_adapter.h"
 #include "adapter/odbc_failure.h"
+#include "adapter/data_command.h"
+#include "adapter/import_plan.h"
 #include "adapter/sql_statements.h"
 #include "dataset/data_set.h"
 
@@ -56,6 +58,15 @@ class CODBCAdapter : public CDataAdapter {
   // connection (catalog reads included). False when the setting failed; logged.
   bool setLockTimeout(int seconds);
   bool endImport(bool commit);
+  // The dry run of an import, with reads only. planSchema does in the data set (which holds the
+  // database's structure) what the integrity check would do in the database for these mapped
+  // tables and columns, and returns the tables it added; after the library adapter has filled
+  // the data set, planUpdate counts per table what update would do.
+  std::vector<std::u16string> planSchema(
+      CDataSet* dataSet,
+      const std::vector<std::pair<std::u16string, std::vector<std::u16string>>>& mappedColumns);
+  std::vector<ImportTablePlan> planUpdate(CDataSet* dataSet,
+                                          const std::vector<std::u16string>& created);
   // fillTableWhere without conditions; true when the query ran.
   bool fillTable(CDataTable* table) override;
   virtual void fillNamedTableWhere(CDataSet* dataSet, const std::u16string& tableName,
@@ -121,6 +132,8 @@ class CODBCAdapter : public CDataAdapter {
   bool runRowStatement(const std::u16string& text, bool query = false);
   bool noteFailure();
   void rowFailed(const CDataRow* row);
+  // Every row the table holds in the database, in one read.
+  std::vector<CDataCommand::ResultRow> readExistingRows(const CDataTable* table);
 
   std::u16string identifierQuote_;
   UpdateReport report_;

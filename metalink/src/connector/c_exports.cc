@@ -1,6 +1,7 @@
-// The six C entry points: check the arguments, run one operation on a fresh connector object,
+// The C entry points: check the arguments, run one operation on a fresh connector object,
 // hand the result back.
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,46 @@ METALINK_EXPORT int importMetadataDB(const metalink_char* dataSource, const meta
     return connector.importMetadataDB(wide(dataSource), wide(user), wide(password),
                                       wide(syncMapFile), wide(libraryFile), wide(logFile));
   });
+}
+
+METALINK_EXPORT int planImportMetadataDB(const metalink_char* dataSource, const metalink_char* user,
+                                         const metalink_char* password,
+                                         const metalink_char* syncMapFile,
+                                         const metalink_char* libraryFile,
+                                         metalink_import_plan** plans) {
+  if (plans == nullptr) return -1;
+  *plans = nullptr;
+  if (!dataSource || !user || !password || !syncMapFile || !libraryFile) return -1;
+  return metalink::runGuarded(-1, [&] {
+    std::vector<ImportTablePlan> result;
+    {
+      CODBCConOperation connector;
+      if (!connector.isUsable() ||
+          !connector.planImportMetadataDB(wide(dataSource), wide(user), wide(password),
+                                          wide(syncMapFile), wide(libraryFile), &result)) {
+        return -1;
+      }
+    }
+    auto array = std::make_unique<metalink_import_plan[]>(result.size());
+    std::vector<std::u16string> names;
+    for (const ImportTablePlan& plan : result) names.push_back(plan.table);
+    metalink_char** copies = nullptr;
+    const int count = handOver(names, &copies);
+    for (int i = 0; i < count; ++i) {
+      const ImportTablePlan& plan = result[i];
+      array[i] = {copies[i],          plan.created ? 1 : 0, plan.inserted,    plan.updated,
+                  plan.unchanged,     plan.linksReplaced,   plan.linksWritten};
+    }
+    delete[] copies;  // the names now belong to the entries
+    *plans = array.release();
+    return count;
+  });
+}
+
+METALINK_EXPORT void metalinkFreeImportPlans(metalink_import_plan* plans, int count) {
+  if (plans == nullptr) return;
+  for (int i = 0; i < count; ++i) delete[] plans[i].table;
+  delete[] plans;
 }
 
 METALINK_EXPORT int getDataSources(metalink_char*** names) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "adapter/import_plan.h"
 #include "connector/odbc_con_base.h"
 
 class CODBCConOperation : public CODBCConBase {
@@ -23,6 +24,12 @@ class CODBCConOperation : public CODBCConBase {
   int importMetadataDB(const std::u16string& dataSource, const std::u16string& user,
                        const std::u16string& password, const std::u16string& syncMapFile,
                        const std::u16string& libraryFile, const std::u16string& logFile);
+
+  // What importMetadataDB would do to each table, found with reads only: *plans gets one entry
+  // per table that the library fills. False when the files or the connection fail.
+  bool planImportMetadataDB(const std::u16string& dataSource, const std::u16string& user,
+                            const std::u16string& password, const std::u16string& syncMapFile,
+                            const std::u16string& libraryFile, std::vector<ImportTablePlan>* plans);
 
   // Browsing: names as the driver manager or driver reports them; empty on failure.
   std::vector<std::u16string> getDataSources();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -177,6 +178,90 @@ TEST_P(CApiTransferTest, ConnectionStringsOpenLikeDataSourceNames) {
       << "the string's own password wins";
   EXPECT_EQ(checkDataSource(c(text + u";PWD=" + db->password()), c(db->user()), c(u"")), 1);
   EXPECT_EQ(log().find("Wr0ng"), std::string::npos) << log();
+}
+
+struct PlanRow {
+  bool created;
+  long long inserted, updated, unchanged, linksReplaced, linksWritten;
+};
+
+std::map<std::string, PlanRow> plan(const TestDatabase& db, const std::u16string& syncMap,
+                                    const std::u16string& library) {
+  metalink_import_plan* plans = nullptr;
+  const int count = planImportMetadataDB(c(db.dsn()), c(db.user()), c(db.password()),
+                                         c(syncMap), c(library), &plans);
+  std::map<std::string, PlanRow> out;
+  for (int i = 0; i < count; ++i) {
+    const metalink_import_plan& p = plans[i];
+    out[platform::utf16ToUtf8(reinterpret_cast<const char16_t*>(p.table))] = {
+        p.created != 0, p.inserted, p.updated, p.unchanged, p.linksReplaced, p.linksWritten};
+  }
+  metalinkFreeImportPlans(plans, count);
+  return out;
+}
+
+long long countRows(TestDatabase* db, const std::string& table) {
+  const auto rows = db->query("SELECT COUNT(*) FROM \"" + table + "\"");
+  return rows.empty() || !rows.front().front() ? -1 : std::stoll(*rows.front().front());
+}
+
+// The dry run counts what the import then does, on a fresh and on an imported database, and
+// leaves the database as it was.
+TEST_P(CApiTransferTest, DryRunCountsWhatTheImportDoes) {
+  std::string error;
+  auto db = TestDatabase::create(GetParam(), &error);
+  ASSERT_TRUE(db) << error;
+  const std::u16string library = example("EDALib.xml");
+  const std::u16string syncMap = example("EDASyncMap.xml");
+  const auto fresh = plan(*db, syncMap, library);
+  ASSERT_EQ(fresh.size(), 6u);
+  EXPECT_TRUE(fresh.at("Resistors").created);
+  EXPECT_EQ(fresh.at("Resistors").inserted, 5);
+  EXPECT_EQ(fresh.at("Resistors").unchanged + fresh.at("Resistors").linksReplaced, 0);
+  metalink_char** names = nullptr;
+  EXPECT_EQ(takeNames(names, getTables(c(db->dsn()), c(db->user()), c(db->password()), &names))
+                .size(),
+            0u)
+      << "the dry run created nothing";
+
+  ASSERT_EQ(importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()),
+                             c(example("EDASyncMap.xml")), c(library), c(u"")),
+            1);
+  long long links = 0;
+  for (const auto& [table, row] : fresh) {
+    EXPECT_EQ(countRows(db.get(), table), row.inserted) << table;
+    links += row.linksWritten;
+  }
+  EXPECT_EQ(countRows(db.get(), "Relations"), links);
+
+  // A second import finds every row as it is and replaces each row's links by the same ones.
+  ASSERT_TRUE(db->execute("UPDATE \"Resistors\" SET \"Tolerance\" = '9%' WHERE "
+                          "\"PartNumber\" = 'R-10K-0603'", &error)) << error;
+  const auto again = plan(*db, syncMap, library);
+  for (const auto& [table, row] : again) {
+    EXPECT_FALSE(row.created) << table;
+    EXPECT_EQ(row.inserted, 0) << table;
+    EXPECT_EQ(row.updated, table == "Resistors" ? 1 : 0) << table;
+    EXPECT_EQ(row.unchanged + row.updated, fresh.at(table).inserted + fresh.at(table).updated)
+        << table;
+    EXPECT_EQ(row.linksReplaced, row.linksWritten) << table;
+  }
+  EXPECT_EQ(countRows(db.get(), "Relations"), links);
+  const auto tolerance = db->query("SELECT \"Tolerance\" FROM \"Resistors\" WHERE "
+                                   "\"PartNumber\" = 'R-10K-0603'");
+  ASSERT_EQ(tolerance.size(), 1u);
+  EXPECT_EQ(tolerance.front().front().value_or(""), "9%") << "the dry run changed nothing";
+}
+
+TEST_F(CApiTest, DryRunFailuresHandOverNoPlans) {
+  metalink_import_plan* plans = reinterpret_cast<metalink_import_plan*>(this);
+  const std::u16string empty = u"";
+  EXPECT_EQ(planImportMetadataDB(c(u"NoSuchDataSource"), c(empty), c(empty),
+                                 c(example("EDASyncMap.xml")), c(example("EDALib.xml")), &plans),
+            -1);
+  EXPECT_EQ(plans, nullptr);
+  EXPECT_EQ(planImportMetadataDB(nullptr, c(empty), c(empty), c(empty), c(empty), &plans), -1);
+  EXPECT_EQ(planImportMetadataDB(c(empty), c(empty), c(empty), c(empty), c(empty), nullptr), -1);
 }
 
 std::string driverLabel(const ::testing::TestParamInfo<OdbcDriver>& info) {

@@ -1,0 +1,183 @@
+// The dry run of an import: the schema the integrity check would complete, and what update would
+// do to each table, worked out in memory from reads alone.
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "adapter/odbc_adapter.h"
+#include "adapter/odbc_command.h"
+#include "adapter/result_row.h"
+#include "adapter/sql_dialect.h"
+#include "adapter/sql_statements.h"
+#include "util/wide_text.h"
+
+namespace {
+
+constexpr int32_t kWideVarchar = -9;
+constexpr int32_t kInteger = 4;
+constexpr uint32_t kTextSize = 255;
+constexpr const char16_t* kPartSeparator = u"&#44;";
+
+CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type,
+                       bool identity, bool primaryKey) {
+  return table->addColumn(std::make_unique<CDataColumn>(table, name, type, kTextSize,
+                                                        std::u16string(), identity, primaryKey,
+                                                        CDataColumn::kAddToTable));
+}
+
+// The values of a row's key columns, as one text: rows are the same row when it is equal.
+std::u16string keyOf(const CDataRow& row) {
+  std::u16string key;
+  for (const std::u16string& column : row.getKeyColumns()) {
+    key += SqlStatementBuilder::cell(row, column);
+    key += u'\0';
+  }
+  return key;
+}
+
+std::u16string keyOf(const CDataCommand::ResultRow& stored, const CDataRow& row) {
+  std::u16string key;
+  for (const std::u16string& column : row.getKeyColumns()) {
+    key += resultValue(stored, column);
+    key += u'\0';
+  }
+  return key;
+}
+
+}  // namespace
+
+std::vector<CDataCommand::ResultRow> CODBCAdapter::readExistingRows(const CDataTable* table) {
+  CODBCCommand* odbc = odbcCommand();
+  if (odbc == nullptr ||
+      !odbc->executeQuery(u"SELECT * FROM " + quoteIdentifier(table->getName(), identifierQuote_))) {
+    return {};
+  }
+  return odbc->getRows();
+}
+
+std::vector<std::u16string> CODBCAdapter::planSchema(
+    CDataSet* dataSet,
+    const std::vector<std::pair<std::u16string, std::vector<std::u16string>>>& mappedColumns) {
+  std::vector<std::u16string> created;
+  if (dataSet == nullptr) return created;
+  for (const auto& [tableName, columns] : mappedColumns) {
+    CDataTable* table = dataSet->getTable(tableName);
+    if (table == nullptr) {
+      dataSet->addTable(tableName);
+      table = dataSet->getTable(tableName);
+      created.push_back(tableName);
+    }
+    for (const std::u16string& column : columns) {
+      if (table->findColumn(column) == nullptr) addColumn(table, column, kWideVarchar, false, false);
+    }
+    // As the integrity check does: an identity column where there is none, the key of a table
+    // that has no other.
+    if (table->getIdentityColumn() == nullptr) {
+      addColumn(table, tableName + u"0", kInteger, true, !table->hasPrimaryKey());
+    }
+  }
+  if (dataSet->getTable(kRelationsTable) == nullptr) {
+    dataSet->addTable(kRelationsTable);
+    CDataTable* relations = dataSet->getTable(kRelationsTable);
+    for (const char16_t* name :
+         {u"PrimaryTable", u"PrimaryID", u"SecondaryTable", u"SecondaryID", u"Relation"}) {
+      addColumn(relations, name, kWideVarchar, false, false);
+    }
+    created.push_back(kRelationsTable);
+  }
+  return created;
+}
+
+std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
+                                                      const std::vector<std::u16string>& created) {
+  std::vector<ImportTablePlan> plans;
+  CODBCCommand* odbc = odbcCommand();
+  if (odbc == nullptr || dataSet == nullptr) return plans;
+  const std::set<std::u16string> missing(created.begin(), created.end());
+
+  // Pass 1, as update's first pass: which rows exist, and with which identity. A row of the
+  // library that another row before it already claimed counts as an update of that one.
+  struct Found {
+    const CDataCommand::ResultRow* stored;  // null: the import inserts the row
+  };
+  std::map<const CDataRow*, Found> found;
+  std::vector<std::vector<CDataCommand::ResultRow>> storedRows;
+  storedRows.reserve(dataSet->getTables().size());
+  for (const auto& entry : dataSet->getTables()) {
+    CDataTable* table = entry.second.get();
+    if (table->getName() == kRelationsTable || table->getRows().empty()) continue;
+    ImportTablePlan plan;
+    plan.table = table->getName();
+    plan.created = missing.count(table->getName()) > 0;
+    storedRows.push_back(plan.created ? std::vector<CDataCommand::ResultRow>()
+                                      : readExistingRows(table));
+    std::map<std::u16string, const CDataCommand::ResultRow*> byKey;
+    const CDataRow* sample = table->getRows().front().get();
+    for (const auto& stored : storedRows.back()) byKey.emplace(keyOf(stored, *sample), &stored);
+    const CDataColumn* identity = table->getIdentityColumn();
+    std::set<std::u16string> inserted;
+    for (const auto& row : table->getRows()) {
+      const std::u16string key = keyOf(*row);
+      const auto match = byKey.find(key);
+      const bool lookedUp = table->hasPrimaryKey() && !row->getKeyColumns().empty();
+      if (lookedUp && match != byKey.end()) {
+        found[row.get()] = {match->second};
+        if (identity != nullptr) {
+          row->setValue(identity->getName(), resultValue(*match->second, identity->getName()));
+        }
+      } else if (lookedUp && inserted.count(key) > 0) {
+        found[row.get()] = {nullptr};
+        ++plan.updated;
+      } else {
+        ++plan.inserted;
+        if (lookedUp) inserted.insert(key);
+      }
+    }
+    plans.push_back(plan);
+  }
+
+  // Pass 2: the cells each found row would get, references included, against what it holds;
+  // and the link rows update replaces.
+  std::map<std::pair<std::u16string, std::u16string>, long long> storedLinks;
+  if (const CDataTable* relations = dataSet->getTable(kRelationsTable);
+      relations != nullptr && missing.count(kRelationsTable) == 0) {
+    for (const auto& link : readExistingRows(relations)) {
+      ++storedLinks[{resultValue(link, u"PrimaryTable"), resultValue(link, u"PrimaryID")}];
+    }
+  }
+  for (ImportTablePlan& plan : plans) {
+    const CDataTable* table = dataSet->getTable(plan.table);
+    for (const auto& row : table->getRows()) {
+      long long links = 0;
+      for (const auto& related : row->getRelatedRows()) links += related.second.size();
+      plan.linksWritten += links;
+      const auto entry = found.find(row.get());
+      if (entry == found.end() || entry->second.stored == nullptr) continue;
+      if (links > 0) {
+        const auto stored = storedLinks.find({table->getName(), row->getIdentityValue()});
+        if (stored != storedLinks.end()) plan.linksReplaced += stored->second;
+      }
+      // The cells update would write: the row's own, then its reference cells.
+      std::map<std::u16string, std::u16string> cells;
+      for (const auto& cell : row->getValueMap()) {
+        cells[cell.first] = SqlStatementBuilder::cell(*row, cell.first);
+      }
+      bool same = true;
+      for (const auto& reference : row->getReferencedRows()) {
+        const CDataRow* target = reference.second;
+        // A row the import inserts gets its identity only then.
+        same = same && !target->getIdentityValue().empty();
+        cells[reference.first] = target->getTable()->getName() + kPartSeparator +
+                                 target->getIdentityValue() + kPartSeparator + u"Reference";
+      }
+      const CDataColumn* identity = table->getIdentityColumn();
+      for (const auto& cell : cells) {
+        if (identity != nullptr && equalsIgnoreCase(cell.first, identity->getName())) continue;
+        same = same && cell.second == resultValue(*entry->second.stored, cell.first);
+      }
+      ++(same ? plan.unchanged : plan.updated);
+    }
+  }
+  return plans;
+}
