@@ -27,6 +27,16 @@ bool containsIgnoringCase(const std::vector<std::u16string>& names, const std::u
   return false;
 }
 
+// The identity column is named after its table, with a suffix where a column of that name exists.
+std::u16string identityColumnName(const std::u16string& tableName,
+                                  const std::vector<std::u16string>& existing) {
+  std::u16string name = tableName + u"0";
+  for (int suffix = 1; containsIgnoringCase(existing, name); ++suffix) {
+    name = tableName + u"0_" + toWide(std::to_string(suffix));
+  }
+  return name;
+}
+
 }  // namespace
 
 std::unique_ptr<CDataSet> CODBCAdapter::schemaDataSet(const std::u16string& tableName) {
@@ -80,6 +90,11 @@ void CODBCAdapter::ensureTable(const std::u16string& tableName,
   for (const auto& name : columnNames) {
     if (table->findColumn(name) == nullptr) addTextColumn(table, name);
   }
+  // A new table gets its identity column (its key) in the same statement: adding it afterwards
+  // costs SQLite a rebuild of the table, which made the check of a large map take minutes.
+  table->addColumn(std::make_unique<CDataColumn>(table, identityColumnName(tableName, columnNames),
+                                                 kInteger, kTextSize, std::u16string(), true,
+                                                 true, CDataColumn::kAddToTable));
   odbc->execute(buildCreateTable(*table));
 }
 
@@ -101,10 +116,7 @@ void CODBCAdapter::ensureIdentityColumn(const std::u16string& tableName) {
   odbc->queryAutoIncrementColumns(tableName);
   if (!odbc->getColumnValues(u"COLUMN_NAME").empty()) return;
 
-  std::u16string name = tableName + u"0";
-  for (int suffix = 1; containsIgnoringCase(existing, name); ++suffix) {
-    name = tableName + u"0_" + toWide(std::to_string(suffix));
-  }
+  const std::u16string name = identityColumnName(tableName, existing);
   if (odbc->queryPrimaryKeys(tableName) == -1) odbc->queryStatistics(tableName);
   bool hasKey = false;
   for (const auto& key : odbc->getColumnValues(u"COLUMN_NAME")) hasKey = hasKey || !key.empty();
