@@ -110,8 +110,10 @@ class CODBCAdapter : public CDataAdapter {
   void ensureLookupIndex(const std::u16string& tableName,
                          const std::vector<std::u16string>& columnNames);
   // Adds the missing columns (matched ignoring case) to an existing table, reading its columns
-  // once; creates a missing table with all of them in one statement.
-  void ensureTable(const std::u16string& tableName, const std::vector<std::u16string>& columnNames);
+  // once; creates a missing table with all of them in one statement, and with `withIdentity` its
+  // identity column too (the key ensureIdentityColumn would add, without rebuilding the table).
+  void ensureTable(const std::u16string& tableName, const std::vector<std::u16string>& columnNames,
+                   bool withIdentity = false);
 
   const std::u16string& getIdentifierQuote() const { return identifierQuote_; }
 

@@ -69,7 +69,7 @@ void CODBCAdapter::ensureLookupIndex(const std::u16string& tableName,
 }
 
 void CODBCAdapter::ensureTable(const std::u16string& tableName,
-                               const std::vector<std::u16string>& columnNames) {
+                               const std::vector<std::u16string>& columnNames, bool withIdentity) {
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr) return;
   // The table's columns are read once, whatever the number of columns asked for: a check that
@@ -90,11 +90,13 @@ void CODBCAdapter::ensureTable(const std::u16string& tableName,
   for (const auto& name : columnNames) {
     if (table->findColumn(name) == nullptr) addTextColumn(table, name);
   }
-  // A new table gets its identity column (its key) in the same statement: adding it afterwards
-  // costs SQLite a rebuild of the table, which made the check of a large map take minutes.
-  table->addColumn(std::make_unique<CDataColumn>(table, identityColumnName(tableName, columnNames),
+  // Adding the identity column afterwards costs SQLite a rebuild of the table, which made the
+  // check of a large map take minutes.
+  if (withIdentity) {
+    table->addColumn(std::make_unique<CDataColumn>(table, identityColumnName(tableName, columnNames),
                                                  kInteger, kTextSize, std::u16string(), true,
                                                  true, CDataColumn::kAddToTable));
+  }
   odbc->execute(buildCreateTable(*table));
 }
 

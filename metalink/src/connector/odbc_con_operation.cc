@@ -337,7 +337,7 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
     if (cannotWrite()) break;
     std::vector<std::u16string> columns;
     for (const std::string& column : table->getColumnNames()) columns.push_back(toWide(column));
-    odbcAdapter->ensureTable(tableName, columns);
+    odbcAdapter->ensureTable(tableName, columns, /*withIdentity=*/true);
     if (!cannotWrite()) odbcAdapter->ensureIdentityColumn(tableName);
   }
   if (!cannotWrite()) odbcAdapter->ensureRelationsTable();

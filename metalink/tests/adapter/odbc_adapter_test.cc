@@ -121,6 +121,26 @@ TYPED_TEST(OdbcAdapterTest, SchemaOperationsCreateMissingTablesAndColumns) {
   EXPECT_TRUE(this->errors().empty()) << ::testing::PrintToString(this->errors());
 }
 
+TYPED_TEST(OdbcAdapterTest, NewTableIsCreatedWithItsIdentityKey) {
+  // "Items0" is a mapped column already: the identity takes the next free name.
+  this->adapter_->ensureTable(u"Items", {u"Name", u"Items0"}, /*withIdentity=*/true);
+  this->adapter_->ensureIdentityColumn(u"Items");  // finds it in place
+  EXPECT_TRUE(this->errors().empty()) << ::testing::PrintToString(this->errors());
+
+  auto dataSet = this->readSchema();
+  const CDataTable* items = dataSet->getTable(u"Items");
+  ASSERT_NE(items, nullptr);
+  EXPECT_EQ(columnNames(items), (std::vector<std::u16string>{u"Name", u"Items0", u"Items0_1"}));
+  ASSERT_NE(items->getIdentityColumn(), nullptr);
+  EXPECT_EQ(items->getIdentityColumn()->getName(), u"Items0_1");
+  EXPECT_TRUE(items->getIdentityColumn()->isPrimaryKey());
+  this->sql("INSERT INTO \"Items\" (\"Name\") VALUES ('a')");
+  this->sql("INSERT INTO \"Items\" (\"Name\") VALUES ('b')");
+  EXPECT_EQ(this->rows("SELECT DISTINCT \"Items0_1\" FROM \"Items\" WHERE \"Items0_1\" IS NOT NULL")
+                .size(),
+            2u);
+}
+
 TYPED_TEST(OdbcAdapterTest, IdentityColumnKeepsRowsAndBecomesTheKey) {
   this->sql(
       "CREATE TABLE \"Parts\" (\"PartNo\" VARCHAR(40) NOT NULL, \"Name\" VARCHAR(80) "

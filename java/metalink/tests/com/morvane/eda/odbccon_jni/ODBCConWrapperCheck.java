@@ -75,6 +75,14 @@ public final class ODBCConWrapperCheck {
     check(log(dir).contains("The transfer option is not correct"), "the option error is logged");
     check(ODBCConWrapper.jni_exportMetadataDB(null, DSN, "", "", syncMap, 3, "") == 0,
         "a null library file is rejected");
+    // A lone surrogate has no exact file name: the export is refused, nothing written elsewhere.
+    String lonely = dir.toString() + "/Lib\uD800.xml";
+    check(ODBCConWrapper.jni_exportMetadataDB(lonely, DSN, "", "", syncMap, 3, "") == 0,
+        "a path with an unpaired surrogate is refused");
+    try (java.util.stream.Stream<Path> files = Files.list(dir)) {
+      check(files.noneMatch(f -> f.getFileName().toString().startsWith("Lib")),
+          "nothing is written under a substitute name");
+    }
 
     Path map = dir.resolve("Größen.xml");
     Files.write(map, ("<syncMap><element name=\"Teil\" type=\"Teil\" relation=\"\">"
