@@ -9,23 +9,8 @@
 
 #include "adapter/odbc_command.h"
 #include "log_capture.h"
+#include "odbc_drivers.h"
 #include "odbc_test_database.h"
-
-struct SqliteDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
-};
-struct PostgresDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
-};
-using OdbcDrivers = ::testing::Types<SqliteDriver, PostgresDriver>;
-
-// Test names end in /Sqlite or /Postgres; the build gives the latter the PostgreSQL fixture.
-struct OdbcDriverNames {
-  template <typename Driver>
-  static std::string GetName(int) {
-    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
-  }
-};
 
 template <typename Driver>
 class OdbcFixture : public ::testing::Test {

@@ -17,6 +17,7 @@
 #include "library/eda_library.h"
 #include "odbc_test_database.h"
 #include "platform/text.h"
+#include "odbc_drivers.h"
 
 namespace {
 
@@ -28,19 +29,8 @@ const std::vector<std::string> kMappedTables = {"Capacitors", "Datasheets", "Foo
                                                 "ICs",        "Resistors",  "Symbols"};
 const std::string kSeparator = "&#44;";
 
-struct SqliteDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
-};
-struct PostgresDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
-};
-using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
-struct DriverNames {
-  template <typename Driver>
-  static std::string GetName(int) {
-    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
-  }
-};
+using Drivers = OdbcDrivers;
+using DriverNames = OdbcDriverNames;
 
 // Table name -> the rows as sorted texts.
 using Contents = std::map<std::string, std::vector<std::string>>;

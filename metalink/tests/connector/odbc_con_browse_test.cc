@@ -9,22 +9,12 @@
 #include "connector/odbc_con_operation.h"
 #include "connector_environment.h"
 #include "odbc_test_database.h"
+#include "odbc_drivers.h"
 
 namespace {
 
-struct SqliteDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
-};
-struct PostgresDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
-};
-using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
-struct DriverNames {
-  template <typename Driver>
-  static std::string GetName(int) {
-    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
-  }
-};
+using Drivers = OdbcDrivers;
+using DriverNames = OdbcDriverNames;
 
 using Names = std::vector<std::u16string>;
 

@@ -13,6 +13,7 @@
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "odbc_drivers.h"
 
 namespace {
 
@@ -22,19 +23,8 @@ const std::string kSampleLibrary = EDA_SOURCE_DIR "/examples/EDALib.xml";
 const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
 const std::string kOldLibrary = "<old library, must survive a failed export/>\n";
 
-struct SqliteDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
-};
-struct PostgresDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
-};
-using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
-struct DriverNames {
-  template <typename Driver>
-  static std::string GetName(int) {
-    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
-  }
-};
+using Drivers = OdbcDrivers;
+using DriverNames = OdbcDriverNames;
 
 template <typename Driver>
 class ExportFailureTest : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "odbc_drivers.h"
 
 namespace {
 
@@ -86,19 +87,8 @@ TEST_F(NoDatabaseFailureTest, UnusableTemporaryDirectoryStopsEveryOperation) {
   EXPECT_FALSE(platform::pathExists(missing));
 }
 
-struct SqliteDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
-};
-struct PostgresDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
-};
-using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
-struct DriverNames {
-  template <typename Driver>
-  static std::string GetName(int) {
-    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
-  }
-};
+using Drivers = OdbcDrivers;
+using DriverNames = OdbcDriverNames;
 
 template <typename Driver>
 class TransferFailureTest : public NoDatabaseFailureTest {

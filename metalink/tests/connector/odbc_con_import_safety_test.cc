@@ -14,6 +14,7 @@
 #include "connector_environment.h"
 #include "odbc_test_database.h"
 #include "platform/text.h"
+#include "odbc_drivers.h"
 
 namespace {
 
@@ -24,18 +25,7 @@ const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
 const char* kPart =
     "SELECT \"Manufacturer\" FROM \"Resistors\" WHERE \"PartNumber\" = 'R-10K-0603'";
 
-struct SqliteDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
-};
-struct PostgresDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
-};
-struct DriverNames {
-  template <typename Driver>
-  static std::string GetName(int) {
-    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
-  }
-};
+using DriverNames = OdbcDriverNames;
 
 template <typename Driver>
 class ImportSafetyTest : public ::testing::Test {

@@ -15,6 +15,7 @@
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "odbc_drivers.h"
 
 namespace {
 
@@ -25,19 +26,8 @@ const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
 const std::vector<std::string> kMappedTables = {"Capacitors", "Datasheets", "Footprints",
                                                 "ICs",        "Resistors",  "Symbols"};
 
-struct SqliteDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kSqlite;
-};
-struct PostgresDriver {
-  static constexpr edatest::OdbcDriver kDriver = edatest::OdbcDriver::kPostgres;
-};
-using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
-struct DriverNames {
-  template <typename Driver>
-  static std::string GetName(int) {
-    return Driver::kDriver == edatest::OdbcDriver::kSqlite ? "Sqlite" : "Postgres";
-  }
-};
+using Drivers = OdbcDrivers;
+using DriverNames = OdbcDriverNames;
 
 // The last report of each phase.
 struct ProgressLog {
