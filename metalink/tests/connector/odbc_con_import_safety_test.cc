@@ -141,6 +141,9 @@ TYPED_TEST(PostgresImportSafetyTest, ALostConnectionLeavesTheDatabaseAsBefore) {
   bool ended = false;
   for (int i = 0; i < 1200 && !ended; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // This session is inside its transaction, where the server keeps the activity view it read
+    // first: drop that snapshot, or an import that reaches the lock later is never seen.
+    this->db_->query("SELECT pg_stat_clear_snapshot()", &error);
     const auto rows = this->db_->query(
         "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
         "current_database() AND pid <> pg_backend_pid() AND wait_event_type = 'Lock'",
