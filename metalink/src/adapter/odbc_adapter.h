@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "adapter/data_adapter.h"
-#include "adapter/odbc_failure.h"
 #include "adapter/data_command.h"
 #include "adapter/import_plan.h"
+#include "adapter/odbc_failure.h"
 #include "adapter/sql_statements.h"
 #include "dataset/data_set.h"
 
 class CODBCCommand;
+class PreparedStatements;
 
 class CODBCAdapter : public CDataAdapter {
  public:
@@ -48,6 +49,13 @@ class CODBCAdapter : public CDataAdapter {
   // granted) ends the update at once. True only when every statement succeeded; lastUpdate()
   // tells what failed.
   bool update(CDataSet* dataSet) override;
+  // Where the dialect is known (SQLite, PostgreSQL), update writes through the fast path:
+  // existing rows found from one read of each table's keys, prepared statements, identities
+  // returned by the insert, link rows replaced in sets. It leaves exactly the rows, identities,
+  // link rows and log lines of the statement-by-statement path, which every other system gets,
+  // and which `false` here forces (FastWrite=0 in ODBCCon.ini).
+  void setFastWrite(bool fast) { fastWrite_ = fast; }
+  bool usesFastWrite() const;
   const UpdateReport& lastUpdate() const { return report_; }
 
   // The import's transaction around update(): begins it and takes the import lock. False when the
@@ -127,7 +135,23 @@ class CODBCAdapter : public CDataAdapter {
   // A throw-away data set with the driver's type names and one table, for the schema operations.
   std::unique_ptr<CDataSet> schemaDataSet(const std::u16string& tableName);
   void writeRows(CDataSet* dataSet);
+  // One row of pass 1 with its own existence query and literal statements.
+  void writeRowByStatements(CDataTable* table, CDataRow* row);
   void writeLinks(CDataSet* dataSet, CDataTable* relations);
+  // Pass 2 of both paths: makes the link rows of every row into `relations` (`links`, and the
+  // rows that have any in `linked`) and sets each row's reference cells, which
+  // `writeReferences` writes; it returns false when the row has no primary key to write them
+  // by. False when the update stopped.
+  bool makeLinks(CDataSet* dataSet, CDataTable* relations, std::vector<CDataRow*>* linked,
+                 std::vector<CDataRow*>* links,
+                 const std::function<bool(CDataRow*)>& writeReferences);
+  // The fast path of the same passes (odbc_fast_write.cc).
+  void writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared);
+  void writeLinksFast(CDataSet* dataSet, CDataTable* relations, PreparedStatements* prepared);
+  // Runs `statement` (true when it succeeded) as one row's statement: fenced by a savepoint
+  // where a failed statement would abort the transaction; a failure that ends the transaction is
+  // recorded in report_.fatal.
+  bool fenced(const std::function<bool()>& statement);
   // Runs one statement of a row (or a row's existence query, with `query`). In the import's
   // transaction on a system where a failed statement aborts the transaction, the statement is
   // fenced by a savepoint. A failure that ends the transaction is recorded in report_.fatal.
@@ -141,5 +165,6 @@ class CODBCAdapter : public CDataAdapter {
   UpdateReport report_;
   std::set<const CDataRow*> failedRows_;
   bool inImport_ = false;
+  bool fastWrite_ = true;
   std::function<void()> rowObserver_;
 };

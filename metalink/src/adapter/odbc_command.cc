@@ -206,6 +206,10 @@ CODBCCommand::Outcome CODBCCommand::execute(const std::u16string& text) {
   return Outcome::kFailed;
 }
 
+void* CODBCCommand::connectionHandle() const { return handles_->dbc(); }
+
+const odbc::DriverText& CODBCCommand::driverText() const { return handles_->text; }
+
 bool CODBCCommand::executeQuery(const std::u16string& text) {
   rows_.clear();
   odbc::StatementHandle statement(handles_->dbc());
@@ -282,10 +286,9 @@ bool CODBCCommand::beginReadTransaction() {
     const SQLUINTEGER level = (offered & SQL_TXN_REPEATABLE_READ) != 0 ? SQL_TXN_REPEATABLE_READ
                               : (offered & SQL_TXN_SERIALIZABLE) != 0  ? SQL_TXN_SERIALIZABLE
                                                                        : 0;
-    if (level != 0 &&
-        !odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
-                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)),
-                                  0))) {
+    if (level != 0 && !odbc::succeeded(EDA_ODBC(
+                          SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
+                          reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)), 0))) {
       odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
       return false;
     }

@@ -13,6 +13,11 @@
 #include "adapter/odbc_failure.h"
 #include "adapter/sql_dialect.h"
 
+class CODBCPrepared;
+namespace odbc {
+class DriverText;
+}
+
 class CODBCCommand : public CDataCommand {
  public:
   // Allocates the ODBC environment (version 3). A failure is logged and leaves the command
@@ -59,6 +64,10 @@ class CODBCCommand : public CDataCommand {
   // Runs a statement that returns no rows; getRows() is not touched. The text is logged at INFO.
   // A failure is logged (SQLSTATE, native code, message) and kept in lastFailure().
   Outcome execute(const std::u16string& text);
+  // Prepares a statement with parameter markers (see odbc_prepared.h). Null when the driver
+  // refuses it; the failure is then in lastFailure(), logged at ERROR unless `quiet` (a caller
+  // that has another way to write).
+  std::unique_ptr<CODBCPrepared> prepare(const std::u16string& text, bool quiet = false);
   // Runs a query and replaces getRows() by its result. On failure the diagnostics are logged,
   // kept in lastFailure(), and getRows() is empty.
   bool executeQuery(const std::u16string& text);
@@ -78,6 +87,12 @@ class CODBCCommand : public CDataCommand {
   bool beginReadTransaction();
 
  private:
+  friend class CODBCPrepared;
+  // For prepare(), which lives beside the prepared statement: the connection (an SQLHDBC) and
+  // the way text crosses to its driver.
+  void* connectionHandle() const;
+  const odbc::DriverText& driverText() const;
+
   struct Handles;
   std::unique_ptr<Handles> handles_;
   SqlDialect dialect_;

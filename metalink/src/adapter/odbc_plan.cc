@@ -1,5 +1,6 @@
 // The dry run of an import: the schema the integrity check would complete, and what update would
 // do to each table, worked out in memory from reads alone.
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -10,6 +11,7 @@
 #include "adapter/result_row.h"
 #include "adapter/sql_dialect.h"
 #include "adapter/sql_statements.h"
+#include "adapter/stored_keys.h"
 #include "util/wide_text.h"
 
 namespace {
@@ -19,8 +21,8 @@ constexpr int32_t kInteger = 4;
 constexpr uint32_t kTextSize = 255;
 constexpr const char16_t* kPartSeparator = u"&#44;";
 
-CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type,
-                       bool identity, bool primaryKey) {
+CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type, bool identity,
+                       bool primaryKey) {
   return table->addColumn(std::make_unique<CDataColumn>(table, name, type, kTextSize,
                                                         std::u16string(), identity, primaryKey,
                                                         CDataColumn::kAddToTable));
@@ -36,21 +38,12 @@ std::u16string keyOf(const CDataRow& row) {
   return key;
 }
 
-std::u16string keyOf(const CDataCommand::ResultRow& stored, const CDataRow& row) {
-  std::u16string key;
-  for (const std::u16string& column : row.getKeyColumns()) {
-    key += resultValue(stored, column);
-    key += u'\0';
-  }
-  return key;
-}
-
 }  // namespace
 
 std::vector<CDataCommand::ResultRow> CODBCAdapter::readExistingRows(const CDataTable* table) {
   CODBCCommand* odbc = odbcCommand();
-  if (odbc == nullptr ||
-      !odbc->executeQuery(u"SELECT * FROM " + quoteIdentifier(table->getName(), identifierQuote_))) {
+  if (odbc == nullptr || !odbc->executeQuery(u"SELECT * FROM " +
+                                             quoteIdentifier(table->getName(), identifierQuote_))) {
     return {};
   }
   return odbc->getRows();
@@ -69,7 +62,8 @@ std::vector<std::u16string> CODBCAdapter::planSchema(
       created.push_back(tableName);
     }
     for (const std::u16string& column : columns) {
-      if (table->findColumn(column) == nullptr) addColumn(table, column, kWideVarchar, false, false);
+      if (table->findColumn(column) == nullptr)
+        addColumn(table, column, kWideVarchar, false, false);
     }
     // As the integrity check does: an identity column where there is none, the key of a table
     // that has no other.
@@ -102,6 +96,7 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
     const CDataCommand::ResultRow* stored;  // null: the import inserts the row
   };
   std::map<const CDataRow*, Found> found;
+  std::deque<CDataCommand::ResultRow> asked;  // rows the database found for single rows
   std::vector<std::vector<CDataCommand::ResultRow>> storedRows;
   storedRows.reserve(dataSet->getTables().size());
   for (const auto& entry : dataSet->getTables()) {
@@ -112,26 +107,60 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
     plan.created = missing.count(table->getName()) > 0;
     storedRows.push_back(plan.created ? std::vector<CDataCommand::ResultRow>()
                                       : readExistingRows(table));
-    std::map<std::u16string, const CDataCommand::ResultRow*> byKey;
-    const CDataRow* sample = table->getRows().front().get();
-    for (const auto& stored : storedRows.back()) byKey.emplace(keyOf(stored, *sample), &stored);
+    // Rows are matched the way update matches them: from one read of the keys where the key
+    // columns compare in a way known exactly, else by asking the database row by row. A table the
+    // import would create has no rows yet, and its new text columns compare exactly.
+    StoredKeys keys;
+    if (!plan.created && table->hasPrimaryKey()) keys.read(odbc, statements(), *table);
     const CDataColumn* identity = table->getIdentityColumn();
+    std::map<std::u16string, const CDataCommand::ResultRow*> byIdentity;
+    if (identity != nullptr) {
+      for (const auto& stored : storedRows.back()) {
+        byIdentity.emplace(resultValue(stored, identity->getName()), &stored);
+      }
+    }
     std::set<std::u16string> inserted;
     for (const auto& row : table->getRows()) {
-      const std::u16string key = keyOf(*row);
-      const auto match = byKey.find(key);
-      const bool lookedUp = table->hasPrimaryKey() && !row->getKeyColumns().empty();
-      if (lookedUp && match != byKey.end()) {
-        found[row.get()] = {match->second};
-        if (identity != nullptr) {
-          row->setValue(identity->getName(), resultValue(*match->second, identity->getName()));
+      const bool lookedUp = table->hasPrimaryKey() && !StoredKeys::keyCells(*row).empty();
+      if (!lookedUp) {
+        ++plan.inserted;
+        continue;
+      }
+      StoredKeys::Match match;
+      const StoredKeys::Lookup lookup =
+          plan.created ? StoredKeys::Lookup::kMissing : keys.find(*row, &match);
+      const CDataCommand::ResultRow* stored = nullptr;
+      if (lookup == StoredKeys::Lookup::kAskDatabase) {
+        const std::u16string select = buildSelect(*row, false);
+        if (odbc->executeQuery(select) && !odbc->getRows().empty()) {
+          asked.push_back(odbc->getRows().front());
+          stored = &asked.back();
         }
-      } else if (lookedUp && inserted.count(key) > 0) {
+      } else if (lookup == StoredKeys::Lookup::kFound && match.ordinal >= 0) {
+        const auto byId = byIdentity.find(match.identity);
+        const auto& all = storedRows.back();
+        stored = identity != nullptr ? (byId != byIdentity.end() ? byId->second : nullptr)
+                 : match.ordinal < static_cast<long long>(all.size()) ? &all[match.ordinal]
+                                                                      : nullptr;
+      }
+      if (stored != nullptr) {
+        found[row.get()] = {stored};
+        if (identity != nullptr) {
+          row->setValue(identity->getName(), resultValue(*stored, identity->getName()));
+        }
+        continue;
+      }
+      // Not in the database: the first row with the key is inserted, later ones update it.
+      const bool byText = plan.created || lookup == StoredKeys::Lookup::kAskDatabase;
+      const bool again =
+          lookup == StoredKeys::Lookup::kFound || (byText && inserted.count(keyOf(*row)) > 0);
+      if (again) {
         found[row.get()] = {nullptr};
         ++plan.updated;
       } else {
         ++plan.inserted;
-        if (lookedUp) inserted.insert(key);
+        if (byText) inserted.insert(keyOf(*row));
+        keys.add(*row, std::u16string());
       }
     }
     plans.push_back(plan);

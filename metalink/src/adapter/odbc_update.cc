@@ -5,6 +5,7 @@
 
 #include "adapter/odbc_adapter.h"
 #include "adapter/odbc_command.h"
+#include "adapter/odbc_fast_write.h"
 #include "adapter/result_row.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
@@ -34,9 +35,15 @@ bool CODBCAdapter::update(CDataSet* dataSet) {
   if (!inImport_) report_ = UpdateReport();
   failedRows_.clear();
   if (odbcCommand() == nullptr || dataSet == nullptr) return false;
-  writeRows(dataSet);
   CDataTable* relations = dataSet->getTable(kRelationsTable);
-  if (relations != nullptr && !report_.stopped()) writeLinks(dataSet, relations);
+  if (usesFastWrite()) {
+    PreparedStatements prepared(odbcCommand());
+    writeRowsFast(dataSet, &prepared);
+    if (relations != nullptr && !report_.stopped()) writeLinksFast(dataSet, relations, &prepared);
+  } else {
+    writeRows(dataSet);
+    if (relations != nullptr && !report_.stopped()) writeLinks(dataSet, relations);
+  }
   return report_.failedRows == 0 && !report_.stopped();
 }
 
@@ -57,6 +64,13 @@ bool CODBCAdapter::noteFailure() {
 
 bool CODBCAdapter::runRowStatement(const std::u16string& text, bool query) {
   CODBCCommand* odbc = odbcCommand();
+  return fenced([odbc, &text, query] {
+    return query ? odbc->executeQuery(text) : odbc->execute(text) != CODBCCommand::Outcome::kFailed;
+  });
+}
+
+bool CODBCAdapter::fenced(const std::function<bool()>& statement) {
+  CODBCCommand* odbc = odbcCommand();
   const SqlStatementBuilder sql = statements();
   const bool fenced = inImport_ && !sql.savepoint().empty();
   if (fenced && odbc->execute(sql.savepoint()) == CODBCCommand::Outcome::kFailed) {
@@ -65,9 +79,7 @@ bool CODBCAdapter::runRowStatement(const std::u16string& text, bool query) {
     if (!report_.stopped()) report_.fatal = odbc->lastFailure();
     return false;
   }
-  const bool ok =
-      query ? odbc->executeQuery(text) : odbc->execute(text) != CODBCCommand::Outcome::kFailed;
-  if (!ok) {
+  if (!statement()) {
     noteFailure();
     if (fenced && !report_.stopped() &&
         odbc->execute(sql.rollbackToSavepoint()) == CODBCCommand::Outcome::kFailed) {
@@ -127,50 +139,53 @@ bool CODBCAdapter::endImport(bool commit) {
 }
 
 void CODBCAdapter::writeRows(CDataSet* dataSet) {
-  CODBCCommand* odbc = odbcCommand();
-  const bool identityNeedsColumn = odbc->getDialect().identityQueryNeedsIdentityColumn();
   for (const auto& entry : dataSet->getTables()) {
     CDataTable* table = entry.second.get();
-    const CDataColumn* identity = table->getIdentityColumn();
     for (const auto& row : table->getRows()) {
       if (report_.stopped()) return;
       if (rowObserver_) rowObserver_();
-      bool found = false;
-      if (table->hasPrimaryKey()) {
-        const std::u16string select = buildSelect(*row, false);
-        // An existence query that fails counts as a row not found, unless nothing can run.
-        if (!select.empty() && runRowStatement(select, true) && !odbc->getRows().empty()) {
-          found = true;
-          if (identity != nullptr) {
-            row->setValue(identity->getName(),
-                          resultValue(odbc->getRows().front(), identity->getName()));
-          }
-        }
-        if (report_.stopped()) return;
-      }
-      if (found) {
-        const std::u16string statement = buildUpdate(*row, false);
-        if (!statement.empty() && !runRowStatement(statement)) rowFailed(row.get());
-        continue;
-      }
-      const std::u16string statement = buildInsert(*row);
-      if (statement.empty()) continue;
-      // An insert that failed generated no key: asking for one would hand this row the key of
-      // the previous insert, and links would then point at the wrong row.
-      if (!runRowStatement(statement)) {
-        rowFailed(row.get());
-        continue;
-      }
-      if (identity == nullptr && identityNeedsColumn) continue;
-      const std::u16string newIdentity = fetchNewIdentity();
-      if (identity != nullptr) row->setValue(identity->getName(), newIdentity);
+      writeRowByStatements(table, row.get());
     }
   }
 }
 
-void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
-  std::vector<CDataRow*> linked;
-  std::vector<CDataRow*> links;
+void CODBCAdapter::writeRowByStatements(CDataTable* table, CDataRow* row) {
+  CODBCCommand* odbc = odbcCommand();
+  const CDataColumn* identity = table->getIdentityColumn();
+  bool found = false;
+  if (table->hasPrimaryKey()) {
+    const std::u16string select = buildSelect(*row, false);
+    // An existence query that fails counts as a row not found, unless nothing can run.
+    if (!select.empty() && runRowStatement(select, true) && !odbc->getRows().empty()) {
+      found = true;
+      if (identity != nullptr) {
+        row->setValue(identity->getName(),
+                      resultValue(odbc->getRows().front(), identity->getName()));
+      }
+    }
+    if (report_.stopped()) return;
+  }
+  if (found) {
+    const std::u16string statement = buildUpdate(*row, false);
+    if (!statement.empty() && !runRowStatement(statement)) rowFailed(row);
+    return;
+  }
+  const std::u16string statement = buildInsert(*row);
+  if (statement.empty()) return;
+  // An insert that failed generated no key: asking for one would hand this row the key of the
+  // previous insert, and links would then point at the wrong row.
+  if (!runRowStatement(statement)) {
+    rowFailed(row);
+    return;
+  }
+  if (identity == nullptr && odbc->getDialect().identityQueryNeedsIdentityColumn()) return;
+  const std::u16string newIdentity = fetchNewIdentity();
+  if (identity != nullptr) row->setValue(identity->getName(), newIdentity);
+}
+
+bool CODBCAdapter::makeLinks(CDataSet* dataSet, CDataTable* relations,
+                             std::vector<CDataRow*>* linked, std::vector<CDataRow*>* links,
+                             const std::function<bool(CDataRow*)>& writeReferences) {
   for (const auto& entry : dataSet->getTables()) {
     CDataTable* table = entry.second.get();
     // Link rows are added to the Relations table while tables are walked; only the rows that
@@ -187,27 +202,37 @@ void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
           link->addValue(u"SecondaryTable", target->getTable()->getName());
           link->addValue(u"SecondaryID", target->getIdentityValue());
           link->addValue(u"Relation", related.first);
-          links.push_back(relations->addRow(std::move(link)));
+          links->push_back(relations->addRow(std::move(link)));
           hasLinks = true;
         }
       }
-      if (hasLinks) linked.push_back(row);
+      if (hasLinks) linked->push_back(row);
 
       if (row->getReferencedRows().empty()) continue;
       for (const auto& reference : row->getReferencedRows()) {
         row->setValue(reference.first, referenceCell(*reference.second));
       }
-      if (report_.stopped()) return;
-      const std::u16string statement = buildUpdate(*row, true);
-      if (!statement.empty()) {
-        if (!runRowStatement(statement)) rowFailed(row);
-      } else if (rowFailed(row), MessageLogger::errorEnabled) {
+      if (report_.stopped()) return false;
+      if (!writeReferences(row) && (rowFailed(row), MessageLogger::errorEnabled)) {
         MessageLogger::error(kSource, "The reference cells of a row of table [" +
                                           toUtf8(table->getName()) +
                                           "] cannot be written: the table has no primary key");
       }
     }
   }
+  return !report_.stopped();
+}
+
+void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
+  std::vector<CDataRow*> linked;
+  std::vector<CDataRow*> links;
+  const bool made = makeLinks(dataSet, relations, &linked, &links, [this](CDataRow* row) {
+    const std::u16string statement = buildUpdate(*row, true);
+    if (statement.empty()) return false;
+    if (!runRowStatement(statement)) rowFailed(row);
+    return true;
+  });
+  if (!made) return;
   // The link rows of a row are replaced as a whole, so a second run leaves no duplicates.
   for (CDataRow* row : linked) {
     if (report_.stopped()) return;

@@ -37,6 +37,10 @@ class SqlDialect {
   // PostgreSQL's lastval() fails in a session that has not yet used a sequence, so it is asked
   // only after an insert into a table with an identity column.
   bool identityQueryNeedsIdentityColumn() const { return kind_ == Kind::kPostgres; }
+  // Whether INSERT ... RETURNING hands the generated key back through ODBC. SQLite knows the
+  // clause (3.35 on), but its ODBC driver reads rows only from statements that begin with SELECT;
+  // there the identity query is asked after the insert instead, in the same process.
+  bool insertReturnsIdentity() const { return kind_ == Kind::kPostgres; }
 
   // Whether a wide character type the driver does not list borrows the name of the matching
   // narrow type (the SQLite driver lists no wide types).

@@ -237,6 +237,51 @@ std::u16string SqlStatementBuilder::sqliteCopyRows(
          u" ORDER BY rowid";
 }
 
+std::u16string SqlStatementBuilder::insertMarkers(const std::u16string& table,
+                                                  const std::vector<std::u16string>& columns,
+                                                  size_t rows,
+                                                  const std::u16string& returning) const {
+  std::vector<std::u16string> names;
+  for (const auto& column : columns) names.push_back(q(column));
+  const std::u16string one =
+      u"(" + join(std::vector<std::u16string>(columns.size(), u"?"), u", ") + u")";
+  std::u16string text = u"INSERT INTO " + q(table) + u"(" + join(names, u",") + u") VALUES" + one;
+  for (size_t i = 1; i < rows; ++i) text += u", " + one;
+  if (!returning.empty()) text += u" RETURNING " + q(returning);
+  return text;
+}
+
+std::u16string SqlStatementBuilder::updateMarkers(
+    const std::u16string& table, const std::vector<std::u16string>& setColumns,
+    const std::vector<std::u16string>& whereColumns) const {
+  std::vector<std::u16string> assignments;
+  for (const auto& column : setColumns) assignments.push_back(q(column) + u" = ?");
+  std::vector<std::u16string> terms;
+  for (const auto& column : whereColumns) terms.push_back(q(column) + u" = ?");
+  return u"UPDATE " + q(table) + u" SET " + join(assignments, u", ") + u" WHERE " +
+         join(terms, u" AND ");
+}
+
+std::u16string SqlStatementBuilder::deleteWhereIn(const std::u16string& table,
+                                                  const std::u16string& column,
+                                                  const std::u16string& inColumn,
+                                                  size_t count) const {
+  return u"DELETE FROM " + q(table) + u" WHERE " + q(column) + u" = ? AND " + q(inColumn) +
+         u" IN (" + join(std::vector<std::u16string>(count, u"?"), u", ") + u")";
+}
+
+std::u16string SqlStatementBuilder::selectColumns(
+    const std::u16string& table, const std::vector<std::u16string>& columns) const {
+  std::vector<std::u16string> names;
+  for (const auto& column : columns) names.push_back(q(column));
+  return u"SELECT " + join(names, u", ") + u" FROM " + q(table);
+}
+
+std::u16string SqlStatementBuilder::sqliteTableSql(const std::u16string& table) const {
+  return u"SELECT sql FROM sqlite_master WHERE type = 'table' AND name = " + quoteLiteral(table) +
+         u" COLLATE NOCASE";
+}
+
 namespace {
 bool isSqlite(const SqlDialect& dialect) { return dialect.kind() == SqlDialect::Kind::kSqlite; }
 bool isPostgres(const SqlDialect& dialect) { return dialect.kind() == SqlDialect::Kind::kPostgres; }
@@ -272,4 +317,18 @@ std::u16string SqlStatementBuilder::releaseSavepoint() const {
 }
 std::u16string SqlStatementBuilder::rollbackToSavepoint() const {
   return isPostgres(dialect_) ? u"ROLLBACK TO SAVEPOINT eda_row" : u"";
+}
+
+std::u16string SqlStatementBuilder::columnKinds(const std::u16string& table) const {
+  if (isSqlite(dialect_)) {
+    return u"SELECT name, type, 'y' FROM pragma_table_info(" + quoteLiteral(table) +
+           u") ORDER BY cid";
+  }
+  if (isPostgres(dialect_)) {
+    return u"SELECT a.attname, format_type(a.atttypid, a.atttypmod), CASE WHEN "
+           u"c.collisdeterministic = false THEN 'n' ELSE 'y' END FROM pg_attribute a LEFT JOIN "
+           u"pg_collation c ON c.oid = a.attcollation WHERE a.attrelid = to_regclass(" +
+           quoteLiteral(q(table)) + u") AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
+  }
+  return std::u16string();
 }

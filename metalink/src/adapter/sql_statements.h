@@ -42,6 +42,29 @@ class SqlStatementBuilder {
   std::u16string alterTableAdd(const CDataTable& table) const;
   std::u16string newIdentityQuery() const { return dialect_.newIdentityQuery(); }
 
+  // The forms of the fast write path, with ? markers where the forms above write literals; the
+  // values are bound in the order of the names given.
+  // INSERT INTO q(T)(q(c1),q(c2)) VALUES(?, ?)[, (?, ?) ...][ RETURNING q(r)], `rows` rows.
+  std::u16string insertMarkers(const std::u16string& table,
+                               const std::vector<std::u16string>& columns, size_t rows,
+                               const std::u16string& returning) const;
+  // UPDATE q(T) SET q(s1) = ?, ... WHERE q(w1) = ? AND ...
+  std::u16string updateMarkers(const std::u16string& table,
+                               const std::vector<std::u16string>& setColumns,
+                               const std::vector<std::u16string>& whereColumns) const;
+  // DELETE FROM q(T) WHERE q(c) = ? AND q(in) IN (?, ? ...), `count` markers in the list.
+  std::u16string deleteWhereIn(const std::u16string& table, const std::u16string& column,
+                               const std::u16string& inColumn, size_t count) const;
+  // SELECT q(c1), q(c2) ... FROM q(T)
+  std::u16string selectColumns(const std::u16string& table,
+                               const std::vector<std::u16string>& columns) const;
+  // How the columns of a table compare: rows of (name, declared type, "y" unless the column has
+  // a collation that may call different texts equal). SQLite's declared types; PostgreSQL's type
+  // names as format_type writes them. Empty for unknown systems.
+  std::u16string columnKinds(const std::u16string& table) const;
+  // The CREATE TABLE text of a SQLite table, as column "sql".
+  std::u16string sqliteTableSql(const std::u16string& table) const;
+
   // Prepared, never run, to learn which columns of a table the database generates: SELECT * FROM
   // the table, named with the driver's quote where the dialect is known and in brackets (the
   // form such databases understand) otherwise.

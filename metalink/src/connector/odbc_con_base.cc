@@ -109,6 +109,7 @@ void CODBCConBase::setUpLog() {
       lockTimeout.size() < 7) {
     lockTimeout_ = std::stoi(lockTimeout);
   }
+  fastWrite_ = properties.getProperty("FastWrite") != "0";
 
   // Entries read from the file are written back as they stood; only defaults are added.
   if (changed && !refused && !properties.save(iniPath.c_str(), "=", &error)) {

@@ -24,6 +24,9 @@ class CODBCConBase {
   const std::string& getLogLevel() const { return logLevel_; }
   // Seconds an import waits for a lock held elsewhere: LockTimeout= of ODBCCon.ini, default 30.
   int getLockTimeout() const { return lockTimeout_; }
+  // Whether an import may use the fast write path of the database system: false with FastWrite=0
+  // in ODBCCon.ini, the way back to one statement per row should the fast path ever misbehave.
+  bool getFastWrite() const { return fastWrite_; }
   // Sets this object's log file and the process-wide log path.
   void setLogFile(const std::string& path);
 
@@ -36,6 +39,7 @@ class CODBCConBase {
   std::string logFile_;
   std::string logLevel_;
   int lockTimeout_ = 30;
+  bool fastWrite_ = true;
   std::unique_ptr<CODBCCommand> command_;
   bool usable_ = true;
 };

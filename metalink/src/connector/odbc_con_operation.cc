@@ -330,6 +330,7 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   info("Start to check the integrity of the data source");
   // A lock held elsewhere is waited for a bounded time, from the first statement on.
   odbcAdapter->setLockTimeout(getLockTimeout());
+  odbcAdapter->setFastWrite(getFastWrite());
   command()->clearFailure();
   auto cannotWrite = [this] { return command()->lastFailure().endsTransaction(); };
   for (const CEDATable* table : tables) {

@@ -1,0 +1,221 @@
+// The fast path of update: the same three passes as odbc_update.cc, with the same results, row
+// for row. Existing rows are found from one read of each table's keys (StoredKeys) instead of a
+// query per row; rows are written by prepared statements that return the new identity; the old
+// link rows of the linked rows go in a few set-based deletes and the new ones in multi-row
+// inserts. A set-based statement that fails is done again row by row, so that a failing row
+// costs only itself and is logged as on the statement path.
+#include "adapter/odbc_fast_write.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "adapter/odbc_adapter.h"
+#include "adapter/odbc_command.h"
+#include "adapter/stored_keys.h"
+#include "util/message_logger.h"
+#include "util/text_conversion.h"
+#include "util/wide_text.h"
+
+namespace {
+
+constexpr const char* kSource = "DataAdapter";
+// Rows per multi-row link insert and identities per link delete: large enough that round trips
+// no longer count, small enough for every driver's limit on parameters.
+constexpr size_t kLinkRowsPerInsert = 100;
+constexpr size_t kIdsPerDelete = 200;
+
+using Outcome = CODBCCommand::Outcome;
+
+std::vector<std::u16string> cellNames(const CDataRow& row) {
+  std::vector<std::u16string> names;
+  for (const auto& entry : row.getValueMap()) names.push_back(entry.first);
+  return names;
+}
+
+std::vector<std::u16string> cellValues(const CDataRow& row,
+                                       const std::vector<std::u16string>& names) {
+  std::vector<std::u16string> values;
+  values.reserve(names.size());
+  for (const auto& name : names) values.push_back(SqlStatementBuilder::cell(row, name));
+  return values;
+}
+
+// Every cell of the row but its identity: what an update sets.
+std::vector<std::u16string> settableCells(const CDataRow& row) {
+  const CDataColumn* identity = row.getTable()->getIdentityColumn();
+  std::vector<std::u16string> names;
+  for (const auto& entry : row.getValueMap()) {
+    if (identity != nullptr && equalsIgnoreCase(entry.first, identity->getName())) continue;
+    names.push_back(entry.first);
+  }
+  return names;
+}
+
+}  // namespace
+
+CODBCPrepared* PreparedStatements::get(const std::u16string& text) {
+  auto found = statements_.find(text);
+  if (found != statements_.end()) return found->second.get();
+  auto prepared = command_->prepare(text, /*quiet=*/true);
+  if (prepared == nullptr && MessageLogger::infoEnabled) {
+    MessageLogger::info(kSource, "Written with literal statements instead: " + toUtf8(text) + ": " +
+                                     command_->lastFailure().describe());
+  }
+  return statements_.emplace(text, std::move(prepared)).first->second.get();
+}
+
+bool CODBCAdapter::usesFastWrite() const {
+  const CODBCCommand* odbc = odbcCommand();
+  return fastWrite_ && odbc != nullptr && odbc->getDialect().kind() != SqlDialect::Kind::kDefault;
+}
+
+void CODBCAdapter::writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared) {
+  CODBCCommand* odbc = odbcCommand();
+  const SqlStatementBuilder sql = statements();
+  for (const auto& entry : dataSet->getTables()) {
+    CDataTable* table = entry.second.get();
+    if (table->getRows().empty()) continue;
+    const CDataColumn* identity = table->getIdentityColumn();
+    const std::u16string identityName = identity != nullptr ? identity->getName() : u"";
+    const bool returning = odbc->getDialect().insertReturnsIdentity();
+    StoredKeys keys;
+    const bool keyed = table->hasPrimaryKey();
+    if (keyed) keys.read(odbc, sql, *table);
+    if (report_.stopped()) return;
+    for (const auto& owned : table->getRows()) {
+      CDataRow* row = owned.get();
+      if (report_.stopped()) return;
+      if (rowObserver_) rowObserver_();
+      bool found = false;
+      if (keyed && !StoredKeys::keyCells(*row).empty()) {
+        StoredKeys::Match match;
+        const StoredKeys::Lookup lookup = keys.find(*row, &match);
+        if (lookup == StoredKeys::Lookup::kAskDatabase) {
+          writeRowByStatements(table, row);
+          continue;
+        }
+        found = lookup == StoredKeys::Lookup::kFound;
+        if (found && identity != nullptr) row->setValue(identityName, match.identity);
+      }
+      if (found) {
+        const std::vector<std::u16string> set = settableCells(*row);
+        if (set.empty()) continue;
+        const std::vector<std::u16string> where = StoredKeys::keyCells(*row);
+        CODBCPrepared* update = prepared->get(sql.updateMarkers(table->getName(), set, where));
+        if (update == nullptr) {
+          if (!runRowStatement(buildUpdate(*row, false))) rowFailed(row);
+          continue;
+        }
+        std::vector<std::u16string> values = cellValues(*row, set);
+        for (const auto& value : cellValues(*row, where)) values.push_back(value);
+        if (!fenced([&] { return update->run(values) != Outcome::kFailed; })) rowFailed(row);
+        continue;
+      }
+      const std::vector<std::u16string> columns = cellNames(*row);
+      if (columns.empty()) continue;
+      CODBCPrepared* insert = prepared->get(
+          sql.insertMarkers(table->getName(), columns, 1, returning ? identityName : u""));
+      CODBCPrepared* identityQuery =
+          returning || identity == nullptr ? nullptr : prepared->get(sql.newIdentityQuery());
+      if (insert == nullptr || (!returning && identity != nullptr && identityQuery == nullptr)) {
+        writeRowByStatements(table, row);
+        continue;
+      }
+      const std::vector<std::u16string> values = cellValues(*row, columns);
+      if (!fenced([&] { return insert->run(values) != Outcome::kFailed; })) {
+        rowFailed(row);
+        continue;
+      }
+      if (identity == nullptr) {
+        if (keyed) keys.add(*row, std::u16string());
+        continue;
+      }
+      if (identityQuery != nullptr) identityQuery->run({});
+      const auto& returned = returning ? insert->rows() : identityQuery->rows();
+      const std::u16string newIdentity =
+          !returned.empty() && !returned[0].empty() ? returned[0][0].value_or(u"") : u"";
+      row->setValue(identityName, newIdentity);
+      if (keyed) keys.add(*row, newIdentity);
+    }
+  }
+}
+
+void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
+                                  PreparedStatements* prepared) {
+  const SqlStatementBuilder sql = statements();
+  std::vector<CDataRow*> linked;
+  std::vector<CDataRow*> links;
+  const bool made = makeLinks(dataSet, relations, &linked, &links, [&](CDataRow* row) {
+    CDataTable* table = row->getTable();
+    std::vector<std::u16string> where;
+    for (const auto& cell : row->getValueMap()) {
+      if (table->isPrimaryKeyColumn(cell.first)) where.push_back(cell.first);
+    }
+    const std::vector<std::u16string> set = settableCells(*row);
+    if (where.empty() || set.empty()) return false;
+    CODBCPrepared* update = prepared->get(sql.updateMarkers(table->getName(), set, where));
+    if (update == nullptr) {
+      if (!runRowStatement(buildUpdate(*row, true))) rowFailed(row);
+      return true;
+    }
+    std::vector<std::u16string> values = cellValues(*row, set);
+    for (const auto& value : cellValues(*row, where)) values.push_back(value);
+    if (!fenced([&] { return update->run(values) != Outcome::kFailed; })) rowFailed(row);
+    return true;
+  });
+  if (!made) return;
+
+  // The old link rows of the linked rows, a table's identities at a time. A delete that fails
+  // is done again one row at a time, so that each failing row is logged and counted as itself.
+  std::map<std::u16string, std::vector<CDataRow*>> byTable;
+  for (CDataRow* row : linked) byTable[row->getTable()->getName()].push_back(row);
+  for (const auto& [tableName, rows] : byTable) {
+    for (size_t start = 0; start < rows.size(); start += kIdsPerDelete) {
+      if (report_.stopped()) return;
+      const size_t count = std::min(kIdsPerDelete, rows.size() - start);
+      CODBCPrepared* remove =
+          prepared->get(sql.deleteWhereIn(kRelationsTable, u"PrimaryTable", u"PrimaryID", count));
+      std::vector<std::u16string> values{tableName};
+      for (size_t i = start; i < start + count; ++i) {
+        values.push_back(rows[i]->getIdentityValue());
+      }
+      if (remove != nullptr &&
+          fenced([&] { return remove->run(values, /*quiet=*/true) != Outcome::kFailed; })) {
+        continue;
+      }
+      for (size_t i = start; i < start + count; ++i) {
+        if (report_.stopped()) return;
+        CDataRow* row = rows[i];
+        if (!runRowStatement(buildDeleteWhere(
+                relations,
+                {{u"PrimaryTable", tableName}, {u"PrimaryID", row->getIdentityValue()}}))) {
+          rowFailed(row);
+        }
+      }
+    }
+  }
+
+  // The new link rows, many to a statement; each row's cells are the same five.
+  for (size_t start = 0; start < links.size(); start += kLinkRowsPerInsert) {
+    if (report_.stopped()) return;
+    const size_t count = std::min(kLinkRowsPerInsert, links.size() - start);
+    const std::vector<std::u16string> columns = cellNames(*links[start]);
+    CODBCPrepared* insert =
+        prepared->get(sql.insertMarkers(kRelationsTable, columns, count, std::u16string()));
+    std::vector<std::u16string> values;
+    values.reserve(count * columns.size());
+    for (size_t i = start; i < start + count; ++i) {
+      for (auto& value : cellValues(*links[i], columns)) values.push_back(std::move(value));
+    }
+    if (insert != nullptr &&
+        fenced([&] { return insert->run(values, /*quiet=*/true) != Outcome::kFailed; })) {
+      continue;
+    }
+    if (report_.stopped()) return;
+    for (size_t i = start; i < start + count; ++i) {
+      if (report_.stopped()) return;
+      if (!runRowStatement(buildInsert(*links[i]))) rowFailed(links[i]);
+    }
+  }
+}
