@@ -8,7 +8,7 @@
 # Settings, from the environment:
 #   SIZES        parts per generated library           (default "1000 10000 100000")
 #   DRIVERS      databases to run on                   (default "sqlite postgres")
-#   OPS          cases to run                          (default "import export bulk")
+#   OPS          cases to run                          (default "import reimport export bulk")
 #   LIMIT        seconds a case may run before it is stopped (default 600); a stopped case stops
 #                the same case at the larger sizes too
 #   LOG_LEVEL    LogLevel of ODBCCon.ini for the measured operations (default info, as a fresh
@@ -19,7 +19,8 @@
 #                in TMPDIR); results.txt and report.md stay, large files are removed unless KEEP=1
 #
 # Every case runs in a process of its own (its peak memory is that process's max RSS) against a
-# fresh database: import (the library file into an empty database), export (option 3, the
+# fresh database: import (the library file into an empty database), reimport (the same file
+# again into the imported database: every row an update, every link row replaced), export (option 3, the
 # imported database, or the bulk-loaded one when the import was stopped, back into a library
 # file), bulk (the same rows by the database's own bulk
 # load: one transaction of prepared INSERTs on SQLite, COPY from server-side files on
@@ -33,7 +34,7 @@ bench=$build/bench/metalink/transfer_bench
 syncmap=$root/bench/metalink/transfer_bench_syncmap.xml
 sizes=${SIZES:-1000 10000 100000}
 drivers=${DRIVERS:-sqlite postgres}
-ops=" ${OPS:-import export bulk} "
+ops=" ${OPS:-import reimport export bulk} "
 limit=${LIMIT:-600}
 log_level=${LOG_LEVEL:-info}
 odbc_lib=${EDA_ODBC_DRIVER_DIR:-/usr/lib/x86_64-linux-gnu/odbc}
@@ -152,6 +153,11 @@ for parts in $sizes; do
     # shellcheck disable=SC2046
     run_case import "$driver" "$parts" --dsn "${dsn_prefix}_import" $(credentials "$driver") \
       --syncmap "$syncmap" --library "$library" && imported=1
+    if [ $imported -eq 1 ]; then
+      # shellcheck disable=SC2046
+      run_case reimport "$driver" "$parts" --dsn "${dsn_prefix}_import" $(credentials "$driver") \
+        --syncmap "$syncmap" --library "$library" || true
+    fi
     bulk_loaded=0
     # shellcheck disable=SC2046
     run_case bulk "$driver" "$parts" --dsn "${dsn_prefix}_bulk" $(credentials "$driver") \

@@ -117,9 +117,11 @@ int bulk(const Options& o) {
 
 tb::TransferTarget targetOf(const Options& o) { return {o.dsn, o.user, o.password, o.syncMap}; }
 
-int importCase(const Options& o) {
+// "import" into an empty database, "reimport" of the same library into the imported one (every
+// row an update).
+int importCase(const Options& o, const char* op) {
   tb::installProgressReport();
-  tb::CaseResult r = newResult(o, "import");
+  tb::CaseResult r = newResult(o, op);
   const auto start = std::chrono::steady_clock::now();
   const int result = tb::runImport(targetOf(o), o.library);
   r.seconds = secondsSince(start);
@@ -223,6 +225,12 @@ int main(int argc, char** argv) {
   importCmd->add_option("--syncmap", o.syncMap, "sync map file")->required();
   importCmd->add_option("--library", o.library, "library file to import")->required();
 
+  CLI::App* reimportCmd = app.add_subcommand(
+      "reimport", "import the same library again into the imported database (timed)");
+  addConnectionOptions(reimportCmd, &o);
+  reimportCmd->add_option("--syncmap", o.syncMap, "sync map file")->required();
+  reimportCmd->add_option("--library", o.library, "library file to import")->required();
+
   CLI::App* exportCmd = app.add_subcommand("export", "export the database (timed)");
   addConnectionOptions(exportCmd, &o);
   exportCmd->add_option("--syncmap", o.syncMap, "sync map file")->required();
@@ -235,7 +243,8 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
   if (*generateCmd) return generate(o);
   if (*bulkCmd) return bulk(o);
-  if (*importCmd) return importCase(o);
+  if (*importCmd) return importCase(o, "import");
+  if (*reimportCmd) return importCase(o, "reimport");
   if (*exportCmd) return exportCase(o);
   return report(o);
 }

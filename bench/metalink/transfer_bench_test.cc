@@ -275,16 +275,19 @@ tb::CaseResult stopped(const char* op, int parts, double seconds) {
 
 TEST(TransferBenchReport, TableGivesRatesRatiosAndGrowth) {
   const std::vector<tb::CaseResult> results = {
-      result("RESULT", "import", 1000, 2.0),  result("RESULT", "bulk", 1000, 0.1),
-      result("RESULT", "export", 1000, 0.5),  result("RESULT", "import", 10000, 40.0),
-      result("RESULT", "bulk", 10000, 1.0),   result("RESULT", "export", 10000, 5.0),
-      stopped("import", 100000, 600),         result("SKIPPED", "export", 100000, 0),
-      result("RESULT", "bulk", 100000, 10.0),
+      result("RESULT", "import", 1000, 2.0),   result("RESULT", "bulk", 1000, 0.1),
+      result("RESULT", "export", 1000, 0.5),   result("RESULT", "reimport", 1000, 0.4),
+      result("RESULT", "import", 10000, 40.0), result("RESULT", "bulk", 10000, 1.0),
+      result("RESULT", "export", 10000, 5.0),  stopped("import", 100000, 600),
+      result("SKIPPED", "export", 100000, 0),  result("RESULT", "bulk", 100000, 10.0),
   };
   const std::string text = tb::formatReport(results);
   // 1,200 rows in 2 s; twenty times the bulk load's 0.1 s.
   EXPECT_NE(text.find("| sqlite | 1,000 | 1,200 | 2.00 | 600 | 20.0x |"), std::string::npos)
       << text;
+  // The second import of the same library beside the first; none at the larger sizes.
+  EXPECT_NE(text.find("| 20.0x | 0.40 | 4.0x | 0.50 |"), std::string::npos) << text;
+  EXPECT_NE(text.find("| 40.0x | - | - | 5.00 |"), std::string::npos) << text;
   EXPECT_NE(text.find("stopped at 600 s"), std::string::npos) << text;
   EXPECT_NE(text.find("1,000 -> 10,000 x20.0"), std::string::npos) << text;
   // Twenty times the time for ten times the parts: parts^1.30.

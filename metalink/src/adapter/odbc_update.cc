@@ -36,7 +36,8 @@ bool CODBCAdapter::update(CDataSet* dataSet) {
   failedRows_.clear();
   if (odbcCommand() == nullptr || dataSet == nullptr) return false;
   CDataTable* relations = dataSet->getTable(kRelationsTable);
-  if (usesFastWrite()) {
+  const std::u16string setting = statements().fastWriteSetting();
+  if (usesFastWrite() && (setting.empty() || runRowStatement(setting))) {
     PreparedStatements prepared(odbcCommand());
     writeRowsFast(dataSet, &prepared);
     if (relations != nullptr && !report_.stopped()) writeLinksFast(dataSet, relations, &prepared);

@@ -332,3 +332,7 @@ std::u16string SqlStatementBuilder::columnKinds(const std::u16string& table) con
   }
   return std::u16string();
 }
+
+std::u16string SqlStatementBuilder::fastWriteSetting() const {
+  return isPostgres(dialect_) ? u"SET plan_cache_mode = force_custom_plan" : u"";
+}

@@ -62,6 +62,11 @@ class SqlStatementBuilder {
   // a collation that may call different texts equal). SQLite's declared types; PostgreSQL's type
   // names as format_type writes them. Empty for unknown systems.
   std::u16string columnKinds(const std::u16string& table) const;
+  // Run before the fast path's statements. PostgreSQL: plans made for each run's values, as for
+  // literal statements; a plan reused across runs would check a too-long value only after the
+  // row took its identity, and the identities after a failed row would then differ from those
+  // the statement path gives. Empty elsewhere.
+  std::u16string fastWriteSetting() const;
   // The CREATE TABLE text of a SQLite table, as column "sql".
   std::u16string sqliteTableSql(const std::u16string& table) const;
 

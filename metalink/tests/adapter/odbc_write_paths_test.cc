@@ -163,13 +163,15 @@ TYPED_TEST(WritePathsTest, BothPathsLeaveTheSameDatabase) {
   // '0010' and '10' are one key in an integer column; 'ab' and 'ab  ' one in a PostgreSQL
   // char(6), two in SQLite; 'AB' another. A quantity over 1000 breaks the CHECK constraint, a
   // name over ten characters the varchar(10) of PostgreSQL.
-  const std::vector<Item> first = {{u"0010", u"ten", u"1"},
-                                   {u"20", u"twenty", u""},
-                                   {u"10", u"ten again", u"2"},
-                                   {u"30", u"bad", u"5000"},
-                                   {u"40", u"far too long a name", u"4"},
-                                   {u"-5", u"minus", u"5"},
-                                   {u"x1", u"text key", u"6"}};
+  std::vector<Item> first = {{u"0010", u"ten", u"1"},     {u"20", u"twenty", u""},
+                             {u"10", u"ten again", u"2"}, {u"30", u"bad", u"5000"},
+                             {u"-5", u"minus", u"5"},     {u"x1", u"text key", u"6"}};
+  // Enough rows that a prepared insert has run many times before a row fails in it.
+  for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
+    first.push_back({std::u16string(u"10") + digit + u"1", u"many", u"7"});
+  }
+  first.push_back({u"40", u"far too long a name", u"4"});
+  first.push_back({u"41", u"after it", u"4"});
   const std::vector<std::u16string> tags = {u"ab", u"AB", u"ab  ", u"cd"};
   this->writeBoth(first, tags, "first import");
   this->writeBoth(first, tags, "the same again");
