@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <filesystem>
 
 #include "library/eda_library.h"
 #include "odbc_test_database.h"
@@ -65,7 +66,8 @@ TEST(TransferBenchLibrary, GeneratedFileHoldsWhatTheNoteSays) {
   ASSERT_TRUE(library.load(path.c_str()));
   EXPECT_EQ(library.findItem("Part", "BP-0000004")->getAttribute("Manufacturer")->getValue(),
             "O'Neil Components");
-  platform::removeFile(path);
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
   rmdir(dir.c_str());
 }
 

@@ -1,14 +1,13 @@
 #include "connector/odbc_con_base.h"
 
-#include <strings.h>
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 
 #include "adapter/odbc_command.h"
 #include "connector/properties_mgr.h"
 #include "platform/files.h"
 #include "platform/private_files.h"
+#include "util/connector_util.h"
 #include "util/message_logger.h"
 
 namespace {
@@ -50,7 +49,7 @@ void CODBCConBase::setLogFile(const std::string& path) {
 
 void CODBCConBase::setUpLog() {
   const std::string temp = platform::tempDirectory();
-  if (!platform::isDirectory(temp) || ::access(temp.c_str(), W_OK) != 0) {
+  if (!platform::isWritableDirectory(temp)) {
     std::fprintf(stderr, "metalink: the temporary directory %s cannot be used\n", temp.c_str());
     usable_ = false;
     return;
@@ -69,8 +68,9 @@ void CODBCConBase::setUpLog() {
   const std::string iniPath = platform::joinPath(dir, "ODBCCon.ini");
   PropertiesMgr properties;
   // A missing file is the usual first run; one that exists and is refused is worth a word.
-  const bool refused =
-      !properties.load(iniPath.c_str(), "#", "=", &error) && platform::pathExists(iniPath);
+  std::error_code ignored;
+  const bool refused = !properties.load(iniPath.c_str(), "#", "=", &error) &&
+                       std::filesystem::exists(iniPath, ignored);
   if (refused) {
     MessageLogger::warnOnce("ODBCCon.ini is refused: " + iniPath + " (" + error +
                             "); the defaults apply");
@@ -90,7 +90,7 @@ void CODBCConBase::setUpLog() {
   logLevel_ = properties.getProperty("LogLevel");
   const LevelFlags* level = nullptr;
   for (const auto& candidate : kLevels) {
-    if (::strcasecmp(logLevel_.c_str(), candidate.name) == 0) {
+    if (ConnectorUtil::equalsIgnoreAsciiCase(logLevel_, candidate.name)) {
       level = &candidate;
       break;
     }

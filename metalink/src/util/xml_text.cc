@@ -1,6 +1,5 @@
 #include "util/xml_text.h"
 
-#include <strings.h>
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNamedNodeMap.hpp>
@@ -9,6 +8,7 @@
 #include <string>
 
 #include "platform/text.h"
+#include "util/connector_util.h"
 
 using XERCES_CPP_NAMESPACE::DOMElement;
 using XERCES_CPP_NAMESPACE::DOMNamedNodeMap;
@@ -38,7 +38,7 @@ bool getAttributeText(const DOMElement* element, const char* name, std::unique_p
   for (XMLSize_t i = 0; i < attributes->getLength(); ++i) {
     const DOMNode* attribute = attributes->item(i);
     const X2AStr attributeName(attribute->getNodeName());
-    if (attributeName.get() == nullptr || ::strcasecmp(attributeName.get(), name) != 0) continue;
+    if (attributeName.get() == nullptr || !ConnectorUtil::equalsIgnoreAsciiCase(attributeName.get(), name)) continue;
     const X2AStr value(attribute->getNodeValue());
     const char* v = value.get() ? value.get() : "";
     *length = std::strlen(v);

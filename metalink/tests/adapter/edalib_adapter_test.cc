@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <filesystem>
 
 #include "adapter/edalib_command.h"
 #include "dataset/data_set.h"
@@ -50,7 +51,7 @@ class TempFiles {
     if (mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
   }
   ~TempFiles() {
-    for (const std::string& file : files_) platform::removeFile(file);
+    for (const std::string& file : files_) std::filesystem::remove(file);
     rmdir(dir_.c_str());
   }
   std::string write(const std::string& name, const std::string& text) {

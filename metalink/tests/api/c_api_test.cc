@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <filesystem>
 
 #include "metalink/metalink.h"
 #include "odbc_test_database.h"
@@ -88,7 +89,7 @@ TEST_F(CApiTest, NullArgumentsAreRejectedBeforeAnythingRuns) {
   EXPECT_EQ(getTables(c(s), c(s), c(s), nullptr), 0);
   EXPECT_EQ(getDataSources(nullptr), 0);
   EXPECT_EQ(names, reinterpret_cast<metalink_char**>(this)) << "out argument untouched";
-  EXPECT_FALSE(platform::pathExists(dir_ + "/ODBCCon.ini")) << "no connector object was made";
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/ODBCCon.ini")) << "no connector object was made";
   metalinkFreeNames(nullptr, 3);
 }
 
@@ -142,7 +143,7 @@ TEST_P(CApiTransferTest, ImportListAndExportTheSampleLibrary) {
   EXPECT_TRUE(contains(columns, "Resistors0")) << "the identity column";
 
   const std::u16string exported = path("out/EDALib.xml");
-  platform::makeDirectory(dir_ + "/out");
+  std::filesystem::create_directory(dir_ + "/out");
   ASSERT_EQ(exportMetadataDB(c(exported), c(db->dsn()), c(db->user()), c(db->password()),
                              c(example("EDASyncMap.xml")), 3, c(u"")),
             1);
@@ -304,10 +305,10 @@ TEST_F(CApiTest, PathsWithUnpairedSurrogatesAreRefused) {
   for (const char* what : {"library file", "sync map", "reference library"}) {
     EXPECT_NE(text.find(std::string("The path of the ") + what), std::string::npos) << what;
   }
-  std::vector<platform::DirectoryEntry> entries;
-  ASSERT_TRUE(platform::listDirectory(dir_, &entries));
   std::vector<std::string> names;
-  for (const auto& e : entries) names.push_back(e.name);
+  for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+    names.push_back(e.path().filename().string());
+  }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"ODBCCon.ini", "ODBCCon.log"}));
 
@@ -318,7 +319,7 @@ TEST_F(CApiTest, PathsWithUnpairedSurrogatesAreRefused) {
   EXPECT_EQ(exportMetadataDB(c(path("lib.xml")), c(db->dsn()), c(db->user()), c(db->password()),
                              c(syncMap), 3, c(u"")),
             1);
-  EXPECT_TRUE(platform::pathExists(dir_ + "/lib.xml"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/lib.xml"));
 }
 
 // The progress hook sees the import's rows; the result is the same with or without it.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <filesystem>
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
@@ -42,14 +43,14 @@ TEST_F(NoDatabaseFailureTest, ExportWithoutTheRequiredOptionBitDoesNothing) {
   const std::string syncMap = env_.path("missing-map.xml");
   for (int option : {0, 2, 4, 8, 14, -2}) {
     SCOPED_TRACE(option);
-    platform::removeFile(env_.defaultLogPath());
+    std::filesystem::remove(env_.defaultLogPath());
     CODBCConOperation operation;
     EXPECT_EQ(operation.exportMetadataDB(wide(library), u"NoSuchDsn", u"", u"", wide(syncMap),
                                          option, u""),
               0);
     EXPECT_EQ(log("ERROR"), std::vector<std::string>{"The transfer option is not correct"});
     EXPECT_TRUE(log("INFO ").empty());
-    EXPECT_FALSE(platform::pathExists(library));
+    EXPECT_FALSE(std::filesystem::exists(library));
   }
 }
 
@@ -61,7 +62,7 @@ TEST_F(NoDatabaseFailureTest, UnknownDataSourceIsRefusedEverywhere) {
   EXPECT_EQ(operation.exportMetadataDB(wide(library), u"NoSuchDsn", u"u", u"p",
                                        wide(kSampleSyncMap), 3, u""),
             0);
-  EXPECT_FALSE(platform::pathExists(library));
+  EXPECT_FALSE(std::filesystem::exists(library));
   EXPECT_EQ(operation.importMetadataDB(u"NoSuchDsn", u"u", u"p", wide(kSampleSyncMap),
                                        wide(kSampleLibrary), u""),
             0);
@@ -83,8 +84,8 @@ TEST_F(NoDatabaseFailureTest, UnusableTemporaryDirectoryStopsEveryOperation) {
             0);
   EXPECT_TRUE(operation.getDataSources().empty());
   EXPECT_TRUE(operation.getTables(u"NoSuchDsn", u"", u"").empty());
-  EXPECT_FALSE(platform::pathExists(env_.path("out.xml")));
-  EXPECT_FALSE(platform::pathExists(missing));
+  EXPECT_FALSE(std::filesystem::exists(env_.path("out.xml")));
+  EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 using Drivers = OdbcDrivers;
@@ -127,7 +128,7 @@ TYPED_TEST(TransferFailureTest, BadSyncMapOrLibraryStopsBeforeTheDatabase) {
   for (const std::string& syncMap : {missing, this->invalidSyncMap_}) {
     SCOPED_TRACE(syncMap);
     EXPECT_EQ(this->exportWith(out, syncMap, 3), 0);
-    EXPECT_FALSE(platform::pathExists(out));
+    EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(this->importWith(syncMap, kSampleLibrary), 0);
   }
   EXPECT_EQ(this->importWith(kSampleSyncMap, missing), 0);
@@ -149,7 +150,7 @@ TYPED_TEST(TransferFailureTest, WrongPasswordIsRefused) {
   const std::string out = this->env_.path("out.xml");
   EXPECT_EQ(
       operation.exportMetadataDB(wide(out), dsn, user, u"wrong", wide(kSampleSyncMap), 3, u""), 0);
-  EXPECT_FALSE(platform::pathExists(out));
+  EXPECT_FALSE(std::filesystem::exists(out));
   EXPECT_TRUE(operation.getTables(dsn, user, u"wrong").empty());
   EXPECT_TRUE(operation.getColumns(dsn, user, u"wrong", u"%").empty());
   // The files were fine; only the login failed, and the database was not touched.

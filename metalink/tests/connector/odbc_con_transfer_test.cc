@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <filesystem>
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
@@ -245,7 +246,7 @@ TYPED_TEST(TransferTest, ImportIndexesLookupColumnsOnce) {
 
 TYPED_TEST(TransferTest, FullExportRebuildsItemsAttributesAndRelations) {
   ASSERT_EQ(this->importLibrary(), 1);
-  platform::removeFile(this->env_.defaultLogPath());
+  std::filesystem::remove(this->env_.defaultLogPath());
   ProgressLog progress;
   metalink::setProgressHandler(&ProgressLog::handler, &progress);
   const auto exported = this->exportAndLoad(3);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <filesystem>
 
 #include "connector/odbc_con_operation.h"
 #include "connector_environment.h"
@@ -92,7 +93,7 @@ TEST_P(SyncMapNamesTest, RefusedBeforeAnythingIsWritten) {
               0)
         << c.table;
     EXPECT_NE(lastError().find(c.problem), std::string::npos) << lastError();
-    EXPECT_FALSE(platform::pathExists(library)) << c.table;
+    EXPECT_FALSE(std::filesystem::exists(library)) << c.table;
     EXPECT_EQ(userTables(), std::vector<std::string>{}) << c.table;
   }
 

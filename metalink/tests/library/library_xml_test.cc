@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include <filesystem>
 
 #include "../syncmap/xml_test_support.h"
 #include "library/eda_library.h"
@@ -462,7 +463,7 @@ TEST_F(LibraryXmlTest, FailedSaveLeavesThePreviousFileAndNoTemporary) {
   EXPECT_NE(library.getLastError().find("name of item"), std::string::npos)
       << library.getLastError();
   EXPECT_EQ(read(file), "previous content");
-  EXPECT_FALSE(platform::pathExists(file + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 
   const std::string nowhere = path("missing/EDALib.xml");
   EXPECT_FALSE(library.save(nowhere.c_str()));

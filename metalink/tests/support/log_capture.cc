@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <filesystem>
 
 #include "platform/files.h"
 #include "util/message_logger.h"
@@ -31,7 +32,7 @@ LogCapture::~LogCapture() {
   MessageLogger::warnEnabled = saved_[1];
   MessageLogger::infoEnabled = saved_[2];
   MessageLogger::debugEnabled = saved_[3];
-  platform::removeFile(path_);
+  std::filesystem::remove(path_);
 }
 
 std::vector<std::string> LogCapture::lines() const {
