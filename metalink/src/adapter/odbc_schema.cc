@@ -10,12 +10,10 @@
 
 namespace {
 
-constexpr int32_t kWideVarchar = -9;
-constexpr int32_t kInteger = 4;
 constexpr uint32_t kTextSize = 255;
 
 CDataColumn* addTextColumn(CDataTable* table, const std::u16string& name) {
-  return table->addColumn(std::make_unique<CDataColumn>(table, name, kWideVarchar, kTextSize,
+  return table->addColumn(std::make_unique<CDataColumn>(table, name, sql_type::kWideVarchar, kTextSize,
                                                         std::u16string(), false, false,
                                                         CDataColumn::kAddToTable));
 }
@@ -94,7 +92,7 @@ void CODBCAdapter::ensureTable(const std::u16string& tableName,
   // check of a large map take minutes.
   if (withIdentity) {
     table->addColumn(std::make_unique<CDataColumn>(table, identityColumnName(tableName, columnNames),
-                                                 kInteger, kTextSize, std::u16string(), true,
+                                                 sql_type::kInteger, kTextSize, std::u16string(), true,
                                                  true, CDataColumn::kAddToTable));
   }
   odbc->execute(buildCreateTable(*table));
@@ -130,7 +128,7 @@ void CODBCAdapter::ensureIdentityColumn(const std::u16string& tableName) {
   auto dataSet = schemaDataSet(tableName);
   CDataTable* table = dataSet->getTable(tableName);
   // Without a key, rows could be neither found again nor updated by key: the identity is it.
-  table->addColumn(std::make_unique<CDataColumn>(table, name, kInteger, kTextSize, std::u16string(),
+  table->addColumn(std::make_unique<CDataColumn>(table, name, sql_type::kInteger, kTextSize, std::u16string(),
                                                  true, !hasKey, CDataColumn::kAddToTable));
   odbc->execute(buildAlterTableAdd(*table));
 }

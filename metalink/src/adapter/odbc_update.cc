@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "util/cell_text.h"
 #include "adapter/odbc_adapter.h"
 #include "adapter/odbc_command.h"
 #include "adapter/result_row.h"
@@ -12,12 +13,8 @@
 namespace {
 
 constexpr const char* kSource = "DataAdapter";
-// Separates the parts of a reference cell: table name, identity value, "Reference".
-constexpr const char16_t* kPartSeparator = u"&#44;";
-
 std::u16string referenceCell(const CDataRow& target) {
-  return target.getTable()->getName() + kPartSeparator + target.getIdentityValue() +
-         kPartSeparator + u"Reference";
+  return cell_text::referenceCell(target.getTable()->getName(), target.getIdentityValue());
 }
 
 }  // namespace
