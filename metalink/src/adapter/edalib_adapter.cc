@@ -356,7 +356,7 @@ void CEDALibAdapter::rowsToObjects(CDataSet* dataSet, bool createAttributes,
   }
 
   if (info.type.empty() && info.typeColumn.empty()) {
-    if (MessageLogger::errorEnabled) {
+    if (MessageLogger::errorEnabled()) {
       MessageLogger::error(
           kSource, "The property [type] of element [" + info.type + "] is not mapped to a column");
     }

@@ -24,7 +24,7 @@ std::string oneLine(std::string text) {
 }  // namespace
 
 SQLRETURN checked(const char* function, SQLRETURN rc) {
-  if (!succeeded(rc) && rc != SQL_NO_DATA && MessageLogger::debugEnabled) {
+  if (!succeeded(rc) && rc != SQL_NO_DATA && MessageLogger::debugEnabled()) {
     MessageLogger::debug(kSource, std::string(function) + " returned " + std::to_string(rc));
   }
   return rc;
@@ -51,7 +51,7 @@ Failure readFailure(SQLSMALLINT handleType, SQLHANDLE handle, const DriverText* 
 }
 
 void logFailure(const Failure& failure, const std::string& context) {
-  if (!MessageLogger::errorEnabled) return;
+  if (!MessageLogger::errorEnabled()) return;
   MessageLogger::error(kSource,
                        (context.empty() ? std::string() : context + ": ") + failure.describe());
 }
@@ -65,7 +65,7 @@ Failure logDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const DriverTex
 EnvironmentHandle::EnvironmentHandle() {
   if (!succeeded(EDA_ODBC(SQLAllocHandle, SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle_))) {
     // An environment that failed to allocate has no diagnostics of its own worth more than this.
-    if (MessageLogger::errorEnabled) {
+    if (MessageLogger::errorEnabled()) {
       MessageLogger::error(kSource, "The ODBC environment cannot be allocated");
     }
     handle_ = SQL_NULL_HENV;

@@ -198,7 +198,7 @@ void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
       const std::u16string statement = buildUpdate(*row, true);
       if (!statement.empty()) {
         if (!runRowStatement(statement)) rowFailed(row);
-      } else if (rowFailed(row), MessageLogger::errorEnabled) {
+      } else if (rowFailed(row), MessageLogger::errorEnabled()) {
         MessageLogger::error(kSource, "The reference cells of a row of table [" +
                                           toUtf8(table->getName()) +
                                           "] cannot be written: the table has no primary key");

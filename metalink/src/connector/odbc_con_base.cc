@@ -30,10 +30,7 @@ constexpr LevelFlags kLevels[] = {
 };
 
 void applyLevel(const LevelFlags& level) {
-  MessageLogger::errorEnabled = level.error;
-  MessageLogger::warnEnabled = level.warn;
-  MessageLogger::infoEnabled = level.info;
-  MessageLogger::debugEnabled = level.debug;
+  MessageLogger::setLevels(level.error, level.warn, level.info, level.debug);
 }
 
 }  // namespace
@@ -44,7 +41,7 @@ CODBCConBase::~CODBCConBase() = default;
 
 void CODBCConBase::setLogFile(const std::string& path) {
   logFile_ = path;
-  MessageLogger::logFilePath = path;
+  MessageLogger::setLogFile(path);
 }
 
 void CODBCConBase::setUpLog() {
@@ -61,7 +58,7 @@ void CODBCConBase::setUpLog() {
     MessageLogger::warnOnce(error + "; going on without ODBCCon.ini and without a log");
     logFile_.clear();
     logLevel_ = "info";
-    MessageLogger::logFilePath.clear();
+    MessageLogger::setLogFile(std::string());
     applyLevel(kLevels[2]);
     return;
   }
@@ -85,7 +82,7 @@ void CODBCConBase::setUpLog() {
     properties.addProperty("LogFile", logFile_);
     changed = true;
   }
-  MessageLogger::logFilePath = logFile_;
+  MessageLogger::setLogFile(logFile_);
 
   logLevel_ = properties.getProperty("LogLevel");
   const LevelFlags* level = nullptr;
@@ -115,7 +112,7 @@ void CODBCConBase::setUpLog() {
     MessageLogger::warnOnce("cannot write " + iniPath + " (" + error + "); the defaults apply");
   }
 
-  if (MessageLogger::debugEnabled) {
+  if (MessageLogger::debugEnabled()) {
     MessageLogger::debug(kSource, "The properties file is: " + iniPath);
     MessageLogger::debug(kSource, "The log file path is: " + logFile_);
     MessageLogger::debug(kSource, "The log level is: " + logLevel_);
