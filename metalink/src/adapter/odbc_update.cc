@@ -166,6 +166,9 @@ void CODBCAdapter::writeRows(CDataSet* dataSet) {
 }
 
 void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
+  const auto neverWritten = [this](const CDataRow* row) {
+    return row->getIdentityValue().empty() && failedRows_.count(row) != 0;
+  };
   std::vector<CDataRow*> linked;
   std::vector<CDataRow*> links;
   for (const auto& entry : dataSet->getTables()) {
@@ -175,9 +178,13 @@ void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
     const size_t count = table->getRows().size();
     for (size_t i = 0; i < count; ++i) {
       CDataRow* row = table->getRows()[i].get();
+      // A row whose insert failed is not in the database: links from it or to it would point at
+      // nothing (it is counted as failed already).
+      if (neverWritten(row)) continue;
       bool hasLinks = false;
       for (const auto& related : row->getRelatedRows()) {
         for (CDataRow* target : related.second) {
+          if (neverWritten(target)) continue;
           auto link = std::make_unique<CDataRow>(relations, 1);
           link->addValue(u"PrimaryTable", table->getName());
           link->addValue(u"PrimaryID", row->getIdentityValue());

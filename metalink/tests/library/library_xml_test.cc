@@ -473,6 +473,31 @@ TEST_F(LibraryXmlTest, FailedSaveLeavesThePreviousFileAndNoTemporary) {
   EXPECT_EQ(lines[1].substr(0, 6), "ERROR ");
 }
 
+// XML 1.0 cannot carry the control characters below U+0020 other than tab, line feed and
+// carriage return, nor U+FFFE and U+FFFF, not even as character references: a file holding one
+// is ill-formed and no reader takes it back. The neighbours of each bound are fine.
+TEST_F(LibraryXmlTest, OnlyCharactersXmlCarriesAreWritten) {
+  const std::string file = path("bounds.xml");
+  for (const std::string refused : {"\x01", "\x08", "\x0B", "\x0C", "\x1F", "\xEF\xBF\xBE",
+                                    "\xEF\xBF\xBF"}) {
+    SCOPED_TRACE(testing::PrintToString(refused));
+    EDALibrary library;
+    library.createItem("A", "x" + refused + "y", "Part");
+    EXPECT_FALSE(library.save(file.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(file)) << "an ill-formed file was left behind";
+  }
+  const std::string kept = "tab\t lf\n cr\r space\x20 \xEF\xBF\xBD \xF0\x9F\x98\x80";
+  EDALibrary library;
+  library.createItem("A", "name", "Part")->getOrCreateAttribute("Note")->setValue(kept);
+  ASSERT_TRUE(library.save(file.c_str())) << library.getLastError();
+  EDALibrary reloaded;
+  ASSERT_TRUE(reloaded.load(file.c_str())) << reloaded.getLastError();
+  EDAItem* item = reloaded.findItem("Part", "A");
+  ASSERT_NE(item, nullptr);
+  ASSERT_NE(item->getAttribute("Note"), nullptr);
+  EXPECT_EQ(item->getAttribute("Note")->getValue(), kept);
+}
+
 TEST_F(LibraryXmlTest, MessagesAreCutToTheBufferSize) {
   EDALibrary library;
   const std::string file = write("long.xml",
