@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "fuzz_input.h"

@@ -1,9 +1,9 @@
 #include "transfer_bench_bulk.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
-#include <filesystem>
 
 #include "platform/files.h"
 #include "transfer_bench_library.h"

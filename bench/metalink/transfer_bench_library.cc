@@ -142,11 +142,13 @@ void tableRow(size_t table, int index, int parts, std::vector<std::string>* row)
       std::string alternate;
       if (hasDatasheet(index)) {
         alternate = std::string("Parts") + cell_text::kPartSeparatorUtf8 +
-                    std::to_string(alternateOf(index, parts) + 1) + cell_text::kPartSeparatorUtf8 + "Reference";
+                    std::to_string(alternateOf(index, parts) + 1) + cell_text::kPartSeparatorUtf8 +
+                    "Reference";
       }
-      *row = {f.itemId,    f.name,    kPartType,      f.value + cell_text::kPartSeparatorUtf8 + f.unit,
-              f.tolerance, f.package, f.manufacturer, f.description,
-              alternate};
+      *row = {
+          f.itemId,    f.name,    kPartType,      f.value + cell_text::kPartSeparatorUtf8 + f.unit,
+          f.tolerance, f.package, f.manufacturer, f.description,
+          alternate};
       break;
     }
     case kDatasheets:

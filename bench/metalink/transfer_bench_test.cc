@@ -6,10 +6,10 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "library/eda_library.h"
 #include "odbc_test_database.h"

@@ -128,14 +128,14 @@ bool FileReplacement::Begin(const std::string& path, LinkPolicy links, std::stri
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) {
-      *error = "no temporary file can be created in " + directoryOf(target) + ": " +
-               systemReason(errno);
+      *error =
+          "no temporary file can be created in " + directoryOf(target) + ": " + systemReason(errno);
       return false;
     }
     file_ = ::fdopen(fd, "wb");
     if (file_ == nullptr) {
-      *error = "no temporary file can be opened in " + directoryOf(target) + ": " +
-               systemReason(errno);
+      *error =
+          "no temporary file can be opened in " + directoryOf(target) + ": " + systemReason(errno);
       ::close(fd);
       ::unlink(name.c_str());
       return false;
@@ -168,8 +168,9 @@ bool FileReplacement::Commit(std::string* error) {
   // Something other than a file may have appeared at the path since Begin.
   if (ok && replacing && !S_ISREG(now.st_mode) &&
       !(S_ISLNK(now.st_mode) && links_ == LinkPolicy::kReplaceLink)) {
-    *error = S_ISLNK(now.st_mode) ? "a symbolic link appeared at " + target_ + "; it is left as it is"
-                                  : refusal(target_, now.st_mode);
+    *error = S_ISLNK(now.st_mode)
+                 ? "a symbolic link appeared at " + target_ + "; it is left as it is"
+                 : refusal(target_, now.st_mode);
     ok = false;
   }
   if (ok && ::rename(temporary_.c_str(), target_.c_str()) != 0) {

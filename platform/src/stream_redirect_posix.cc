@@ -19,16 +19,14 @@ int descriptor(StandardStream stream) {
 
 }  // namespace
 
-
 bool StreamRedirect::redirect(const char* path) {
   if (path == nullptr || *path == '\0') return false;
   // In a directory other users can write to, such as /tmp, a link or a file planted at the path
   // must not receive the output, and the output must not be readable by them.
   std::string refused;
-  const int file =
-      isInSharedDirectory(path)
-          ? openOwnFileDescriptor(path, OwnFileMode::kReplace, &refused)
-          : ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int file = isInSharedDirectory(path)
+                       ? openOwnFileDescriptor(path, OwnFileMode::kReplace, &refused)
+                       : ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (file < 0) return false;
 
   if (saved_ < 0) {

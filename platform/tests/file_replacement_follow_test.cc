@@ -179,8 +179,7 @@ TEST_F(ReplaceFileTest, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
   EXPECT_EQ(names(), std::vector<std::string>{"lib.xml"});
 
   EXPECT_FALSE(replace(path("missing/lib.xml"), "x", &error));
-  EXPECT_NE(error.find("no temporary file can be created in " + path("missing")),
-            std::string::npos)
+  EXPECT_NE(error.find("no temporary file can be created in " + path("missing")), std::string::npos)
       << error;
 }
 

@@ -79,7 +79,8 @@ TEST_F(FileReplacementTest, OtherKindsOfFileAreRefused) {
   EXPECT_EQ(replace(path("dir"), "x"), "the path " + path("dir") + " is a directory" + kept);
   EXPECT_EQ(replace(path("fifo"), "x"), "the path " + path("fifo") + " is a FIFO" + kept);
   EXPECT_TRUE(fs::is_fifo(path("fifo")));
-  EXPECT_EQ(replace(path("missing/f.txt"), "x").rfind("no temporary file can be created in ", 0), 0u);
+  EXPECT_EQ(replace(path("missing/f.txt"), "x").rfind("no temporary file can be created in ", 0),
+            0u);
   EXPECT_EQ(entries(), 2u);
 }
 
@@ -101,7 +102,8 @@ TEST_F(FileReplacementTest, AnAbandonedReplacementLeavesTheOldFile) {
   ASSERT_TRUE(replacement.Begin(path("late"), LinkPolicy::kReplaceLink, &error)) << error;
   fs::create_directory(path("late"));
   EXPECT_FALSE(replacement.Commit(&error));
-  EXPECT_EQ(error, "the path " + path("late") + " is a directory, not a regular file; it is left as it is");
+  EXPECT_EQ(error, "the path " + path("late") +
+                       " is a directory, not a regular file; it is left as it is");
   EXPECT_EQ(entries(), 2u);
 }
 

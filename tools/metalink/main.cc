@@ -139,7 +139,6 @@ bool resolvePassword(Connection* connection) {
   return true;
 }
 
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,7 +216,8 @@ int main(int argc, char** argv) {
               << " does not exist; a dry run does not create it\n";
     return 1;
   }
-  if (!sources->parsed() && !metalink_tool::dataSourceText(connection.source, &dataSource, &error)) {
+  if (!sources->parsed() &&
+      !metalink_tool::dataSourceText(connection.source, &dataSource, &error)) {
     std::cerr << "metalink: " << error << '\n';
     return 2;
   }
@@ -237,8 +237,8 @@ int main(int argc, char** argv) {
     std::cout << (ok ? "Exported to " + library + "\n" : "The export failed.\n");
   } else if (importCommand->parsed() && dryRun) {
     metalink_import_plan* plans = nullptr;
-    const int count =
-        planImportMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)), c(wide(library)), &plans);
+    const int count = planImportMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)),
+                                           c(wide(library)), &plans);
     ok = count >= 0;
     if (ok) printPlan(plans, count);
     metalinkFreeImportPlans(plans, count);

@@ -235,7 +235,8 @@ void CEDALibAdapter::objectsToRows(CDataSet* dataSet, CDataRow* parent, CEDAElem
         }
       } else {
         std::string text = attribute->getValue();
-        if (!attribute->getUnit().empty()) text += cell_text::kPartSeparatorUtf8 + attribute->getUnit();
+        if (!attribute->getUnit().empty())
+          text += cell_text::kPartSeparatorUtf8 + attribute->getUnit();
         row->addValue(column, toWide(text));
       }
       if (property->isRequired()) row->addKeyColumn(column);

@@ -125,9 +125,9 @@ bool ConnectionHandle::driverConnect(const std::u16string& connectionString, Fai
   SQLRETURN rc = SQL_ERROR;
   if (!ascii) {
     std::string narrow = platform::utf16ToUtf8(connectionString);
-    rc = EDA_ODBC(SQLDriverConnect, handle_, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()),
-                  static_cast<SQLSMALLINT>(narrow.size()), nullptr, 0, nullptr,
-                  SQL_DRIVER_NOPROMPT);
+    rc =
+        EDA_ODBC(SQLDriverConnect, handle_, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()),
+                 static_cast<SQLSMALLINT>(narrow.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
   }
   if (!succeeded(rc)) {
     SQLWCHAR out[1024] = {};

@@ -282,10 +282,9 @@ bool CODBCCommand::beginReadTransaction() {
     const SQLUINTEGER level = (offered & SQL_TXN_REPEATABLE_READ) != 0 ? SQL_TXN_REPEATABLE_READ
                               : (offered & SQL_TXN_SERIALIZABLE) != 0  ? SQL_TXN_SERIALIZABLE
                                                                        : 0;
-    if (level != 0 &&
-        !odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
-                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)),
-                                  0))) {
+    if (level != 0 && !odbc::succeeded(EDA_ODBC(
+                          SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
+                          reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)), 0))) {
       odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
       return false;
     }

@@ -5,20 +5,20 @@
 #include <set>
 #include <vector>
 
-#include "util/cell_text.h"
 #include "adapter/odbc_adapter.h"
 #include "adapter/odbc_command.h"
 #include "adapter/result_row.h"
 #include "adapter/sql_dialect.h"
 #include "adapter/sql_statements.h"
+#include "util/cell_text.h"
 #include "util/wide_text.h"
 
 namespace {
 
 constexpr uint32_t kTextSize = 255;
 
-CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type,
-                       bool identity, bool primaryKey) {
+CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type, bool identity,
+                       bool primaryKey) {
   return table->addColumn(std::make_unique<CDataColumn>(table, name, type, kTextSize,
                                                         std::u16string(), identity, primaryKey,
                                                         CDataColumn::kAddToTable));
@@ -47,8 +47,8 @@ std::u16string keyOf(const CDataCommand::ResultRow& stored, const CDataRow& row)
 
 std::vector<CDataCommand::ResultRow> CODBCAdapter::readExistingRows(const CDataTable* table) {
   CODBCCommand* odbc = odbcCommand();
-  if (odbc == nullptr ||
-      !odbc->executeQuery(u"SELECT * FROM " + quoteIdentifier(table->getName(), identifierQuote_))) {
+  if (odbc == nullptr || !odbc->executeQuery(u"SELECT * FROM " +
+                                             quoteIdentifier(table->getName(), identifierQuote_))) {
     return {};
   }
   return odbc->getRows();
@@ -67,7 +67,8 @@ std::vector<std::u16string> CODBCAdapter::planSchema(
       created.push_back(tableName);
     }
     for (const std::u16string& column : columns) {
-      if (table->findColumn(column) == nullptr) addColumn(table, column, sql_type::kWideVarchar, false, false);
+      if (table->findColumn(column) == nullptr)
+        addColumn(table, column, sql_type::kWideVarchar, false, false);
     }
     // As the integrity check does: an identity column where there is none, the key of a table
     // that has no other.

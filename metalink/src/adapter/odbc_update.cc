@@ -3,10 +3,10 @@
 #include <memory>
 #include <vector>
 
-#include "util/cell_text.h"
 #include "adapter/odbc_adapter.h"
 #include "adapter/odbc_command.h"
 #include "adapter/result_row.h"
+#include "util/cell_text.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
 

@@ -85,8 +85,9 @@ std::string lookupKey(const std::string& type, const std::string& identity) {
 }
 
 template <typename T>
-void collectByKey(const std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>>& byKey,
-                  const std::string& key, std::vector<T*>* out) {
+void collectByKey(
+    const std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>>& byKey,
+    const std::string& key, std::vector<T*>* out) {
   const auto it = byKey.find(key);
   if (it == byKey.end()) return;
   for (EDAWorkspaceObject* object : it->second) {

@@ -54,7 +54,9 @@ void EDAAttribute::setRequiredFromText(const std::string& text) {
   required_ = ConnectorUtil::equalsIgnoreAsciiCase(text, "true");
 }
 
-bool EDAAttribute::isReference() const { return ConnectorUtil::equalsIgnoreAsciiCase(type_, kReferenceType); }
+bool EDAAttribute::isReference() const {
+  return ConnectorUtil::equalsIgnoreAsciiCase(type_, kReferenceType);
+}
 
 bool EDAAttribute::isReferencedValue() const {
   return ConnectorUtil::equalsIgnoreAsciiCase(type_, "ReferencedValue");

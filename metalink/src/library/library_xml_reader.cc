@@ -165,8 +165,8 @@ class EDALibrary::XmlReader : public DefaultHandler {
                     const Attributes& attributes) override {
     if (open_.size() >= kMaxNesting) {
       if (stopReason_.empty()) {
-        stopReason_ = "elements are nested more than " + std::to_string(kMaxNesting) +
-                      " levels deep";
+        stopReason_ =
+            "elements are nested more than " + std::to_string(kMaxNesting) + " levels deep";
       }
       return;
     }
@@ -239,7 +239,8 @@ class EDALibrary::XmlReader : public DefaultHandler {
     static const char* const kNames[] = {"elemId",   "itemId",        "name",    "type",
                                          "category", "releaseStatus", "revision"};
     const Wanted<7> a(attributes, kNames);
-    std::unique_ptr<EDAItem> created = EDAItem::create(a.text(kItemId), a.text(kName), a.text(kType));
+    std::unique_ptr<EDAItem> created =
+        EDAItem::create(a.text(kItemId), a.text(kName), a.text(kType));
     if (created == nullptr) return nullptr;
     EDAItem* item = created.get();
     items_.push_back(std::move(created));

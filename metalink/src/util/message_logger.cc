@@ -43,7 +43,8 @@ void MessageLogger::write(const char* tag, const char* /*source*/, const std::st
   if (settings_.logFile.empty()) return;
   updateTimeText();
   std::string error;
-  std::FILE* file = platform::openOwnFile(settings_.logFile, platform::OwnFileMode::kAppend, &error);
+  std::FILE* file =
+      platform::openOwnFile(settings_.logFile, platform::OwnFileMode::kAppend, &error);
   if (file == nullptr) {
     warnOnce("cannot write the log file " + settings_.logFile + " (" + error +
              "); going on without a log");

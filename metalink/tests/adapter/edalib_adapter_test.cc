@@ -6,11 +6,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "adapter/edalib_command.h"
 #include "dataset/data_set.h"

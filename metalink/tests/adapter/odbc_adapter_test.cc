@@ -168,7 +168,8 @@ TYPED_TEST(OdbcAdapterTest, AFailedSqliteRebuildLeavesTheTableAsItWas) {
   EXPECT_EQ(this->rows("SELECT \"PartNo\", \"Name\" FROM \"Parts\" ORDER BY \"PartNo\"").size(),
             2u);
   EXPECT_EQ(this->rows("SELECT name FROM sqlite_master WHERE name = 'parts_name'").size(), 1u);
-  EXPECT_TRUE(this->rows("SELECT name FROM sqlite_master WHERE name = 'Parts_eda_rebuild'").empty());
+  EXPECT_TRUE(
+      this->rows("SELECT name FROM sqlite_master WHERE name = 'Parts_eda_rebuild'").empty());
   ASSERT_NE(dataSet->getTable(u"Notes"), nullptr);
   EXPECT_EQ(columnNames(dataSet->getTable(u"Notes")), (std::vector<std::u16string>{u"Text"}));
   EXPECT_EQ(this->rows("SELECT \"Text\" FROM \"Notes\"").size(), 1u);

@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "connector_environment.h"
 #include "shared_dir.h"
@@ -225,7 +225,8 @@ TEST_F(ConfigurationTest, PrivateDirectoryOfAnotherUserLeavesTheOperationWithout
             "metalink: warning: the directory " + own +
                 " is refused: it belongs to another user (uid 65534); going on without "
                 "ODBCCon.ini and without a log\n");
-  EXPECT_TRUE(std::filesystem::is_empty(own)) << "nothing was written into the other user's directory";
+  EXPECT_TRUE(std::filesystem::is_empty(own))
+      << "nothing was written into the other user's directory";
 }
 
 // A TEMP the user set to a private directory is used as it is, with the same care for the files.

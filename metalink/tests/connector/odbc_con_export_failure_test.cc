@@ -3,18 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
 #include "connector_environment.h"
+#include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "odbc_drivers.h"
 
 namespace {
 
@@ -140,9 +140,10 @@ TYPED_TEST(ExportFailureTest, ConnectionLostMidwayLeavesTheLibrary) {
   ASSERT_EQ(this->importSample(), 1);
   // Enough link rows that the read reports progress before it is done.
   for (int i = 0; i < 250; ++i) {
-    this->sql("INSERT INTO \"Relations\" (\"PrimaryTable\", \"PrimaryID\", \"SecondaryTable\", "
-              "\"SecondaryID\", \"Relation\") VALUES ('Nowhere', '" +
-              std::to_string(i) + "', 'Nowhere', '0', 'none')");
+    this->sql(
+        "INSERT INTO \"Relations\" (\"PrimaryTable\", \"PrimaryID\", \"SecondaryTable\", "
+        "\"SecondaryID\", \"Relation\") VALUES ('Nowhere', '" +
+        std::to_string(i) + "', 'Nowhere', '0', 'none')");
   }
   ASSERT_EQ(this->exportTo(this->env_.path("complete.xml")), 1);
 

@@ -2,18 +2,18 @@
 // and what the log says.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
 #include "connector_environment.h"
+#include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "odbc_drivers.h"
 
 namespace {
 

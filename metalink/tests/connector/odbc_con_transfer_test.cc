@@ -3,20 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
 #include "connector_environment.h"
 #include "library/eda_library.h"
+#include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "odbc_drivers.h"
 
 namespace {
 

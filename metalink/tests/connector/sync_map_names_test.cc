@@ -2,10 +2,10 @@
 // written, by the import and by the export, on SQLite and PostgreSQL.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "connector/odbc_con_operation.h"
 #include "connector_environment.h"
@@ -70,8 +70,10 @@ TEST_P(SyncMapNamesTest, RefusedBeforeAnythingIsWritten) {
       {"RELATIONS", "Resistance", "has the name of the link table Relations"},
       {"Resistors", "", "is mapped to a column without a name in the table \"Resistors\""},
       {"", "Resistance", "is mapped to a table without a name"},
-      {catalog, "Resistance", "\"" + catalog + "\" of the property \"Resistance\" of the element "
-                              "\"Resistor\" is reserved: "},
+      {catalog, "Resistance",
+       "\"" + catalog +
+           "\" of the property \"Resistance\" of the element "
+           "\"Resistor\" is reserved: "},
   };
   for (const Case& c : cases) {
     const std::string syncMap = env_.path("EDASyncMap.xml");

@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "../syncmap/xml_test_support.h"
 #include "library/eda_library.h"
@@ -34,8 +34,8 @@ class LibrarySaveTest : public ScratchTest {
   static void fill(EDALibrary* library, int items) {
     library->setName("Big");
     for (int i = 0; i < items; ++i) {
-      EDAItem* item = library->createItem("P" + std::to_string(i), "part " + std::to_string(i),
-                                          "Resistor");
+      EDAItem* item =
+          library->createItem("P" + std::to_string(i), "part " + std::to_string(i), "Resistor");
       item->getOrCreateAttribute("Value")->setValue(std::string(40, 'v'));
     }
   }
@@ -54,8 +54,7 @@ TEST_F(LibrarySaveTest, WriteFailingHalfWayIsAFailureAndKeepsTheOldFile) {
     struct rlimit limit = {64 * 1024, 64 * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
     const bool saved = library.save(file.c_str());
-    const bool reported =
-        library.getLastError().rfind("Fail to save EDALib.xml because ", 0) == 0;
+    const bool reported = library.getLastError().rfind("Fail to save EDALib.xml because ", 0) == 0;
     _exit(saved ? 10 : (reported ? 0 : 11));
   }
   int status = 0;

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <ctime>
-#include <map>
 #include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
-#include <filesystem>
 
 #include "../syncmap/xml_test_support.h"
 #include "library/eda_library.h"
@@ -478,8 +478,8 @@ TEST_F(LibraryXmlTest, FailedSaveLeavesThePreviousFileAndNoTemporary) {
 // is ill-formed and no reader takes it back. The neighbours of each bound are fine.
 TEST_F(LibraryXmlTest, OnlyCharactersXmlCarriesAreWritten) {
   const std::string file = path("bounds.xml");
-  for (const std::string refused : {"\x01", "\x08", "\x0B", "\x0C", "\x1F", "\xEF\xBF\xBE",
-                                    "\xEF\xBF\xBF"}) {
+  for (const std::string refused :
+       {"\x01", "\x08", "\x0B", "\x0C", "\x1F", "\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
     SCOPED_TRACE(testing::PrintToString(refused));
     EDALibrary library;
     library.createItem("A", "x" + refused + "y", "Part");
@@ -553,8 +553,8 @@ TEST_F(LibraryXmlTest, RefusesElementsNestedBeyondTheLimit) {
   EXPECT_FALSE(library.hasItem("Part", "A"));
 
   // One level less is read.
-  const std::string fits = write("fits.xml", deep.replace(deep.find("<g>"), 3, "")
-                                                 .replace(deep.rfind("</g>"), 4, ""));
+  const std::string fits =
+      write("fits.xml", deep.replace(deep.find("<g>"), 3, "").replace(deep.rfind("</g>"), 4, ""));
   EXPECT_TRUE(library.load(fits.c_str())) << library.getLastError();
   EXPECT_TRUE(library.hasItem("Part", "A"));
 }

@@ -24,9 +24,7 @@ LogCapture::LogCapture() : path_(scratch_.sub("connector.log")) {
   MessageLogger::configure({path_, true, true, true, true});
 }
 
-LogCapture::~LogCapture() {
-  MessageLogger::configure(saved_);
-}
+LogCapture::~LogCapture() { MessageLogger::configure(saved_); }
 
 std::vector<std::string> LogCapture::lines() const {
   std::ifstream in(path_);

@@ -24,9 +24,7 @@ class MessageLoggerTest : public ::testing::Test {
     MessageLogger::setLogFile(dir_ + "/connector.log");
   }
   void TearDown() override { MessageLogger::configure(saved_); }
-  static void setLevels(bool e, bool w, bool i, bool d) {
-    MessageLogger::setLevels(e, w, i, d);
-  }
+  static void setLevels(bool e, bool w, bool i, bool d) { MessageLogger::setLevels(e, w, i, d); }
   std::vector<std::string> lines() const {
     std::ifstream in(dir_ + "/connector.log");
     std::vector<std::string> out;
