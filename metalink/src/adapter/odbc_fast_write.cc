@@ -58,7 +58,7 @@ CODBCPrepared* PreparedStatements::get(const std::u16string& text) {
   auto found = statements_.find(text);
   if (found != statements_.end()) return found->second.get();
   auto prepared = command_->prepare(text, /*quiet=*/true);
-  if (prepared == nullptr && MessageLogger::infoEnabled) {
+  if (prepared == nullptr && MessageLogger::infoEnabled()) {
     MessageLogger::info(kSource, "Written with literal statements instead: " + toUtf8(text) + ": " +
                                      command_->lastFailure().describe());
   }

@@ -12,14 +12,12 @@
 #include "adapter/sql_dialect.h"
 #include "adapter/sql_statements.h"
 #include "adapter/stored_keys.h"
+#include "util/cell_text.h"
 #include "util/wide_text.h"
 
 namespace {
 
-constexpr int32_t kWideVarchar = -9;
-constexpr int32_t kInteger = 4;
 constexpr uint32_t kTextSize = 255;
-constexpr const char16_t* kPartSeparator = u"&#44;";
 
 CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type, bool identity,
                        bool primaryKey) {
@@ -63,12 +61,12 @@ std::vector<std::u16string> CODBCAdapter::planSchema(
     }
     for (const std::u16string& column : columns) {
       if (table->findColumn(column) == nullptr)
-        addColumn(table, column, kWideVarchar, false, false);
+        addColumn(table, column, sql_type::kWideVarchar, false, false);
     }
     // As the integrity check does: an identity column where there is none, the key of a table
     // that has no other.
     if (table->getIdentityColumn() == nullptr) {
-      addColumn(table, tableName + u"0", kInteger, true, !table->hasPrimaryKey());
+      addColumn(table, tableName + u"0", sql_type::kInteger, true, !table->hasPrimaryKey());
     }
   }
   if (dataSet->getTable(kRelationsTable) == nullptr) {
@@ -76,7 +74,7 @@ std::vector<std::u16string> CODBCAdapter::planSchema(
     CDataTable* relations = dataSet->getTable(kRelationsTable);
     for (const char16_t* name :
          {u"PrimaryTable", u"PrimaryID", u"SecondaryTable", u"SecondaryID", u"Relation"}) {
-      addColumn(relations, name, kWideVarchar, false, false);
+      addColumn(relations, name, sql_type::kWideVarchar, false, false);
     }
     created.push_back(kRelationsTable);
   }
@@ -197,8 +195,8 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
         const CDataRow* target = reference.second;
         // A row the import inserts gets its identity only then.
         same = same && !target->getIdentityValue().empty();
-        cells[reference.first] = target->getTable()->getName() + kPartSeparator +
-                                 target->getIdentityValue() + kPartSeparator + u"Reference";
+        cells[reference.first] =
+            cell_text::referenceCell(target->getTable()->getName(), target->getIdentityValue());
       }
       const CDataColumn* identity = table->getIdentityColumn();
       for (const auto& cell : cells) {

@@ -34,7 +34,7 @@ std::unique_ptr<CODBCPrepared> CODBCCommand::prepare(const std::u16string& text,
     return nullptr;
   }
   // The text once; its runs are not logged one by one.
-  if (MessageLogger::debugEnabled) MessageLogger::debug(kSource, "Prepared: " + toUtf8(text));
+  if (MessageLogger::debugEnabled()) MessageLogger::debug(kSource, "Prepared: " + toUtf8(text));
   if (!odbc::succeeded(driverText().prepare(handle->statement.get(), text))) {
     lastFailure_ = handle->statement.failure(&driverText());
     if (!quiet) odbc::logFailure(lastFailure_);
@@ -51,7 +51,7 @@ CODBCCommand::Outcome CODBCPrepared::run(const std::vector<std::u16string>& valu
     odbc::Failure failure = handle_->statement.failure(&text);
     if (!quiet || failure.endsTransaction()) {
       odbc::logFailure(failure, toUtf8(text_));
-    } else if (MessageLogger::infoEnabled) {
+    } else if (MessageLogger::infoEnabled()) {
       MessageLogger::info(kSource, toUtf8(text_) + ": " + failure.describe() +
                                        " (the rows are written one by one)");
     }

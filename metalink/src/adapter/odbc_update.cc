@@ -7,18 +7,15 @@
 #include "adapter/odbc_command.h"
 #include "adapter/odbc_fast_write.h"
 #include "adapter/result_row.h"
+#include "util/cell_text.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
 
 namespace {
 
 constexpr const char* kSource = "DataAdapter";
-// Separates the parts of a reference cell: table name, identity value, "Reference".
-constexpr const char16_t* kPartSeparator = u"&#44;";
-
 std::u16string referenceCell(const CDataRow& target) {
-  return target.getTable()->getName() + kPartSeparator + target.getIdentityValue() +
-         kPartSeparator + u"Reference";
+  return cell_text::referenceCell(target.getTable()->getName(), target.getIdentityValue());
 }
 
 }  // namespace
@@ -187,6 +184,9 @@ void CODBCAdapter::writeRowByStatements(CDataTable* table, CDataRow* row) {
 bool CODBCAdapter::makeLinks(CDataSet* dataSet, CDataTable* relations,
                              std::vector<CDataRow*>* linked, std::vector<CDataRow*>* links,
                              const std::function<bool(CDataRow*)>& writeReferences) {
+  const auto neverWritten = [this](const CDataRow* row) {
+    return row->getIdentityValue().empty() && failedRows_.count(row) != 0;
+  };
   for (const auto& entry : dataSet->getTables()) {
     CDataTable* table = entry.second.get();
     // Link rows are added to the Relations table while tables are walked; only the rows that
@@ -194,9 +194,13 @@ bool CODBCAdapter::makeLinks(CDataSet* dataSet, CDataTable* relations,
     const size_t count = table->getRows().size();
     for (size_t i = 0; i < count; ++i) {
       CDataRow* row = table->getRows()[i].get();
+      // A row whose insert failed is not in the database: links from it or to it would point at
+      // nothing (it is counted as failed already).
+      if (neverWritten(row)) continue;
       bool hasLinks = false;
       for (const auto& related : row->getRelatedRows()) {
         for (CDataRow* target : related.second) {
+          if (neverWritten(target)) continue;
           auto link = std::make_unique<CDataRow>(relations, 1);
           link->addValue(u"PrimaryTable", table->getName());
           link->addValue(u"PrimaryID", row->getIdentityValue());
@@ -214,7 +218,7 @@ bool CODBCAdapter::makeLinks(CDataSet* dataSet, CDataTable* relations,
         row->setValue(reference.first, referenceCell(*reference.second));
       }
       if (report_.stopped()) return false;
-      if (!writeReferences(row) && (rowFailed(row), MessageLogger::errorEnabled)) {
+      if (!writeReferences(row) && (rowFailed(row), MessageLogger::errorEnabled())) {
         MessageLogger::error(kSource, "The reference cells of a row of table [" +
                                           toUtf8(table->getName()) +
                                           "] cannot be written: the table has no primary key");
