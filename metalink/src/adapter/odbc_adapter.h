@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "adapter/data_adapter.h"
-#include "adapter/odbc_failure.h"
 #include "adapter/data_command.h"
 #include "adapter/import_plan.h"
+#include "adapter/odbc_failure.h"
 #include "adapter/sql_statements.h"
 #include "dataset/data_set.h"
 

@@ -40,8 +40,9 @@ TYPED_TEST(OdbcFetchTest, ValuesLongerThanTheirDeclaredSizeReadBackWhole) {
   this->sql("INSERT INTO \"Parts\" (\"Short\", \"Body\", \"Tail\") VALUES (NULL, NULL, NULL)");
 
   // Through the command and through the adapter that an export uses.
-  ASSERT_TRUE(this->command_.executeQuery(u"SELECT \"Short\", \"Body\", \"Tail\" FROM \"Parts\" "
-                                          u"ORDER BY \"Id\""));
+  ASSERT_TRUE(
+      this->command_.executeQuery(u"SELECT \"Short\", \"Body\", \"Tail\" FROM \"Parts\" "
+                                  u"ORDER BY \"Id\""));
   const auto& rows = this->command_.getRows();
   ASSERT_EQ(rows.size(), bodies.size() + 1);
   for (size_t i = 0; i < bodies.size(); ++i) {
@@ -74,7 +75,8 @@ TYPED_TEST(OdbcFetchTest, NamesLongerThanTheCatalogDeclaresAreListedWhole) {
   const std::string column = "c" + std::string(299, 'o');
   this->sql("CREATE TABLE \"" + table + "\" (\"" + column + "\" INTEGER)");
   this->command_.queryTables();
-  EXPECT_EQ(this->command_.getColumnValues(u"TABLE_NAME"), std::vector<std::u16string>{wide(table)});
+  EXPECT_EQ(this->command_.getColumnValues(u"TABLE_NAME"),
+            std::vector<std::u16string>{wide(table)});
   this->command_.queryColumns(wide(table));
   EXPECT_EQ(this->command_.getColumnValues(u"COLUMN_NAME"),
             std::vector<std::u16string>{wide(column)});
