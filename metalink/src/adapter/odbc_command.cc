@@ -206,7 +206,13 @@ CODBCCommand::Outcome CODBCCommand::execute(const std::u16string& text) {
   return Outcome::kFailed;
 }
 
-bool CODBCCommand::executeQuery(const std::u16string& text) {
+bool CODBCCommand::executeQuery(const std::u16string& text) { return runQuery(text, nullptr); }
+
+bool CODBCCommand::executeQuery(const std::u16string& text, RowSink* sink) {
+  return runQuery(text, sink);
+}
+
+bool CODBCCommand::runQuery(const std::u16string& text, RowSink* sink) {
   rows_.clear();
   odbc::StatementHandle statement(handles_->dbc());
   if (!statement.valid()) {
@@ -218,9 +224,11 @@ bool CODBCCommand::executeQuery(const std::u16string& text) {
     return false;
   }
   odbc::Failure failure;
-  if (odbc::fetchRows(statement.get(), handles_->text, &rows_, &failure)) return true;
-  lastFailure_ = failure;
-  return false;
+  const bool fetched = sink != nullptr
+                           ? odbc::fetchRows(statement.get(), handles_->text, sink, &failure)
+                           : odbc::fetchRows(statement.get(), handles_->text, &rows_, &failure);
+  if (!fetched) lastFailure_ = failure;
+  return fetched;
 }
 
 int CODBCCommand::listDataSources() {
@@ -282,10 +290,9 @@ bool CODBCCommand::beginReadTransaction() {
     const SQLUINTEGER level = (offered & SQL_TXN_REPEATABLE_READ) != 0 ? SQL_TXN_REPEATABLE_READ
                               : (offered & SQL_TXN_SERIALIZABLE) != 0  ? SQL_TXN_SERIALIZABLE
                                                                        : 0;
-    if (level != 0 &&
-        !odbc::succeeded(EDA_ODBC(SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
-                                  reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)),
-                                  0))) {
+    if (level != 0 && !odbc::succeeded(EDA_ODBC(
+                          SQLSetConnectAttrW, handles_->dbc(), SQL_ATTR_TXN_ISOLATION,
+                          reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(level)), 0))) {
       odbc::logDiagnostics(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
       return false;
     }
