@@ -56,10 +56,46 @@ void EDAAttribute::setRequiredFromText(const std::string& text) {
   required_ = ::strcasecmp(text.c_str(), "true") == 0;
 }
 
-bool EDAAttribute::isReference() const { return ::strcasecmp(type_.c_str(), kReferenceType) == 0; }
+namespace {
+const std::string& defaultType() {
+  static const std::string type = "String";
+  return type;
+}
+const std::string& noUnit() {
+  static const std::string unit;
+  return unit;
+}
+}  // namespace
+
+const std::string& EDAAttribute::getType() const {
+  return detail_ != nullptr ? detail_->type : defaultType();
+}
+
+const std::string& EDAAttribute::getUnit() const {
+  return detail_ != nullptr ? detail_->unit : noUnit();
+}
+
+EDAAttribute::Detail& EDAAttribute::detail() {
+  if (detail_ == nullptr) detail_ = std::make_unique<Detail>(Detail{defaultType(), std::string()});
+  return *detail_;
+}
+
+void EDAAttribute::setType(std::string type) {
+  if (detail_ == nullptr && type == defaultType()) return;
+  detail().type = std::move(type);
+}
+
+void EDAAttribute::setUnit(std::string unit) {
+  if (detail_ == nullptr && unit.empty()) return;
+  detail().unit = std::move(unit);
+}
+
+bool EDAAttribute::isReference() const {
+  return ::strcasecmp(getType().c_str(), kReferenceType) == 0;
+}
 
 bool EDAAttribute::isReferencedValue() const {
-  return ::strcasecmp(type_.c_str(), "ReferencedValue") == 0;
+  return ::strcasecmp(getType().c_str(), "ReferencedValue") == 0;
 }
 
 std::unique_ptr<EDARelation> EDARelation::create(const std::string& type, EDAContextObject* primary,
