@@ -10,13 +10,11 @@
 
 namespace {
 
-constexpr int32_t kWideVarchar = -9;
-constexpr int32_t kInteger = 4;
 constexpr uint32_t kTextSize = 255;
 
 CDataColumn* addTextColumn(CDataTable* table, const std::u16string& name) {
-  return table->addColumn(std::make_unique<CDataColumn>(table, name, kWideVarchar, kTextSize,
-                                                        std::u16string(), false, false,
+  return table->addColumn(std::make_unique<CDataColumn>(table, name, sql_type::kWideVarchar,
+                                                        kTextSize, std::u16string(), false, false,
                                                         CDataColumn::kAddToTable));
 }
 
@@ -93,9 +91,9 @@ void CODBCAdapter::ensureTable(const std::u16string& tableName,
   // Adding the identity column afterwards costs SQLite a rebuild of the table, which made the
   // check of a large map take minutes.
   if (withIdentity) {
-    table->addColumn(std::make_unique<CDataColumn>(table, identityColumnName(tableName, columnNames),
-                                                 kInteger, kTextSize, std::u16string(), true,
-                                                 true, CDataColumn::kAddToTable));
+    table->addColumn(std::make_unique<CDataColumn>(
+        table, identityColumnName(tableName, columnNames), sql_type::kInteger, kTextSize,
+        std::u16string(), true, true, CDataColumn::kAddToTable));
   }
   odbc->execute(buildCreateTable(*table));
 }
@@ -130,7 +128,8 @@ void CODBCAdapter::ensureIdentityColumn(const std::u16string& tableName) {
   auto dataSet = schemaDataSet(tableName);
   CDataTable* table = dataSet->getTable(tableName);
   // Without a key, rows could be neither found again nor updated by key: the identity is it.
-  table->addColumn(std::make_unique<CDataColumn>(table, name, kInteger, kTextSize, std::u16string(),
-                                                 true, !hasKey, CDataColumn::kAddToTable));
+  table->addColumn(std::make_unique<CDataColumn>(table, name, sql_type::kInteger, kTextSize,
+                                                 std::u16string(), true, !hasKey,
+                                                 CDataColumn::kAddToTable));
   odbc->execute(buildAlterTableAdd(*table));
 }

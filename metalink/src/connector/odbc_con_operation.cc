@@ -345,7 +345,7 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
     if (!cannotWrite()) odbcAdapter->ensureLookupIndex(tableName, columns);
   }
   if (!cannotWrite()) {
-    odbcAdapter->ensureLookupIndex(u"Relations", {u"PrimaryTable", u"PrimaryID"});
+    odbcAdapter->ensureLookupIndex(CODBCAdapter::kRelationsTable, {u"PrimaryTable", u"PrimaryID"});
   }
   if (cannotWrite()) {
     MessageLogger::error(kSource, "The import cannot write to the data source: " +

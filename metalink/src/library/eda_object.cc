@@ -1,7 +1,5 @@
 #include "library/eda_object.h"
 
-#include <strings.h>
-
 #include <cstdint>
 
 #include "util/connector_util.h"
@@ -53,7 +51,7 @@ const std::string& EDAAttribute::getClassName() const {
 }
 
 void EDAAttribute::setRequiredFromText(const std::string& text) {
-  required_ = ::strcasecmp(text.c_str(), "true") == 0;
+  required_ = ConnectorUtil::equalsIgnoreAsciiCase(text, "true");
 }
 
 namespace {
@@ -91,11 +89,11 @@ void EDAAttribute::setUnit(std::string unit) {
 }
 
 bool EDAAttribute::isReference() const {
-  return ::strcasecmp(getType().c_str(), kReferenceType) == 0;
+  return ConnectorUtil::equalsIgnoreAsciiCase(getType(), kReferenceType);
 }
 
 bool EDAAttribute::isReferencedValue() const {
-  return ::strcasecmp(getType().c_str(), "ReferencedValue") == 0;
+  return ConnectorUtil::equalsIgnoreAsciiCase(getType(), "ReferencedValue");
 }
 
 std::unique_ptr<EDARelation> EDARelation::create(const std::string& type, EDAContextObject* primary,
@@ -146,7 +144,7 @@ void EDAContextObject::getSecondaryObjects(const std::string& relationType,
   out->clear();
   if (relationType.empty()) return;
   for (const auto& relation : relations_) {
-    if (::strcasecmp(relation->getRelationType().c_str(), relationType.c_str()) == 0) {
+    if (ConnectorUtil::equalsIgnoreAsciiCase(relation->getRelationType(), relationType)) {
       out->push_back(relation->getSecondary());
     }
   }
