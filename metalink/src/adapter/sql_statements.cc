@@ -273,3 +273,15 @@ std::u16string SqlStatementBuilder::releaseSavepoint() const {
 std::u16string SqlStatementBuilder::rollbackToSavepoint() const {
   return isPostgres(dialect_) ? u"ROLLBACK TO SAVEPOINT eda_row" : u"";
 }
+
+std::u16string SqlStatementBuilder::indexNames() const {
+  switch (dialect_.kind()) {
+    case SqlDialect::Kind::kSqlite:
+      return u"SELECT name FROM sqlite_master WHERE type = 'index'";
+    case SqlDialect::Kind::kPostgres:
+      return u"SELECT indexname FROM pg_indexes";
+    case SqlDialect::Kind::kDefault:
+      break;
+  }
+  return std::u16string();
+}

@@ -89,6 +89,10 @@ class SqlStatementBuilder {
   std::u16string sqliteCopyRows(const std::u16string& from, const std::u16string& to,
                                 const std::vector<std::u16string>& columns) const;
 
+  // The schema check's reads. The names of every index of the database, as one column; empty
+  // where the dialect has no such query.
+  std::u16string indexNames() const;
+
  private:
   // q(c) = lit(x) for each cell of the WHERE clause, joined with " AND ".
   std::u16string whereClause(const CDataRow& row, bool byPrimaryKey) const;
