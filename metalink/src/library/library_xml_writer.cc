@@ -1,17 +1,17 @@
 // EDALibrary::save: the library written as EDALib.xml.
 //
-// The document is streamed through Xerces' formatter (UTF-8 transcoding and escaping) rather than
-// built as a DOM: the DOM keeps every element's attributes sorted by name, and the file's
+// The document is streamed, escaped straight from the objects' UTF-8 texts, rather than built as
+// a DOM: the DOM keeps every element's attributes sorted by name, and the file's
 // attributes come in a fixed order that readers of the file see (elemId first, a relation's
 // secondary before its primary). Streaming also keeps memory flat for large libraries.
 #include <cstdio>
 #include <ctime>
 #include <xercesc/framework/LocalFileFormatTarget.hpp>
 #include <xercesc/framework/XMLFormatter.hpp>
-#include <xercesc/util/XMLString.hpp>
 
 #include "library/eda_library.h"
 #include "library/library_xml_names.h"
+#include "library/xml_attribute_text.h"
 #include "platform/clock.h"
 #include "platform/replace_file.h"
 #include "syncmap/xerces_support.h"
@@ -34,83 +34,75 @@ std::string exportDate() {
   return text;
 }
 
-// True when every character may appear in an XML 1.0 document (even as a character reference
-// the control characters below 0x20, lone surrogates, U+FFFE and U+FFFF may not).
-bool isXmlText(const std::u16string& text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c < 0x20) {
-      if (c != 0x9 && c != 0xA && c != 0xD) return false;
-    } else if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
-      ++i;
-    } else if ((c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Writes the elements of the file in the "ecad" prefix, attributes in the order given. A value
-// XML cannot carry is not written; the first such value becomes the error and fails the save.
+// Writes the elements of the file in the "ecad" prefix, attributes in the order given, as UTF-8
+// gathered in a buffer that goes to `*target` in large blocks. A value XML cannot carry is not
+// written; the first such value becomes the error and fails the save.
 class LibraryFileWriter {
  public:
-  explicit LibraryFileWriter(XMLFormatTarget* target)
-      : formatter_("UTF-8", "1.0", target, XMLFormatter::NoEscapes, XMLFormatter::UnRep_Fail) {}
+  explicit LibraryFileWriter(XMLFormatTarget* target) : target_(target) {
+    buffer_.reserve(kBlock + kBlock / 4);
+  }
+  LibraryFileWriter(const LibraryFileWriter&) = delete;
+  LibraryFileWriter& operator=(const LibraryFileWriter&) = delete;
 
   const std::string& error() const { return error_; }
 
   void begin() {
-    raw(u"<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>");
-    raw(u"<");
-    raw(LibraryXml::kPrefix);
-    raw(u":");
-    raw(LibraryXml::kRoot);
-    raw(u" xmlns:");
-    raw(LibraryXml::kPrefix);
-    raw(u"=\"");
-    raw(LibraryXml::kNamespace);
-    raw(u"\">");
+    buffer_ += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?><";
+    buffer_ += kPrefix;
+    buffer_ += ":";
+    buffer_ += toUtf8(LibraryXml::kRoot);
+    buffer_ += " xmlns:";
+    buffer_ += kPrefix;
+    buffer_ += "=\"";
+    buffer_ += toUtf8(LibraryXml::kNamespace);
+    buffer_ += "\">";
   }
-  void end() { close(LibraryXml::kRoot); }
+  void end() {
+    close(toUtf8(LibraryXml::kRoot));
+    drain();
+  }
 
   // "<ecad:name"; follow with attributes, then finishEmpty or finishOpen.
-  void open(const XMLCh* localName) {
-    raw(u"<");
-    raw(LibraryXml::kPrefix);
-    raw(u":");
-    raw(localName);
-    element_ = localName;
+  void open(const std::string& localName) {
+    buffer_ += '<';
+    buffer_ += kPrefix;
+    buffer_ += ':';
+    buffer_ += localName;
+    element_ = &localName;
   }
-  void attribute(const XMLCh* name, const std::string& value) {
-    const std::u16string wide = toWide(value);
-    if (!isXmlText(wide)) {
+  void attribute(const char* name, const std::string& value) {
+    const size_t start = buffer_.size();
+    buffer_ += ' ';
+    buffer_ += name;
+    buffer_ += "=\"";
+    if (!appendXmlAttributeText(value, &buffer_)) {
+      buffer_.resize(start);
       if (error_.empty()) {
-        error_ = "invalid or illegal XML character in the attribute " + toUtf8(name) + " of " +
-                 toUtf8(element_);
+        error_ = std::string("invalid or illegal XML character in the attribute ") + name + " of " +
+                 *element_;
       }
       return;
     }
-    raw(u" ");
-    raw(name);
-    raw(u"=\"");
-    formatter_.formatBuf(wide.data(), wide.size(), XMLFormatter::AttrEscapes);
-    raw(u"\"");
+    buffer_ += '"';
   }
-  void finishEmpty() { raw(u"/>"); }
-  void finishOpen() { raw(u">"); }
-  void close(const XMLCh* localName) {
-    raw(u"</");
-    raw(LibraryXml::kPrefix);
-    raw(u":");
-    raw(localName);
-    raw(u">");
+  void finishEmpty() {
+    buffer_ += "/>";
+    if (buffer_.size() >= kBlock) drain();
+  }
+  void finishOpen() { buffer_ += '>'; }
+  void close(const std::string& localName) {
+    buffer_ += "</";
+    buffer_ += kPrefix;
+    buffer_ += ':';
+    buffer_ += localName;
+    buffer_ += '>';
   }
 
   // Ends the open element `localName` of `object`: empty without attributes, else with one
   // `attr` child per attribute in name order. GDE objects carry them too (a datasheet's folder,
   // read from the database, would otherwise not survive an export and a new import).
-  void attributes(const EDAWorkspaceObject& object, const XMLCh* localName) {
+  void attributes(const EDAWorkspaceObject& object, const std::string& localName) {
     object.getAttributes(&attributes_);
     if (attributes_.empty()) {
       finishEmpty();
@@ -118,13 +110,13 @@ class LibraryFileWriter {
     }
     finishOpen();
     for (const EDAAttribute* entry : attributes_) {
-      open(LibraryXml::kAttribute);
-      attribute(u"elemId", entry->getElemId());
-      attribute(u"name", entry->getName());
-      attribute(u"value", entry->getValue());
-      attribute(u"unit", entry->getUnit());
-      attribute(u"type", entry->getType());
-      attribute(u"required", entry->getRequiredText());
+      open(names_.attribute);
+      attribute("elemId", entry->getElemId());
+      attribute("name", entry->getName());
+      attribute("value", entry->getValue());
+      attribute("unit", entry->getUnit());
+      attribute("type", entry->getType());
+      attribute("required", entry->getRequiredText());
       finishEmpty();
     }
     close(localName);
@@ -132,23 +124,44 @@ class LibraryFileWriter {
 
   void relations(const EDAContextObject& primary) {
     for (const EDARelation* relation : primary.getRelations()) {
-      open(LibraryXml::kRelation);
-      attribute(u"elemId", relation->getElemId());
-      attribute(u"secondary", relation->getSecondary()->getElemId());
-      attribute(u"primary", relation->getPrimary()->getElemId());
+      open(names_.relation);
+      attribute("elemId", relation->getElemId());
+      attribute("secondary", relation->getSecondary()->getElemId());
+      attribute("primary", relation->getPrimary()->getElemId());
       // Without its type a relation cannot be followed by an import, which looks children up by
       // the relation the sync map names; an untyped relation stays as it always was written.
-      if (!relation->getRelationType().empty()) attribute(u"type", relation->getRelationType());
+      if (!relation->getRelationType().empty()) attribute("type", relation->getRelationType());
       finishEmpty();
     }
   }
 
- private:
-  void raw(const XMLCh* text) { formatter_.formatBuf(text, XMLString::stringLen(text)); }
+  // The local names of the file's elements in UTF-8.
+  struct Names {
+    std::string library = toUtf8(LibraryXml::kLibrary);
+    std::string item = toUtf8(LibraryXml::kItem);
+    std::string attribute = toUtf8(LibraryXml::kAttribute);
+    std::string relation = toUtf8(LibraryXml::kRelation);
+    std::string gde = toUtf8(LibraryXml::kGde);
+    std::string dataset = toUtf8(LibraryXml::kDataset);
+  };
+  const Names& names() const { return names_; }
 
-  XMLFormatter formatter_;
+ private:
+  static constexpr size_t kBlock = 1 << 16;
+
+  // The target reports a failed write by throwing, which the caller turns into the error.
+  void drain() {
+    if (buffer_.empty()) return;
+    target_->writeChars(reinterpret_cast<const XMLByte*>(buffer_.data()), buffer_.size(), nullptr);
+    buffer_.clear();
+  }
+
+  XMLFormatTarget* target_;
+  const std::string kPrefix = toUtf8(LibraryXml::kPrefix);
+  const Names names_;
+  std::string buffer_;
   std::vector<EDAAttribute*> attributes_;
-  std::u16string element_;
+  const std::string* element_ = nullptr;
   std::string error_;
 };
 
@@ -156,12 +169,13 @@ class LibraryFileWriter {
 // relations; then the datasets (whose relations the file does not carry). A relation names its
 // type last, and only when it has one.
 void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
+  const LibraryFileWriter::Names& names = out->names();
   out->begin();
-  out->open(LibraryXml::kLibrary);
-  out->attribute(u"elemId", library.getElemId());
-  out->attribute(u"name", library.getName());
-  out->attribute(u"folder", library.getFolder());
-  out->attribute(u"exportDate", exportDate());
+  out->open(names.library);
+  out->attribute("elemId", library.getElemId());
+  out->attribute("name", library.getName());
+  out->attribute("folder", library.getFolder());
+  out->attribute("exportDate", exportDate());
   out->finishEmpty();
 
   std::vector<EDAWorkspaceObject*> objects;
@@ -169,16 +183,16 @@ void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
   for (const EDAWorkspaceObject* object : objects) {
     const auto* item = dynamic_cast<const EDAItem*>(object);
     if (item == nullptr) continue;
-    out->open(LibraryXml::kItem);
-    out->attribute(u"elemId", item->getElemId());
-    out->attribute(u"itemId", item->getItemId());
-    out->attribute(u"name", item->getName());
-    out->attribute(u"type", item->getType());
-    out->attribute(u"category", item->getValue("category", false));
-    out->attribute(u"libraryId", item->getLibraryId());
-    out->attribute(u"releaseStatus", item->getValue("releaseStatus", false));
-    out->attribute(u"revision", item->getValue("revision", false));
-    out->attributes(*item, LibraryXml::kItem);
+    out->open(names.item);
+    out->attribute("elemId", item->getElemId());
+    out->attribute("itemId", item->getItemId());
+    out->attribute("name", item->getName());
+    out->attribute("type", item->getType());
+    out->attribute("category", item->getValue("category", false));
+    out->attribute("libraryId", item->getLibraryId());
+    out->attribute("releaseStatus", item->getValue("releaseStatus", false));
+    out->attribute("revision", item->getValue("revision", false));
+    out->attributes(*item, names.item);
     out->relations(*item);
   }
 
@@ -186,13 +200,13 @@ void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
   for (const EDAWorkspaceObject* object : objects) {
     const auto* gde = dynamic_cast<const EDAGde*>(object);
     if (gde == nullptr) continue;
-    out->open(LibraryXml::kGde);
-    out->attribute(u"elemId", gde->getElemId());
-    out->attribute(u"name", gde->getName());
-    out->attribute(u"type", gde->getType());
-    out->attribute(u"libraryId", gde->getLibraryId());
-    out->attribute(u"releaseStatus", gde->getReleaseStatus());
-    out->attributes(*gde, LibraryXml::kGde);
+    out->open(names.gde);
+    out->attribute("elemId", gde->getElemId());
+    out->attribute("name", gde->getName());
+    out->attribute("type", gde->getType());
+    out->attribute("libraryId", gde->getLibraryId());
+    out->attribute("releaseStatus", gde->getReleaseStatus());
+    out->attributes(*gde, names.gde);
     out->relations(*gde);
   }
 
@@ -200,11 +214,11 @@ void writeLibrary(const EDALibrary& library, LibraryFileWriter* out) {
   for (const EDAWorkspaceObject* object : objects) {
     const auto* dataset = dynamic_cast<const EDADataset*>(object);
     if (dataset == nullptr) continue;
-    out->open(LibraryXml::kDataset);
-    out->attribute(u"elemId", dataset->getElemId());
-    out->attribute(u"name", dataset->getName());
-    out->attribute(u"type", dataset->getType());
-    out->attribute(u"folder", dataset->getFolder());
+    out->open(names.dataset);
+    out->attribute("elemId", dataset->getElemId());
+    out->attribute("name", dataset->getName());
+    out->attribute("type", dataset->getType());
+    out->attribute("folder", dataset->getFolder());
     out->finishEmpty();
   }
   out->end();
