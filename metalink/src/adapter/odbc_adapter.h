@@ -145,8 +145,10 @@ class CODBCAdapter : public CDataAdapter {
   bool addMissingColumns(const std::u16string& tableName, std::vector<std::u16string>* existing,
                          const std::vector<std::u16string>& columnNames,
                          const CDataSet* typeSource);
+  // `knownMissing`: the catalog said the table has no identity column, so no probe is needed.
   bool addMissingIdentity(const std::u16string& tableName,
-                          const std::vector<std::u16string>& existing, const CDataSet* typeSource);
+                          const std::vector<std::u16string>& existing, const CDataSet* typeSource,
+                          bool knownMissing);
   void writeRows(CDataSet* dataSet);
   void writeLinks(CDataSet* dataSet, CDataTable* relations);
   // Runs one statement of a row (or a row's existence query, with `query`). In the import's

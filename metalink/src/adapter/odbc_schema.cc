@@ -103,15 +103,17 @@ bool CODBCAdapter::addMissingColumns(const std::u16string& tableName,
 
 bool CODBCAdapter::addMissingIdentity(const std::u16string& tableName,
                                       const std::vector<std::u16string>& existing,
-                                      const CDataSet* typeSource) {
+                                      const CDataSet* typeSource, bool knownMissing) {
   CODBCCommand* odbc = odbcCommand();
-  odbc->clearFailure();
-  odbc->queryAutoIncrementColumns(tableName);
-  if (!odbc->getColumnValues(u"COLUMN_NAME").empty()) return true;
-  if (!odbc->lastFailure().empty()) {
-    MessageLogger::error(
-        kSource, "The identity column of the table " + toUtf8(tableName) + " cannot be looked for");
-    return false;
+  if (!knownMissing) {
+    odbc->clearFailure();
+    odbc->queryAutoIncrementColumns(tableName);
+    if (!odbc->getColumnValues(u"COLUMN_NAME").empty()) return true;
+    if (!odbc->lastFailure().empty()) {
+      MessageLogger::error(kSource, "The identity column of the table " + toUtf8(tableName) +
+                                        " cannot be looked for");
+      return false;
+    }
   }
 
   const std::u16string name = identityColumnName(tableName, existing);
@@ -141,8 +143,13 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
   const SqlDialect& dialect = odbc->getDialect();
   // One read of the catalog for the whole map: a check that asks the driver once per table (or
   // per column) makes a map of thousands of tables take minutes.
+  const SqlStatementBuilder sql = statements();
   SchemaCatalog catalog;
-  catalog.read(odbc, dialect.tableNamesIgnoreCase());
+  if (!catalog.read(odbc, dialect.tableNamesIgnoreCase(), sql.identityColumns())) {
+    MessageLogger::error(kSource, "The identity columns of the data source cannot be read: " +
+                                      odbc->lastFailure().describe());
+    return false;
+  }
   CDataSet types{std::u16string()};
   loadTypeNames(&types);
 
@@ -153,8 +160,10 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
       continue;
     }
     std::vector<std::u16string> existing = *known;
-    if (!addMissingColumns(tableName, &existing, columnNames, &types) ||
-        !addMissingIdentity(tableName, existing, &types)) {
+    if (!addMissingColumns(tableName, &existing, columnNames, &types)) return false;
+    // Where the catalog listed the identities, a table without one needs no probe.
+    if (catalog.knowsIdentities() && catalog.hasIdentity(tableName)) continue;
+    if (!addMissingIdentity(tableName, existing, &types, catalog.knowsIdentities())) {
       return false;
     }
   }
@@ -165,7 +174,6 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
   }
 
   if (!dialect.indexesLookupColumns()) return true;
-  const SqlStatementBuilder sql = statements();
   if (!odbc->executeQuery(sql.indexNames())) {
     MessageLogger::error(kSource, "The indexes of the data source cannot be read: " +
                                       odbc->lastFailure().describe());
@@ -231,5 +239,5 @@ void CODBCAdapter::ensureColumn(const std::u16string& tableName, const std::u16s
 void CODBCAdapter::ensureIdentityColumn(const std::u16string& tableName) {
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr || odbc->queryColumns(tableName) == 0) return;
-  addMissingIdentity(tableName, odbc->getColumnValues(u"COLUMN_NAME"), nullptr);
+  addMissingIdentity(tableName, odbc->getColumnValues(u"COLUMN_NAME"), nullptr, false);
 }

@@ -1,7 +1,5 @@
 #include "adapter/schema_catalog.h"
 
-#include <set>
-
 #include "adapter/odbc_command.h"
 #include "adapter/result_row.h"
 #include "util/wide_text.h"
@@ -16,13 +14,16 @@ std::u16string folded(const std::u16string& name) {
 
 }  // namespace
 
-void SchemaCatalog::read(CODBCCommand* command, bool namesIgnoreCase) {
+bool SchemaCatalog::read(CODBCCommand* command, bool namesIgnoreCase,
+                         const std::u16string& identityQuery) {
   namesIgnoreCase_ = namesIgnoreCase;
+  knowsIdentities_ = false;
+  identityTables_.clear();
   columns_.clear();
   foldedNames_.clear();
   command->queryTables();
   const std::vector<std::u16string> tables = command->getColumnValues(u"TABLE_NAME");
-  if (tables.empty()) return;
+  if (tables.empty()) return true;
   // Views and the database's own tables come with the columns of every table; only base tables
   // count, as they do for the table list.
   const std::set<std::u16string> baseTables(tables.begin(), tables.end());
@@ -34,12 +35,27 @@ void SchemaCatalog::read(CODBCCommand* command, bool namesIgnoreCase) {
     columns_[table].push_back(resultValue(row, u"COLUMN_NAME"));
   }
   for (const auto& entry : columns_) foldedNames_.emplace(folded(entry.first), entry.first);
+  if (identityQuery.empty()) return true;
+  if (!command->executeQuery(identityQuery)) return false;
+  for (const auto& row : command->getRows()) {
+    if (!row.empty()) identityTables_.insert(row.front().second);
+  }
+  knowsIdentities_ = true;
+  return true;
+}
+
+std::u16string SchemaCatalog::catalogName(const std::u16string& table) const {
+  if (columns_.count(table) > 0) return table;
+  if (!namesIgnoreCase_) return std::u16string();
+  auto name = foldedNames_.find(folded(table));
+  return name != foldedNames_.end() ? name->second : std::u16string();
+}
+
+bool SchemaCatalog::hasIdentity(const std::u16string& table) const {
+  return identityTables_.count(catalogName(table)) > 0;
 }
 
 const std::vector<std::u16string>* SchemaCatalog::columns(const std::u16string& table) const {
-  auto exact = columns_.find(table);
-  if (exact != columns_.end()) return &exact->second;
-  if (!namesIgnoreCase_) return nullptr;
-  auto name = foldedNames_.find(folded(table));
-  return name != foldedNames_.end() ? &columns_.at(name->second) : nullptr;
+  const std::u16string name = catalogName(table);
+  return name.empty() ? nullptr : &columns_.at(name);
 }

@@ -285,3 +285,11 @@ std::u16string SqlStatementBuilder::indexNames() const {
   }
   return std::u16string();
 }
+
+std::u16string SqlStatementBuilder::identityColumns() const {
+  if (dialect_.kind() != SqlDialect::Kind::kPostgres) return std::u16string();
+  // Identity columns and serial ones (a sequence as default), as the driver reports them.
+  return u"SELECT table_name, column_name FROM information_schema.columns WHERE table_schema = "
+         u"ANY (current_schemas(false)) AND (is_identity = 'YES' OR column_default LIKE "
+         u"'nextval(%')";
+}

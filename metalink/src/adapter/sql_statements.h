@@ -92,6 +92,9 @@ class SqlStatementBuilder {
   // The schema check's reads. The names of every index of the database, as one column; empty
   // where the dialect has no such query.
   std::u16string indexNames() const;
+  // (table, column) of every column the database generates, in the tables the connection sees
+  // without schema name; empty where the dialect has no such query (each table is probed).
+  std::u16string identityColumns() const;
 
  private:
   // q(c) = lit(x) for each cell of the WHERE clause, joined with " AND ".
