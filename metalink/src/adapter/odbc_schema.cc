@@ -154,20 +154,19 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
   loadTypeNames(&types);
 
   for (const auto& [tableName, columnNames] : tables) {
-    const std::vector<std::u16string>* known = catalog.columns(tableName);
-    if (known == nullptr) {
+    if (!catalog.hasTable(tableName)) {
       if (!createTable(tableName, columnNames, true, &types)) return false;
       continue;
     }
-    std::vector<std::u16string> existing = *known;
+    std::vector<std::u16string> existing = catalog.columnNames(tableName);
     if (!addMissingColumns(tableName, &existing, columnNames, &types)) return false;
     // Where the catalog listed the identities, a table without one needs no probe.
-    if (catalog.knowsIdentities() && catalog.hasIdentity(tableName)) continue;
+    if (catalog.knowsIdentities() && !catalog.identityColumns(tableName).empty()) continue;
     if (!addMissingIdentity(tableName, existing, &types, catalog.knowsIdentities())) {
       return false;
     }
   }
-  if (catalog.columns(kRelationsTable) == nullptr &&
+  if (!catalog.hasTable(kRelationsTable) &&
       !createTable(kRelationsTable, {std::begin(kRelationsColumns), std::end(kRelationsColumns)},
                    false, &types)) {
     return false;

@@ -18,27 +18,28 @@ bool SchemaCatalog::read(CODBCCommand* command, bool namesIgnoreCase,
                          const std::u16string& identityQuery) {
   namesIgnoreCase_ = namesIgnoreCase;
   knowsIdentities_ = false;
-  identityTables_.clear();
+  tableNames_.clear();
   columns_.clear();
+  identities_.clear();
   foldedNames_.clear();
   command->queryTables();
-  const std::vector<std::u16string> tables = command->getColumnValues(u"TABLE_NAME");
-  if (tables.empty()) return true;
+  tableNames_ = command->getColumnValues(u"TABLE_NAME");
+  if (tableNames_.empty()) return true;
   // Views and the database's own tables come with the columns of every table; only base tables
   // count, as they do for the table list.
-  const std::set<std::u16string> baseTables(tables.begin(), tables.end());
-  for (const std::u16string& table : tables) columns_[table];
-  command->queryColumns(u"%");
-  for (const auto& row : command->getRows()) {
-    const std::u16string table = resultValue(row, u"TABLE_NAME");
-    if (baseTables.count(table) == 0) continue;
-    columns_[table].push_back(resultValue(row, u"COLUMN_NAME"));
+  for (const std::u16string& table : tableNames_) {
+    columns_[table];
+    foldedNames_.emplace(folded(table), table);
   }
-  for (const auto& entry : columns_) foldedNames_.emplace(folded(entry.first), entry.first);
+  command->queryColumns(u"%");
+  for (auto& row : command->takeRows()) {
+    auto table = columns_.find(resultValue(row, u"TABLE_NAME"));
+    if (table != columns_.end()) table->second.push_back(std::move(row));
+  }
   if (identityQuery.empty()) return true;
   if (!command->executeQuery(identityQuery)) return false;
   for (const auto& row : command->getRows()) {
-    if (!row.empty()) identityTables_.insert(row.front().second);
+    if (row.size() >= 2) identities_[row[0].second].push_back(row[1].second);
   }
   knowsIdentities_ = true;
   return true;
@@ -51,11 +52,20 @@ std::u16string SchemaCatalog::catalogName(const std::u16string& table) const {
   return name != foldedNames_.end() ? name->second : std::u16string();
 }
 
-bool SchemaCatalog::hasIdentity(const std::u16string& table) const {
-  return identityTables_.count(catalogName(table)) > 0;
+const std::vector<CDataCommand::ResultRow>& SchemaCatalog::columnRows(
+    const std::u16string& table) const {
+  static const std::vector<CDataCommand::ResultRow> kNone;
+  auto rows = columns_.find(catalogName(table));
+  return rows != columns_.end() ? rows->second : kNone;
 }
 
-const std::vector<std::u16string>* SchemaCatalog::columns(const std::u16string& table) const {
-  const std::u16string name = catalogName(table);
-  return name.empty() ? nullptr : &columns_.at(name);
+std::vector<std::u16string> SchemaCatalog::columnNames(const std::u16string& table) const {
+  std::vector<std::u16string> names;
+  for (const auto& row : columnRows(table)) names.push_back(resultValue(row, u"COLUMN_NAME"));
+  return names;
+}
+
+std::vector<std::u16string> SchemaCatalog::identityColumns(const std::u16string& table) const {
+  auto columns = identities_.find(catalogName(table));
+  return columns != identities_.end() ? columns->second : std::vector<std::u16string>();
 }

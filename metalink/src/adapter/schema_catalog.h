@@ -1,12 +1,14 @@
 // The base tables of a data source and their columns, read from the driver's catalog in two calls
-// (every table, then every column), so that checking a map of thousands of tables does not ask
-// the catalog once per table or column.
+// (every table, then every column), so that checking or reading a schema of thousands of tables
+// does not ask the catalog once per table.
 #pragma once
 
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "adapter/data_command.h"
 
 class CODBCCommand;
 
@@ -18,12 +20,18 @@ class SchemaCatalog {
   // identities need no probe per table; false when that query failed.
   bool read(CODBCCommand* command, bool namesIgnoreCase, const std::u16string& identityQuery);
 
-  // The columns of a base table in catalog order; null when the table does not exist. A name
-  // that matches exactly wins over one that differs only in case.
-  const std::vector<std::u16string>* columns(const std::u16string& table) const;
-  // Whether the identity query ran; then hasIdentity tells for each existing table.
+  // The base tables in the order the catalog lists them.
+  const std::vector<std::u16string>& tableNames() const { return tableNames_; }
+  // A name that matches exactly wins over one that differs only in case.
+  bool hasTable(const std::u16string& table) const { return !catalogName(table).empty(); }
+  // The catalog's rows of the table's columns ("COLUMN_NAME", "DATA_TYPE", ...), in column
+  // order; empty when the table does not exist.
+  const std::vector<CDataCommand::ResultRow>& columnRows(const std::u16string& table) const;
+  std::vector<std::u16string> columnNames(const std::u16string& table) const;
+
+  // Whether the identity query ran; then identityColumns tells for each existing table.
   bool knowsIdentities() const { return knowsIdentities_; }
-  bool hasIdentity(const std::u16string& table) const;
+  std::vector<std::u16string> identityColumns(const std::u16string& table) const;
 
  private:
   // The catalog name of `table`, empty when there is no such table.
@@ -31,7 +39,8 @@ class SchemaCatalog {
 
   bool namesIgnoreCase_ = false;
   bool knowsIdentities_ = false;
-  std::set<std::u16string> identityTables_;
-  std::map<std::u16string, std::vector<std::u16string>> columns_;
+  std::vector<std::u16string> tableNames_;
+  std::map<std::u16string, std::vector<CDataCommand::ResultRow>> columns_;
+  std::map<std::u16string, std::vector<std::u16string>> identities_;
   std::map<std::u16string, std::u16string> foldedNames_;  // lower-case name -> catalog name
 };
