@@ -149,6 +149,16 @@ TYPED_TEST(SchemaCheckTest, SecondCheckChangesNothing) {
   EXPECT_EQ(text(describeSchema(this->db_.get())), text(first));
 }
 
+// SQLite matches table names ignoring case, PostgreSQL keeps quoted names apart.
+TYPED_TEST(SchemaCheckTest, TableNamesMatchAsTheDatabaseMatchesThem) {
+  existingTables(this->db_.get(), this->identityType());
+  this->log_.clear();
+  ASSERT_TRUE(this->check({{u"LOOSE", {u"name", u"Extra"}}}, {}));
+  const std::vector<std::string> created = this->statementsLogged("CREATE TABLE \"LOOSE\"");
+  EXPECT_EQ(created.size(), this->isSqlite() ? 0u : 1u) << ::testing::PrintToString(created);
+  EXPECT_EQ(this->rows("SELECT COUNT(*) FROM \"Loose\""), Rows({{std::string("0")}}));
+}
+
 TYPED_TEST(SchemaCheckTest, FailureHalfWayIsReportedAndRolledBack) {
   existingTables(this->db_.get(), this->identityType());
   const Rows before = describeSchema(this->db_.get());
