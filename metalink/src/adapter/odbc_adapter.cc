@@ -41,14 +41,22 @@ void CODBCAdapter::fill(CDataSet* dataSet) {
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr || dataSet == nullptr) return;
   loadTypeNames(dataSet);
-  // The columns of every table come from one catalog read (and the identities too where the
-  // dialect can list them): asking per table makes a schema of thousands of tables take minutes.
+  // The columns of every table come from one catalog read (and the identities and keys too
+  // where the dialect can list them): asking per table makes a schema of thousands of tables
+  // take minutes.
   SchemaCatalog catalog;
-  catalog.read(odbc, odbc->getDialect().tableNamesIgnoreCase(), statements().identityColumns());
+  const SqlStatementBuilder sql = statements();
+  catalog.read(odbc, odbc->getDialect().tableNamesIgnoreCase(), sql.identityColumns(),
+               sql.primaryKeyColumns());
   for (const std::u16string& name : catalog.tableNames()) {
     CDataTable* table = dataSet->addTable(name);
-    if (odbc->queryPrimaryKeys(name) == -1) odbc->queryStatistics(name);
-    const std::vector<std::u16string> keyColumns = odbc->getColumnValues(u"COLUMN_NAME");
+    std::vector<std::u16string> keyColumns;
+    if (catalog.knowsKeys()) {
+      keyColumns = catalog.keyColumns(name);
+    } else {
+      if (odbc->queryPrimaryKeys(name) == -1) odbc->queryStatistics(name);
+      keyColumns = odbc->getColumnValues(u"COLUMN_NAME");
+    }
     std::vector<std::u16string> autoColumns;
     if (catalog.knowsIdentities()) {
       autoColumns = catalog.identityColumns(name);

@@ -15,9 +15,11 @@ std::u16string folded(const std::u16string& name) {
 }  // namespace
 
 bool SchemaCatalog::read(CODBCCommand* command, bool namesIgnoreCase,
-                         const std::u16string& identityQuery) {
+                         const std::u16string& identityQuery, const std::u16string& keyQuery) {
   namesIgnoreCase_ = namesIgnoreCase;
   knowsIdentities_ = false;
+  knowsKeys_ = false;
+  keys_.clear();
   tableNames_.clear();
   columns_.clear();
   identities_.clear();
@@ -36,13 +38,30 @@ bool SchemaCatalog::read(CODBCCommand* command, bool namesIgnoreCase,
     auto table = columns_.find(resultValue(row, u"TABLE_NAME"));
     if (table != columns_.end()) table->second.push_back(std::move(row));
   }
-  if (identityQuery.empty()) return true;
-  if (!command->executeQuery(identityQuery)) return false;
-  for (const auto& row : command->getRows()) {
-    if (row.size() >= 2) identities_[row[0].second].push_back(row[1].second);
+  if (!identityQuery.empty()) {
+    if (!readPairs(command, identityQuery, &identities_)) return false;
+    knowsIdentities_ = true;
   }
-  knowsIdentities_ = true;
+  if (!keyQuery.empty()) {
+    if (!readPairs(command, keyQuery, &keys_)) return false;
+    knowsKeys_ = true;
+  }
   return true;
+}
+
+bool SchemaCatalog::readPairs(CODBCCommand* command, const std::u16string& query,
+                              ColumnsByTable* out) {
+  if (!command->executeQuery(query)) return false;
+  for (const auto& row : command->getRows()) {
+    if (row.size() >= 2) (*out)[row[0].second].push_back(row[1].second);
+  }
+  return true;
+}
+
+std::vector<std::u16string> SchemaCatalog::find(const ColumnsByTable& map,
+                                                const std::u16string& table) const {
+  auto columns = map.find(catalogName(table));
+  return columns != map.end() ? columns->second : std::vector<std::u16string>();
 }
 
 std::u16string SchemaCatalog::catalogName(const std::u16string& table) const {
@@ -66,6 +85,9 @@ std::vector<std::u16string> SchemaCatalog::columnNames(const std::u16string& tab
 }
 
 std::vector<std::u16string> SchemaCatalog::identityColumns(const std::u16string& table) const {
-  auto columns = identities_.find(catalogName(table));
-  return columns != identities_.end() ? columns->second : std::vector<std::u16string>();
+  return find(identities_, table);
+}
+
+std::vector<std::u16string> SchemaCatalog::keyColumns(const std::u16string& table) const {
+  return find(keys_, table);
 }

@@ -16,9 +16,11 @@ class SchemaCatalog {
  public:
   // Reads the catalog through the command's connection; any earlier content is replaced.
   // `namesIgnoreCase`: whether the database matches table names ignoring case (SQLite does).
-  // `identityQuery`, when not empty, lists (table, column) of every generated column, so that
-  // identities need no probe per table; false when that query failed.
-  bool read(CODBCCommand* command, bool namesIgnoreCase, const std::u16string& identityQuery);
+  // `identityQuery` and `keyQuery`, when not empty, list (table, column) of every generated
+  // column and every primary key column, so that neither needs a catalog call per table; false
+  // when one of them failed.
+  bool read(CODBCCommand* command, bool namesIgnoreCase, const std::u16string& identityQuery,
+            const std::u16string& keyQuery = std::u16string());
 
   // The base tables in the order the catalog lists them.
   const std::vector<std::u16string>& tableNames() const { return tableNames_; }
@@ -32,15 +34,24 @@ class SchemaCatalog {
   // Whether the identity query ran; then identityColumns tells for each existing table.
   bool knowsIdentities() const { return knowsIdentities_; }
   std::vector<std::u16string> identityColumns(const std::u16string& table) const;
+  // Likewise for the primary key columns.
+  bool knowsKeys() const { return knowsKeys_; }
+  std::vector<std::u16string> keyColumns(const std::u16string& table) const;
 
  private:
   // The catalog name of `table`, empty when there is no such table.
   std::u16string catalogName(const std::u16string& table) const;
+  using ColumnsByTable = std::map<std::u16string, std::vector<std::u16string>>;
+  // Runs a query of (table, column) rows into *out; false when it failed.
+  static bool readPairs(CODBCCommand* command, const std::u16string& query, ColumnsByTable* out);
+  std::vector<std::u16string> find(const ColumnsByTable& map, const std::u16string& table) const;
 
   bool namesIgnoreCase_ = false;
   bool knowsIdentities_ = false;
+  bool knowsKeys_ = false;
   std::vector<std::u16string> tableNames_;
   std::map<std::u16string, std::vector<CDataCommand::ResultRow>> columns_;
-  std::map<std::u16string, std::vector<std::u16string>> identities_;
+  ColumnsByTable identities_;
+  ColumnsByTable keys_;
   std::map<std::u16string, std::u16string> foldedNames_;  // lower-case name -> catalog name
 };

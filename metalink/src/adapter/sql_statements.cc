@@ -293,3 +293,10 @@ std::u16string SqlStatementBuilder::identityColumns() const {
          u"ANY (current_schemas(false)) AND (is_identity = 'YES' OR column_default LIKE "
          u"'nextval(%')";
 }
+
+std::u16string SqlStatementBuilder::primaryKeyColumns() const {
+  if (dialect_.kind() != SqlDialect::Kind::kPostgres) return std::u16string();
+  return u"SELECT c.relname, a.attname FROM pg_index i JOIN pg_class c ON c.oid = i.indrelid "
+         u"JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = ANY (i.indkey) WHERE "
+         u"i.indisprimary AND pg_table_is_visible(c.oid)";
+}

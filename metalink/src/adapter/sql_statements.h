@@ -95,6 +95,9 @@ class SqlStatementBuilder {
   // (table, column) of every column the database generates, in the tables the connection sees
   // without schema name; empty where the dialect has no such query (each table is probed).
   std::u16string identityColumns() const;
+  // (table, column) of every primary key column in those tables; empty where the dialect has no
+  // such query (each table's keys are asked from the driver).
+  std::u16string primaryKeyColumns() const;
 
  private:
   // q(c) = lit(x) for each cell of the WHERE clause, joined with " AND ".
