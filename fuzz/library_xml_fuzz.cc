@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "fuzz_input.h"
@@ -26,8 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   XERCES_CPP_NAMESPACE::XMLPlatformUtils::Initialize();
   // Every message is formatted (the warning for an unresolved reference among them), and
   // dropped.
-  MessageLogger::logFilePath = "/dev/null";
-  MessageLogger::errorEnabled = MessageLogger::warnEnabled = true;
+  MessageLogger::configure({"/dev/null", true, true, false, false});
   return 0;
 }
 

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "fuzz_input.h"
@@ -43,8 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // Held for the whole run, so the reader's own initialisation and termination around each file
   // only count up and down instead of rebuilding the parser library for every input.
   XERCES_CPP_NAMESPACE::XMLPlatformUtils::Initialize();
-  MessageLogger::logFilePath = "/dev/null";
-  MessageLogger::errorEnabled = true;
+  MessageLogger::configure({"/dev/null", true, false, false, false});
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "transfer_bench_bulk.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -105,7 +106,8 @@ bool copyAll(BenchConnection* connection, int parts, const std::string& stagingD
     }
     sql += ") FROM " + sqlLiteral(path) + " WITH (FORMAT csv)";
     const bool copied = connection->execute(sql, error);
-    platform::removeFile(path);
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
     if (!copied) return false;
   }
   return true;

@@ -7,11 +7,11 @@
 
 #include "transfer_bench_library.h"
 #include "transfer_bench_odbc.h"
+#include "util/cell_text.h"
 
 namespace transfer_bench {
 namespace {
 
-constexpr char kSeparator[] = "&#44;";
 enum Table : size_t { kParts = 0, kDatasheets = 1, kRelations = 2 };
 
 // Identity value -> the row's first column (part number, datasheet name).
@@ -19,10 +19,10 @@ using IdentityNames = std::map<std::string, std::string>;
 
 // A reference cell "table&#44;id&#44;Reference" with the identity replaced by the row's name.
 std::string resolveReference(const std::string& cell, const IdentityNames& parts) {
-  const size_t first = cell.find(kSeparator);
+  const size_t first = cell.find(cell_text::kPartSeparatorUtf8);
   if (first == std::string::npos) return cell;
-  const size_t idAt = first + sizeof kSeparator - 1;
-  const size_t second = cell.find(kSeparator, idAt);
+  const size_t idAt = first + sizeof cell_text::kPartSeparatorUtf8 - 1;
+  const size_t second = cell.find(cell_text::kPartSeparatorUtf8, idAt);
   if (second == std::string::npos) return cell;
   auto it = parts.find(cell.substr(idAt, second - idAt));
   const std::string name =

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "library/eda_library.h"
+#include "util/cell_text.h"
 
 namespace transfer_bench {
 namespace {
@@ -13,7 +14,6 @@ constexpr char kPartType[] = "Part";
 constexpr char kDatasheetType[] = "Datasheet";
 constexpr char kRelationType[] = "QREL_reference";
 // The separator of a cell's parts, as the connector writes it.
-constexpr char kPartSeparator[] = "&#44;";
 
 enum Table : size_t { kParts = 0, kDatasheets = 1, kRelations = 2 };
 
@@ -141,12 +141,14 @@ void tableRow(size_t table, int index, int parts, std::vector<std::string>* row)
       PartFields f = partFields(index);
       std::string alternate;
       if (hasDatasheet(index)) {
-        alternate = std::string("Parts") + kPartSeparator +
-                    std::to_string(alternateOf(index, parts) + 1) + kPartSeparator + "Reference";
+        alternate = std::string("Parts") + cell_text::kPartSeparatorUtf8 +
+                    std::to_string(alternateOf(index, parts) + 1) + cell_text::kPartSeparatorUtf8 +
+                    "Reference";
       }
-      *row = {f.itemId,    f.name,    kPartType,      f.value + kPartSeparator + f.unit,
-              f.tolerance, f.package, f.manufacturer, f.description,
-              alternate};
+      *row = {
+          f.itemId,    f.name,    kPartType,      f.value + cell_text::kPartSeparatorUtf8 + f.unit,
+          f.tolerance, f.package, f.manufacturer, f.description,
+          alternate};
       break;
     }
     case kDatasheets:

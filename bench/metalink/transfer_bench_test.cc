@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,7 +66,8 @@ TEST(TransferBenchLibrary, GeneratedFileHoldsWhatTheNoteSays) {
   ASSERT_TRUE(library.load(path.c_str()));
   EXPECT_EQ(library.findItem("Part", "BP-0000004")->getAttribute("Manufacturer")->getValue(),
             "O'Neil Components");
-  platform::removeFile(path);
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
   rmdir(dir.c_str());
 }
 

@@ -1,10 +1,13 @@
 // POSIX implementation of the terminal services.
+#include <langinfo.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 #include "platform/terminal.h"
@@ -74,6 +77,11 @@ bool readHiddenLine(const std::string& prompt, std::string* line) {
   if (!line->empty() && line->back() == '\r') line->pop_back();
   if (!complete) line->clear();
   return complete;
+}
+
+void useUtf8Locale() {
+  std::setlocale(LC_ALL, "");
+  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 }  // namespace platform

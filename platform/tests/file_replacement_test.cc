@@ -35,7 +35,7 @@ class FileReplacementTest : public ::testing::Test {
   static std::string replace(const std::string& target, const std::string& text) {
     FileReplacement replacement;
     std::string error;
-    if (!replacement.Begin(target, &error)) return error;
+    if (!replacement.Begin(target, LinkPolicy::kReplaceLink, &error)) return error;
     std::fputs(text.c_str(), replacement.file());
     if (!replacement.Commit(&error)) return error;
     return std::string();
@@ -75,11 +75,12 @@ TEST_F(FileReplacementTest, ALinkIsReplacedAndWhatItNamesIsUntouched) {
 TEST_F(FileReplacementTest, OtherKindsOfFileAreRefused) {
   fs::create_directory(path("dir"));
   ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
-  EXPECT_EQ(replace(path("dir"), "x"), "Cannot replace " + path("dir") + " is a directory");
-  EXPECT_EQ(replace(path("fifo"), "x"),
-            "Cannot replace " + path("fifo") + " is not a regular file");
+  const std::string kept = ", not a regular file; it is left as it is";
+  EXPECT_EQ(replace(path("dir"), "x"), "the path " + path("dir") + " is a directory" + kept);
+  EXPECT_EQ(replace(path("fifo"), "x"), "the path " + path("fifo") + " is a FIFO" + kept);
   EXPECT_TRUE(fs::is_fifo(path("fifo")));
-  EXPECT_EQ(replace(path("missing/f.txt"), "x").rfind("Cannot create a file beside ", 0), 0u);
+  EXPECT_EQ(replace(path("missing/f.txt"), "x").rfind("no temporary file can be created in ", 0),
+            0u);
   EXPECT_EQ(entries(), 2u);
 }
 
@@ -88,7 +89,7 @@ TEST_F(FileReplacementTest, AnAbandonedReplacementLeavesTheOldFile) {
   {
     FileReplacement replacement;
     std::string error;
-    ASSERT_TRUE(replacement.Begin(path("f.txt"), &error)) << error;
+    ASSERT_TRUE(replacement.Begin(path("f.txt"), LinkPolicy::kReplaceLink, &error)) << error;
     std::fputs("half", replacement.file());
     EXPECT_EQ(entries(), 2u);
   }
@@ -98,10 +99,11 @@ TEST_F(FileReplacementTest, AnAbandonedReplacementLeavesTheOldFile) {
   // A directory that appears at the path before the commit is not replaced.
   FileReplacement replacement;
   std::string error;
-  ASSERT_TRUE(replacement.Begin(path("late"), &error)) << error;
+  ASSERT_TRUE(replacement.Begin(path("late"), LinkPolicy::kReplaceLink, &error)) << error;
   fs::create_directory(path("late"));
   EXPECT_FALSE(replacement.Commit(&error));
-  EXPECT_EQ(error, "Cannot replace " + path("late") + " is a directory");
+  EXPECT_EQ(error, "the path " + path("late") +
+                       " is a directory, not a regular file; it is left as it is");
   EXPECT_EQ(entries(), 2u);
 }
 

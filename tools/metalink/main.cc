@@ -1,12 +1,12 @@
 // metalink: moves part-library metadata between an ODBC data source and a library XML file from
 // the command line, through libmetalink's exported functions.
-#include <langinfo.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -139,17 +139,10 @@ bool resolvePassword(Connection* connection) {
   return true;
 }
 
-// Drivers without wide entry points receive text in the process's character set: run in the
-// user's locale, and in UTF-8 when that is not UTF-8, so no character is lost on the way.
-void useUtf8Locale() {
-  std::setlocale(LC_ALL, "");
-  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  useUtf8Locale();
+  platform::useUtf8Locale();
   CLI::App app{"Moves part-library metadata between an ODBC data source and a library XML file."};
   app.require_subcommand(1);
   app.footer(kPasswordHelp);
@@ -216,13 +209,15 @@ int main(int argc, char** argv) {
   if (terminal) metalinkSetProgressHandler(printProgress, nullptr);
   std::string dataSource, error;
   connection.source.readOnly = dryRun;
+  std::error_code ignored;
   if (dryRun && !connection.source.sqliteFile.empty() &&
-      !platform::pathExists(connection.source.sqliteFile)) {
+      !std::filesystem::exists(connection.source.sqliteFile, ignored)) {
     std::cerr << "metalink: " << connection.source.sqliteFile
               << " does not exist; a dry run does not create it\n";
     return 1;
   }
-  if (!sources->parsed() && !metalink_tool::dataSourceText(connection.source, &dataSource, &error)) {
+  if (!sources->parsed() &&
+      !metalink_tool::dataSourceText(connection.source, &dataSource, &error)) {
     std::cerr << "metalink: " << error << '\n';
     return 2;
   }
@@ -242,8 +237,8 @@ int main(int argc, char** argv) {
     std::cout << (ok ? "Exported to " + library + "\n" : "The export failed.\n");
   } else if (importCommand->parsed() && dryRun) {
     metalink_import_plan* plans = nullptr;
-    const int count =
-        planImportMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)), c(wide(library)), &plans);
+    const int count = planImportMetadataDB(c(dsn), c(user), c(password), c(wide(syncMap)),
+                                           c(wide(library)), &plans);
     ok = count >= 0;
     if (ok) printPlan(plans, count);
     metalinkFreeImportPlans(plans, count);

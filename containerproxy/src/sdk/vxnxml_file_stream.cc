@@ -31,7 +31,7 @@ Result FileStream::Open(const String& path, int mode) {
   }
   if (mode == kWrite) {
     std::string error;
-    if (!replacement_.Begin(path.Narrow(), &error)) {
+    if (!replacement_.Begin(path.Narrow(), platform::LinkPolicy::kReplaceLink, &error)) {
       return Result::Failure("Cannot open file " + path + ": " + String::FromNarrow(error));
     }
     file_ = replacement_.file();

@@ -1,6 +1,4 @@
 // The exported minixml_parser_* functions: argument checks, the log lines and the results object.
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -9,8 +7,8 @@
 #include "ecadbridge/minixml.h"
 #include "minixml/minixml_parser.h"
 #include "minixml/parse_document.h"
-#include "minixml/stream_redirect.h"
 #include "minixml/xml_library_hold.h"
+#include "platform/stream_redirect.h"
 
 namespace {
 
@@ -25,7 +23,7 @@ constexpr size_t kMaxMessageLength = 250;
 // Process-wide state between minixml_parser_init and minixml_parser_close.
 struct ReaderState {
   std::unique_ptr<MinixmlParser> parser;
-  minixml::StreamRedirect log{stdout, STDOUT_FILENO};
+  platform::StreamRedirect log{platform::StandardStream::kOutput};
   minixml::XmlLibraryHold xml;
 };
 

@@ -1,7 +1,5 @@
 #include "minixml/parse_document.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,8 +18,8 @@
 #include "minixml/error_output.h"
 #include "minixml/print_handler.h"
 #include "minixml/status_handler.h"
-#include "minixml/stream_redirect.h"
 #include "minixml/xml_text.h"
+#include "platform/stream_redirect.h"
 #include "platform/text.h"
 
 namespace minixml {
@@ -115,7 +113,7 @@ void runReader(MinixmlParser* results, const char* file, const char* mode, Error
 
 int parseDocument(MinixmlParser* results, const char* file, const char* mode,
                   const char* errorFile) {
-  StreamRedirect redirect(stderr, STDERR_FILENO);
+  platform::StreamRedirect redirect(platform::StandardStream::kError);
   if (!redirect.redirect(errorFile)) {
     // Nothing may be written to a stream that points nowhere: the log says why instead.
     std::printf("error on freopen of errOutFile = %s\n", errorFile ? errorFile : "");

@@ -1,6 +1,7 @@
 #include "vmhost/class_path.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/files.h"
 #include "vmhost/message_sink.h"
@@ -25,14 +26,15 @@ void appendListed(const std::vector<std::string>& entries, std::string* classPat
 
 std::vector<std::string> listFilesWithExtension(const std::string& directory,
                                                 const std::string& extension) {
-  std::vector<platform::DirectoryEntry> entries;
   std::vector<std::string> names;
-  if (!platform::listDirectory(directory, &entries)) return names;
-  for (const platform::DirectoryEntry& entry : entries) {
-    const size_t dot = entry.name.rfind('.');
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    const size_t dot = name.rfind('.');
     if (dot == std::string::npos) continue;
-    if (entry.name.compare(dot + 1, std::string::npos, extension) != 0) continue;
-    names.push_back(entry.name);
+    if (name.compare(dot + 1, std::string::npos, extension) != 0) continue;
+    names.push_back(name);
   }
   std::sort(names.begin(), names.end());
 

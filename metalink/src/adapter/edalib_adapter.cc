@@ -9,6 +9,7 @@
 #include "dataset/data_set.h"
 #include "library/eda_library.h"
 #include "syncmap/eda_sync_map.h"
+#include "util/cell_text.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
 #include "util/wide_text.h"
@@ -39,7 +40,7 @@ std::u16string cellText(const CDataRow& row, const std::u16string& column) {
 }
 
 std::vector<std::u16string> splitParts(const std::u16string& text) {
-  const std::u16string separator = CEDALibAdapter::kPartSeparator;
+  const std::u16string separator = cell_text::kPartSeparator;
   std::vector<std::u16string> parts;
   size_t start = 0;
   for (size_t at = text.find(separator); at != std::u16string::npos;
@@ -234,7 +235,8 @@ void CEDALibAdapter::objectsToRows(CDataSet* dataSet, CDataRow* parent, CEDAElem
         }
       } else {
         std::string text = attribute->getValue();
-        if (!attribute->getUnit().empty()) text += toUtf8(kPartSeparator) + attribute->getUnit();
+        if (!attribute->getUnit().empty())
+          text += cell_text::kPartSeparatorUtf8 + attribute->getUnit();
         row->addValue(column, toWide(text));
       }
       if (property->isRequired()) row->addKeyColumn(column);
@@ -355,7 +357,7 @@ void CEDALibAdapter::rowsToObjects(CDataSet* dataSet, bool createAttributes,
   }
 
   if (info.type.empty() && info.typeColumn.empty()) {
-    if (MessageLogger::errorEnabled) {
+    if (MessageLogger::errorEnabled()) {
       MessageLogger::error(
           kSource, "The property [type] of element [" + info.type + "] is not mapped to a column");
     }
@@ -397,7 +399,7 @@ void CEDALibAdapter::convertRow(CDataSet* dataSet, bool createAttributes, CDataR
     if (object != nullptr) {
       for (const auto& value : info.values) {
         const std::u16string text = cellText(*row, value.second);
-        if (text.find(kPartSeparator) == std::u16string::npos) {
+        if (text.find(cell_text::kPartSeparator) == std::u16string::npos) {
           object->setValue(value.first, toUtf8(text), createAttributes);
           continue;
         }
@@ -411,7 +413,7 @@ void CEDALibAdapter::convertRow(CDataSet* dataSet, bool createAttributes, CDataR
         } else if (parts.size() == 3) {
           attribute->setRequired(true);
           attribute->setType(EDAAttribute::kReferenceType);
-          if (equalsIgnoreCase(parts[2], u"Reference")) {
+          if (equalsIgnoreCase(parts[2], cell_text::kReferenceMark)) {
             if (EDAItem* target = referencedItem(dataSet, parts[0], parts[1])) {
               attribute->setValue(target->getElemId());
             }

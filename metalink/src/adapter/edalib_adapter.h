@@ -21,8 +21,6 @@ class EDAWorkspaceObject;
 
 class CEDALibAdapter : public CDataAdapter {
  public:
-  static constexpr const char16_t* kPartSeparator = u"&#44;";
-
   // Neither the command nor the sync map is owned; both must outlive the adapter.
   CEDALibAdapter(CDataCommand* command, CEDASyncMap* syncMap);
   ~CEDALibAdapter() override;

@@ -24,7 +24,7 @@ std::string oneLine(std::string text) {
 }  // namespace
 
 SQLRETURN checked(const char* function, SQLRETURN rc) {
-  if (!succeeded(rc) && rc != SQL_NO_DATA && MessageLogger::debugEnabled) {
+  if (!succeeded(rc) && rc != SQL_NO_DATA && MessageLogger::debugEnabled()) {
     MessageLogger::debug(kSource, std::string(function) + " returned " + std::to_string(rc));
   }
   return rc;
@@ -51,7 +51,7 @@ Failure readFailure(SQLSMALLINT handleType, SQLHANDLE handle, const DriverText* 
 }
 
 void logFailure(const Failure& failure, const std::string& context) {
-  if (!MessageLogger::errorEnabled) return;
+  if (!MessageLogger::errorEnabled()) return;
   MessageLogger::error(kSource,
                        (context.empty() ? std::string() : context + ": ") + failure.describe());
 }
@@ -65,7 +65,7 @@ Failure logDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const DriverTex
 EnvironmentHandle::EnvironmentHandle() {
   if (!succeeded(EDA_ODBC(SQLAllocHandle, SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle_))) {
     // An environment that failed to allocate has no diagnostics of its own worth more than this.
-    if (MessageLogger::errorEnabled) {
+    if (MessageLogger::errorEnabled()) {
       MessageLogger::error(kSource, "The ODBC environment cannot be allocated");
     }
     handle_ = SQL_NULL_HENV;
@@ -125,9 +125,9 @@ bool ConnectionHandle::driverConnect(const std::u16string& connectionString, Fai
   SQLRETURN rc = SQL_ERROR;
   if (!ascii) {
     std::string narrow = platform::utf16ToUtf8(connectionString);
-    rc = EDA_ODBC(SQLDriverConnect, handle_, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()),
-                  static_cast<SQLSMALLINT>(narrow.size()), nullptr, 0, nullptr,
-                  SQL_DRIVER_NOPROMPT);
+    rc =
+        EDA_ODBC(SQLDriverConnect, handle_, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()),
+                 static_cast<SQLSMALLINT>(narrow.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
   }
   if (!succeeded(rc)) {
     SQLWCHAR out[1024] = {};

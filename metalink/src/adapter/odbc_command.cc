@@ -200,7 +200,7 @@ CODBCCommand::Outcome CODBCCommand::execute(const std::u16string& text) {
     lastFailure_ = odbc::readFailure(SQL_HANDLE_DBC, handles_->dbc(), &handles_->text);
     return Outcome::kFailed;
   }
-  if (MessageLogger::infoEnabled) MessageLogger::info(kSource, toUtf8(text));
+  if (MessageLogger::infoEnabled()) MessageLogger::info(kSource, toUtf8(text));
   const SQLRETURN rc = handles_->text.execDirect(statement.get(), text);
   if (rc == SQL_NO_DATA) return Outcome::kNoRows;
   if (odbc::succeeded(rc)) return Outcome::kDone;

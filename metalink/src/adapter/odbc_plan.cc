@@ -10,17 +10,15 @@
 #include "adapter/result_row.h"
 #include "adapter/sql_dialect.h"
 #include "adapter/sql_statements.h"
+#include "util/cell_text.h"
 #include "util/wide_text.h"
 
 namespace {
 
-constexpr int32_t kWideVarchar = -9;
-constexpr int32_t kInteger = 4;
 constexpr uint32_t kTextSize = 255;
-constexpr const char16_t* kPartSeparator = u"&#44;";
 
-CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type,
-                       bool identity, bool primaryKey) {
+CDataColumn* addColumn(CDataTable* table, const std::u16string& name, int32_t type, bool identity,
+                       bool primaryKey) {
   return table->addColumn(std::make_unique<CDataColumn>(table, name, type, kTextSize,
                                                         std::u16string(), identity, primaryKey,
                                                         CDataColumn::kAddToTable));
@@ -49,8 +47,8 @@ std::u16string keyOf(const CDataCommand::ResultRow& stored, const CDataRow& row)
 
 std::vector<CDataCommand::ResultRow> CODBCAdapter::readExistingRows(const CDataTable* table) {
   CODBCCommand* odbc = odbcCommand();
-  if (odbc == nullptr ||
-      !odbc->executeQuery(u"SELECT * FROM " + quoteIdentifier(table->getName(), identifierQuote_))) {
+  if (odbc == nullptr || !odbc->executeQuery(u"SELECT * FROM " +
+                                             quoteIdentifier(table->getName(), identifierQuote_))) {
     return {};
   }
   return odbc->getRows();
@@ -69,12 +67,13 @@ std::vector<std::u16string> CODBCAdapter::planSchema(
       created.push_back(tableName);
     }
     for (const std::u16string& column : columns) {
-      if (table->findColumn(column) == nullptr) addColumn(table, column, kWideVarchar, false, false);
+      if (table->findColumn(column) == nullptr)
+        addColumn(table, column, sql_type::kWideVarchar, false, false);
     }
     // As the integrity check does: an identity column where there is none, the key of a table
     // that has no other.
     if (table->getIdentityColumn() == nullptr) {
-      addColumn(table, tableName + u"0", kInteger, true, !table->hasPrimaryKey());
+      addColumn(table, tableName + u"0", sql_type::kInteger, true, !table->hasPrimaryKey());
     }
   }
   if (dataSet->getTable(kRelationsTable) == nullptr) {
@@ -82,7 +81,7 @@ std::vector<std::u16string> CODBCAdapter::planSchema(
     CDataTable* relations = dataSet->getTable(kRelationsTable);
     for (const char16_t* name :
          {u"PrimaryTable", u"PrimaryID", u"SecondaryTable", u"SecondaryID", u"Relation"}) {
-      addColumn(relations, name, kWideVarchar, false, false);
+      addColumn(relations, name, sql_type::kWideVarchar, false, false);
     }
     created.push_back(kRelationsTable);
   }
@@ -168,8 +167,8 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
         const CDataRow* target = reference.second;
         // A row the import inserts gets its identity only then.
         same = same && !target->getIdentityValue().empty();
-        cells[reference.first] = target->getTable()->getName() + kPartSeparator +
-                                 target->getIdentityValue() + kPartSeparator + u"Reference";
+        cells[reference.first] =
+            cell_text::referenceCell(target->getTable()->getName(), target->getIdentityValue());
       }
       const CDataColumn* identity = table->getIdentityColumn();
       for (const auto& cell : cells) {

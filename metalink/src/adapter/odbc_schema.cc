@@ -14,15 +14,13 @@
 namespace {
 
 constexpr const char* kSource = "ODBCAdapter";
-constexpr int32_t kWideVarchar = -9;
-constexpr int32_t kInteger = 4;
 constexpr uint32_t kTextSize = 255;
 const char16_t* const kRelationsColumns[] = {u"PrimaryTable", u"PrimaryID", u"SecondaryTable",
                                              u"SecondaryID", u"Relation"};
 
 CDataColumn* addTextColumn(CDataTable* table, const std::u16string& name) {
-  return table->addColumn(std::make_unique<CDataColumn>(table, name, kWideVarchar, kTextSize,
-                                                        std::u16string(), false, false,
+  return table->addColumn(std::make_unique<CDataColumn>(table, name, sql_type::kWideVarchar,
+                                                        kTextSize, std::u16string(), false, false,
                                                         CDataColumn::kAddToTable));
 }
 
@@ -79,8 +77,8 @@ bool CODBCAdapter::createTable(const std::u16string& tableName,
   // Adding the identity column afterwards costs SQLite a rebuild of the table.
   if (withIdentity) {
     table->addColumn(std::make_unique<CDataColumn>(
-        table, identityColumnName(tableName, columnNames), kInteger, kTextSize, std::u16string(),
-        true, true, CDataColumn::kAddToTable));
+        table, identityColumnName(tableName, columnNames), sql_type::kInteger, kTextSize,
+        std::u16string(), true, true, CDataColumn::kAddToTable));
   }
   return runSchemaStatement(tableName, buildCreateTable(*table));
 }
@@ -132,8 +130,9 @@ bool CODBCAdapter::addMissingIdentity(const std::u16string& tableName,
   auto dataSet = schemaDataSet(tableName, typeSource);
   CDataTable* table = dataSet->getTable(tableName);
   // Without a key, rows could be neither found again nor updated by key: the identity is it.
-  table->addColumn(std::make_unique<CDataColumn>(table, name, kInteger, kTextSize, std::u16string(),
-                                                 true, !hasKey, CDataColumn::kAddToTable));
+  table->addColumn(std::make_unique<CDataColumn>(table, name, sql_type::kInteger, kTextSize,
+                                                 std::u16string(), true, !hasKey,
+                                                 CDataColumn::kAddToTable));
   return runSchemaStatement(tableName, buildAlterTableAdd(*table));
 }
 

@@ -6,18 +6,15 @@
 #include "adapter/odbc_adapter.h"
 #include "adapter/odbc_command.h"
 #include "adapter/result_row.h"
+#include "util/cell_text.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
 
 namespace {
 
 constexpr const char* kSource = "DataAdapter";
-// Separates the parts of a reference cell: table name, identity value, "Reference".
-constexpr const char16_t* kPartSeparator = u"&#44;";
-
 std::u16string referenceCell(const CDataRow& target) {
-  return target.getTable()->getName() + kPartSeparator + target.getIdentityValue() +
-         kPartSeparator + u"Reference";
+  return cell_text::referenceCell(target.getTable()->getName(), target.getIdentityValue());
 }
 
 }  // namespace
@@ -169,6 +166,9 @@ void CODBCAdapter::writeRows(CDataSet* dataSet) {
 }
 
 void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
+  const auto neverWritten = [this](const CDataRow* row) {
+    return row->getIdentityValue().empty() && failedRows_.count(row) != 0;
+  };
   std::vector<CDataRow*> linked;
   std::vector<CDataRow*> links;
   for (const auto& entry : dataSet->getTables()) {
@@ -178,9 +178,13 @@ void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
     const size_t count = table->getRows().size();
     for (size_t i = 0; i < count; ++i) {
       CDataRow* row = table->getRows()[i].get();
+      // A row whose insert failed is not in the database: links from it or to it would point at
+      // nothing (it is counted as failed already).
+      if (neverWritten(row)) continue;
       bool hasLinks = false;
       for (const auto& related : row->getRelatedRows()) {
         for (CDataRow* target : related.second) {
+          if (neverWritten(target)) continue;
           auto link = std::make_unique<CDataRow>(relations, 1);
           link->addValue(u"PrimaryTable", table->getName());
           link->addValue(u"PrimaryID", row->getIdentityValue());
@@ -201,7 +205,7 @@ void CODBCAdapter::writeLinks(CDataSet* dataSet, CDataTable* relations) {
       const std::u16string statement = buildUpdate(*row, true);
       if (!statement.empty()) {
         if (!runRowStatement(statement)) rowFailed(row);
-      } else if (rowFailed(row), MessageLogger::errorEnabled) {
+      } else if (rowFailed(row), MessageLogger::errorEnabled()) {
         MessageLogger::error(kSource, "The reference cells of a row of table [" +
                                           toUtf8(table->getName()) +
                                           "] cannot be written: the table has no primary key");

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
+#include "util/cell_text.h"
 #include "util/text_conversion.h"
 #include "util/wide_text.h"
 
 namespace {
 
 bool isWideCharacterType(int32_t dataType) {
-  return dataType == -8 || dataType == -9 || dataType == -10;
+  return dataType == sql_type::kWideChar || dataType == sql_type::kWideVarchar ||
+         dataType == sql_type::kWideLongVarchar;
 }
 
 template <typename Part>
@@ -29,7 +31,7 @@ std::u16string SqlStatementBuilder::cell(const CDataRow& row, const std::u16stri
   const CDataTable* table = row.getTable();
   const std::u16string separator = table != nullptr && table->getDataSet() != nullptr
                                        ? table->getDataSet()->getValueSeparator()
-                                       : std::u16string(u"&#59;");
+                                       : std::u16string(cell_text::kValueSeparator);
   return join(values, separator);
 }
 

@@ -122,8 +122,8 @@ METALINK_EXPORT int planImportMetadataDB(const metalink_char* dataSource, const 
     const int count = handOver(names, &copies);
     for (int i = 0; i < count; ++i) {
       const ImportTablePlan& plan = result[i];
-      array[i] = {copies[i],          plan.created ? 1 : 0, plan.inserted,    plan.updated,
-                  plan.unchanged,     plan.linksReplaced,   plan.linksWritten};
+      array[i] = {copies[i],      plan.created ? 1 : 0, plan.inserted,    plan.updated,
+                  plan.unchanged, plan.linksReplaced,   plan.linksWritten};
     }
     delete[] copies;  // the names now belong to the entries
     *plans = array.release();
@@ -169,7 +169,7 @@ METALINK_EXPORT long long metalinkLastImportFailedRows(void) {
   return metalink::lastImportFailedRows();
 }
 
-METALINK_EXPORT const char* metalinkLogFile(void) { return MessageLogger::logFilePath.c_str(); }
+METALINK_EXPORT const char* metalinkLogFile(void) { return MessageLogger::logFilePath().c_str(); }
 
 METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler, void* context) {
   metalink::setProgressHandler(handler, context);

@@ -1,14 +1,13 @@
 #include "connector/odbc_con_base.h"
 
-#include <strings.h>
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 
 #include "adapter/odbc_command.h"
 #include "connector/properties_mgr.h"
 #include "platform/files.h"
 #include "platform/private_files.h"
+#include "util/connector_util.h"
 #include "util/message_logger.h"
 
 namespace {
@@ -31,10 +30,7 @@ constexpr LevelFlags kLevels[] = {
 };
 
 void applyLevel(const LevelFlags& level) {
-  MessageLogger::errorEnabled = level.error;
-  MessageLogger::warnEnabled = level.warn;
-  MessageLogger::infoEnabled = level.info;
-  MessageLogger::debugEnabled = level.debug;
+  MessageLogger::setLevels(level.error, level.warn, level.info, level.debug);
 }
 
 }  // namespace
@@ -45,12 +41,12 @@ CODBCConBase::~CODBCConBase() = default;
 
 void CODBCConBase::setLogFile(const std::string& path) {
   logFile_ = path;
-  MessageLogger::logFilePath = path;
+  MessageLogger::setLogFile(path);
 }
 
 void CODBCConBase::setUpLog() {
   const std::string temp = platform::tempDirectory();
-  if (!platform::isDirectory(temp) || ::access(temp.c_str(), W_OK) != 0) {
+  if (!platform::isWritableDirectory(temp)) {
     std::fprintf(stderr, "metalink: the temporary directory %s cannot be used\n", temp.c_str());
     usable_ = false;
     return;
@@ -62,15 +58,16 @@ void CODBCConBase::setUpLog() {
     MessageLogger::warnOnce(error + "; going on without ODBCCon.ini and without a log");
     logFile_.clear();
     logLevel_ = "info";
-    MessageLogger::logFilePath.clear();
+    MessageLogger::setLogFile(std::string());
     applyLevel(kLevels[2]);
     return;
   }
   const std::string iniPath = platform::joinPath(dir, "ODBCCon.ini");
   PropertiesMgr properties;
   // A missing file is the usual first run; one that exists and is refused is worth a word.
-  const bool refused =
-      !properties.load(iniPath.c_str(), "#", "=", &error) && platform::pathExists(iniPath);
+  std::error_code ignored;
+  const bool refused = !properties.load(iniPath.c_str(), "#", "=", &error) &&
+                       std::filesystem::exists(iniPath, ignored);
   if (refused) {
     MessageLogger::warnOnce("ODBCCon.ini is refused: " + iniPath + " (" + error +
                             "); the defaults apply");
@@ -85,12 +82,12 @@ void CODBCConBase::setUpLog() {
     properties.addProperty("LogFile", logFile_);
     changed = true;
   }
-  MessageLogger::logFilePath = logFile_;
+  MessageLogger::setLogFile(logFile_);
 
   logLevel_ = properties.getProperty("LogLevel");
   const LevelFlags* level = nullptr;
   for (const auto& candidate : kLevels) {
-    if (::strcasecmp(logLevel_.c_str(), candidate.name) == 0) {
+    if (ConnectorUtil::equalsIgnoreAsciiCase(logLevel_, candidate.name)) {
       level = &candidate;
       break;
     }
@@ -115,7 +112,7 @@ void CODBCConBase::setUpLog() {
     MessageLogger::warnOnce("cannot write " + iniPath + " (" + error + "); the defaults apply");
   }
 
-  if (MessageLogger::debugEnabled) {
+  if (MessageLogger::debugEnabled()) {
     MessageLogger::debug(kSource, "The properties file is: " + iniPath);
     MessageLogger::debug(kSource, "The log file path is: " + logFile_);
     MessageLogger::debug(kSource, "The log level is: " + logLevel_);

@@ -18,8 +18,19 @@
 #include <utility>
 #include <vector>
 
+#include "util/cell_text.h"
+
 class CDataSet;
 class CDataTable;
+
+// The data types of columns are ODBC's type codes (SQL_INTEGER, SQL_WCHAR, ...), written by value
+// so that the data set does not depend on the ODBC headers.
+namespace sql_type {
+inline constexpr int32_t kInteger = 4;
+inline constexpr int32_t kWideChar = -8;
+inline constexpr int32_t kWideVarchar = -9;
+inline constexpr int32_t kWideLongVarchar = -10;
+}  // namespace sql_type
 
 class CDataColumn {
  public:
@@ -251,5 +262,5 @@ class CDataSet {
   std::u16string name_;
   Tables tables_;
   std::map<int32_t, std::u16string> typeNames_;
-  std::u16string valueSeparator_ = u"&#59;";
+  std::u16string valueSeparator_ = cell_text::kValueSeparator;
 };

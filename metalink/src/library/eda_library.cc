@@ -1,7 +1,5 @@
 #include "library/eda_library.h"
 
-#include <strings.h>
-
 #include "syncmap/xerces_support.h"
 #include "util/connector_util.h"
 
@@ -36,7 +34,7 @@ EDAWorkspaceObject* EDALibrary::addObject(std::unique_ptr<EDAWorkspaceObject> ob
   objectsById_[added->getElemNumber()] = added;
   const std::string& className = added->getClassName();
   objectsByClass_[className].push_back(added);
-  if (::strcasecmp(added->getType().c_str(), className.c_str()) != 0) {
+  if (!ConnectorUtil::equalsIgnoreAsciiCase(added->getType(), className)) {
     objectsByClass_[added->getType()].push_back(added);
   }
   objectsByKey_[std::string_view(added->getKey())].push_back(added);
@@ -87,8 +85,9 @@ std::string lookupKey(const std::string& type, const std::string& identity) {
 }
 
 template <typename T>
-void collectByKey(const std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>>& byKey,
-                  const std::string& key, std::vector<T*>* out) {
+void collectByKey(
+    const std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>>& byKey,
+    const std::string& key, std::vector<T*>* out) {
   const auto it = byKey.find(key);
   if (it == byKey.end()) return;
   for (EDAWorkspaceObject* object : it->second) {

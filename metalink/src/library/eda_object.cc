@@ -1,7 +1,5 @@
 #include "library/eda_object.h"
 
-#include <strings.h>
-
 #include <cstdint>
 
 #include "util/connector_util.h"
@@ -53,13 +51,15 @@ const std::string& EDAAttribute::getClassName() const {
 }
 
 void EDAAttribute::setRequiredFromText(const std::string& text) {
-  required_ = ::strcasecmp(text.c_str(), "true") == 0;
+  required_ = ConnectorUtil::equalsIgnoreAsciiCase(text, "true");
 }
 
-bool EDAAttribute::isReference() const { return ::strcasecmp(type_.c_str(), kReferenceType) == 0; }
+bool EDAAttribute::isReference() const {
+  return ConnectorUtil::equalsIgnoreAsciiCase(type_, kReferenceType);
+}
 
 bool EDAAttribute::isReferencedValue() const {
-  return ::strcasecmp(type_.c_str(), "ReferencedValue") == 0;
+  return ConnectorUtil::equalsIgnoreAsciiCase(type_, "ReferencedValue");
 }
 
 std::unique_ptr<EDARelation> EDARelation::create(const std::string& type, EDAContextObject* primary,
@@ -110,7 +110,7 @@ void EDAContextObject::getSecondaryObjects(const std::string& relationType,
   out->clear();
   if (relationType.empty()) return;
   for (const auto& relation : relations_) {
-    if (::strcasecmp(relation->getRelationType().c_str(), relationType.c_str()) == 0) {
+    if (ConnectorUtil::equalsIgnoreAsciiCase(relation->getRelationType(), relationType)) {
       out->push_back(relation->getSecondary());
     }
   }

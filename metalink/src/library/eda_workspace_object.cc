@@ -1,7 +1,5 @@
 #include "library/eda_workspace_object.h"
 
-#include <strings.h>
-
 #include <algorithm>
 
 #include "util/connector_util.h"
@@ -69,7 +67,7 @@ void EDAWorkspaceObject::setCategory(const std::string& category) {
 }
 
 bool EDAWorkspaceObject::isObsolete() const {
-  return ::strcasecmp(releaseStatus_.c_str(), "Obsolete") == 0;
+  return ConnectorUtil::equalsIgnoreAsciiCase(releaseStatus_, "Obsolete");
 }
 
 void EDAWorkspaceObject::getSecondaryObjects(const std::string& relationType,
@@ -81,7 +79,7 @@ void EDAWorkspaceObject::getSecondaryObjects(const std::string& relationType,
   getSecondaryObjects(relationType, &secondaries);
   for (EDAContextObject* secondary : secondaries) {
     auto* object = dynamic_cast<EDAWorkspaceObject*>(secondary);
-    if (object != nullptr && ::strcasecmp(object->getType().c_str(), objectType.c_str()) == 0) {
+    if (object != nullptr && ConnectorUtil::equalsIgnoreAsciiCase(object->getType(), objectType)) {
       out->push_back(object);
     }
   }

@@ -165,8 +165,8 @@ class EDALibrary::XmlReader : public DefaultHandler {
                     const Attributes& attributes) override {
     if (open_.size() >= kMaxNesting) {
       if (stopReason_.empty()) {
-        stopReason_ = "elements are nested more than " + std::to_string(kMaxNesting) +
-                      " levels deep";
+        stopReason_ =
+            "elements are nested more than " + std::to_string(kMaxNesting) + " levels deep";
       }
       return;
     }
@@ -225,11 +225,12 @@ class EDALibrary::XmlReader : public DefaultHandler {
   };
 
   void readLibrary(const Attributes& attributes) {
+    enum { kName, kFolder };
     static const char* const kNames[] = {"name", "folder"};
     const Wanted<2> a(attributes, kNames);
     sawLibrary_ = true;
-    libraryName_ = a.text(0);
-    libraryFolder_ = a.text(1);
+    libraryName_ = a.text(kName);
+    libraryFolder_ = a.text(kFolder);
     ConnectorUtil::toWindowsPath(libraryFolder_);
   }
 
@@ -238,7 +239,8 @@ class EDALibrary::XmlReader : public DefaultHandler {
     static const char* const kNames[] = {"elemId",   "itemId",        "name",    "type",
                                          "category", "releaseStatus", "revision"};
     const Wanted<7> a(attributes, kNames);
-    std::unique_ptr<EDAItem> created = EDAItem::create(a.text(kItemId), a.text(kName), a.text(kType));
+    std::unique_ptr<EDAItem> created =
+        EDAItem::create(a.text(kItemId), a.text(kName), a.text(kType));
     if (created == nullptr) return nullptr;
     EDAItem* item = created.get();
     items_.push_back(std::move(created));
@@ -254,32 +256,35 @@ class EDALibrary::XmlReader : public DefaultHandler {
   }
 
   size_t readGde(const Attributes& attributes) {
+    enum { kElemId, kName, kType };
     static const char* const kNames[] = {"elemId", "name", "type"};
     const Wanted<3> a(attributes, kNames);
     Pending gde;
-    gde.fileId = a.text(0);
-    gde.name = a.text(1);
-    gde.type = a.text(2);
+    gde.fileId = a.text(kElemId);
+    gde.name = a.text(kName);
+    gde.type = a.text(kType);
     gdes_.push_back(std::move(gde));
     return gdes_.size();
   }
 
   void readDataset(const Attributes& attributes) {
+    enum { kElemId, kName, kType, kFolder };
     static const char* const kNames[] = {"elemId", "name", "type", "folder"};
     const Wanted<4> a(attributes, kNames);
     Pending dataset;
-    dataset.fileId = a.text(0);
-    dataset.name = a.text(1);
-    dataset.type = a.text(2);
-    dataset.hasFolder = a.has(3);
-    dataset.folder = a.text(3);
+    dataset.fileId = a.text(kElemId);
+    dataset.name = a.text(kName);
+    dataset.type = a.text(kType);
+    dataset.hasFolder = a.has(kFolder);
+    dataset.folder = a.text(kFolder);
     datasets_.push_back(std::move(dataset));
   }
 
   void readRelation(const Attributes& attributes) {
+    enum { kPrimary, kSecondary, kType };
     static const char* const kNames[] = {"primary", "secondary", "type"};
     const Wanted<3> a(attributes, kNames);
-    relations_.push_back({a.text(0), a.text(1), a.text(2)});
+    relations_.push_back({a.text(kPrimary), a.text(kSecondary), a.text(kType)});
   }
 
   // `firstReference` is where the references of the object being read begin in references_:

@@ -13,7 +13,7 @@
 #include "library/library_xml_names.h"
 #include "library/xml_attribute_text.h"
 #include "platform/clock.h"
-#include "platform/replace_file.h"
+#include "platform/file_replacement.h"
 #include "syncmap/xerces_support.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
@@ -237,24 +237,21 @@ bool EDALibrary::save(const char* path) {
   // The document goes to a temporary file that replaces the target only once it is complete
   // and on disk, so a failure never leaves half a file where a whole one was.
   std::string reason;
-  platform::replaceFileAtomically(
-      path,
-      [this](const std::string& temporary, std::string* error) {
-        try {
-          const A2XStr widePath(temporary.c_str());
-          LocalFileFormatTarget file(widePath.get());
-          LibraryFileWriter writer(&file);
-          writeLibrary(*this, &writer);
-          *error = writer.error();
-          // Flushing here, not in the destructor (which swallows errors), lets a failed write
-          // count.
-          if (error->empty()) file.flush();
-        } catch (...) {
-          *error = currentXercesExceptionReason();
-        }
-        return error->empty();
-      },
-      &reason);
+  platform::FileReplacement replacement;
+  if (replacement.Begin(path, platform::LinkPolicy::kFollow, &reason)) {
+    try {
+      const A2XStr widePath(replacement.temporaryPath().c_str());
+      LocalFileFormatTarget file(widePath.get());
+      LibraryFileWriter writer(&file);
+      writeLibrary(*this, &writer);
+      reason = writer.error();
+      // Flushing here, not in the destructor (which swallows errors), lets a failed write count.
+      if (reason.empty()) file.flush();
+    } catch (...) {
+      reason = currentXercesExceptionReason();
+    }
+    if (reason.empty()) replacement.Commit(&reason);
+  }
   if (reason.empty()) return true;
   setLastError("Fail to save EDALib.xml because " + reason);
   MessageLogger::error(kSource, lastError_);

@@ -1,8 +1,7 @@
 #include "syncmap/eda_element.h"
 
-#include <strings.h>
-
 #include "syncmap/eda_table.h"
+#include "util/connector_util.h"
 
 CEDAProperty::CEDAProperty(const std::string& name, bool required, CEDAElement* element)
     : name_(name), required_(required), element_(element) {}
@@ -41,7 +40,7 @@ CEDAProperty* CEDAElement::addProperty(std::unique_ptr<CEDAProperty> property) {
 
 CEDAProperty* CEDAElement::getProperty(const std::string& name) const {
   for (const auto& property : properties_) {
-    if (::strcasecmp(property->getName().c_str(), name.c_str()) == 0) return property.get();
+    if (ConnectorUtil::equalsIgnoreAsciiCase(property->getName(), name)) return property.get();
   }
   return nullptr;
 }

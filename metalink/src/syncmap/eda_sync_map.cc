@@ -1,7 +1,5 @@
 #include "syncmap/eda_sync_map.h"
 
-#include <strings.h>
-
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
@@ -54,7 +52,7 @@ void collectByType(const std::vector<CEDAElement*>& elements, const std::string&
                    std::vector<CEDAElement*>* out) {
   for (CEDAElement* element : elements) {
     if (element == nullptr) continue;
-    if (::strcasecmp(element->getType().c_str(), type.c_str()) == 0) out->push_back(element);
+    if (ConnectorUtil::equalsIgnoreAsciiCase(element->getType(), type)) out->push_back(element);
     collectByType(element->getChildren(), type, out);
   }
 }

@@ -3,12 +3,9 @@
 #include <cstdio>
 
 #include "platform/files.h"
-#include "util/message_logger.h"
 
 namespace ConnectorUtil {
 namespace {
-
-constexpr const char* kSource = "ConnectorUtil";
 
 void collapseRuns(std::string& text, char c) {
   std::string out;
@@ -18,15 +15,6 @@ void collapseRuns(std::string& text, char c) {
     out.push_back(ch);
   }
   text.swap(out);
-}
-
-bool listEntries(const std::string& directory, bool directories, std::vector<std::string>* names) {
-  std::vector<platform::DirectoryEntry> entries;
-  if (!platform::listDirectory(directory, &entries)) return false;
-  for (const auto& e : entries) {
-    if (e.isDirectory == directories) names->push_back(e.name);
-  }
-  return true;
 }
 
 }  // namespace
@@ -49,6 +37,17 @@ void toLowerAscii(std::string& text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
+}
+
+bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
 }
 
 void trimBlanks(std::string& text) {
@@ -127,7 +126,15 @@ std::string toValidFileName(const std::string& text) {
   std::string out = text;
   for (char& c : out) {
     switch (c) {
-      case '/': case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+      case '/':
+      case '\\':
+      case ':':
+      case '*':
+      case '?':
+      case '"':
+      case '<':
+      case '>':
+      case '|':
         c = '_';
         break;
       default:
@@ -138,48 +145,5 @@ std::string toValidFileName(const std::string& text) {
 }
 
 std::string makeElemId(int n) { return "id" + std::to_string(n); }
-
-void makeDirectory(const std::string& path) {
-  if (!platform::makeDirectory(path) && !platform::pathExists(path)) {
-    MessageLogger::error(kSource, "Cannot make the directory " + path);
-  }
-}
-
-bool ensureDirectory(const std::string& path) {
-  return platform::makeDirectory(path) || platform::isDirectory(path);
-}
-
-void deleteFile(const std::string& path) {
-  if (!platform::removeFile(path) && platform::pathExists(path)) {
-    MessageLogger::error(kSource, "Cannot delete the file " + path);
-  }
-}
-
-bool copyFile(const std::string& from, const std::string& to) {
-  return platform::copyFile(from, to);
-}
-
-bool listSubdirectories(const std::string& directory, std::vector<std::string>* names) {
-  return listEntries(directory, true, names);
-}
-
-bool listFiles(const std::string& directory, std::vector<std::string>* names) {
-  return listEntries(directory, false, names);
-}
-
-void copyDirectory(const std::string& from, const std::string& to) {
-  if (!platform::pathExists(to)) return;
-  std::vector<std::string> subdirectories;
-  listSubdirectories(from, &subdirectories);
-  for (const auto& name : subdirectories) {
-    makeDirectory(platform::joinPath(to, name));
-    copyDirectory(platform::joinPath(from, name), platform::joinPath(to, name));
-  }
-  std::vector<std::string> files;
-  listFiles(from, &files);
-  for (const auto& name : files) {
-    copyFile(platform::joinPath(from, name), platform::joinPath(to, name));
-  }
-}
 
 }  // namespace ConnectorUtil

@@ -1,7 +1,8 @@
-// Path, string, identifier and file helpers of the connector, on 8-bit (UTF-8) strings.
+// Path, string and identifier helpers of the connector, on 8-bit (UTF-8) strings.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ConnectorUtil {
@@ -12,6 +13,8 @@ void toWindowsPath(std::string& path);
 void toSlashPath(std::string& path);
 // Only the bytes 'A' to 'Z' change.
 void toLowerAscii(std::string& text);
+// Equal when only the case of 'A' to 'Z' differs.
+bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // Removes leading and trailing ' ' (tabs stay).
 void trimBlanks(std::string& text);
 
@@ -31,21 +34,5 @@ void removeExtension(std::string& text);
 std::string toValidFileName(const std::string& text);
 // "id" followed by n in decimal.
 std::string makeElemId(int n);
-
-// Creates a directory; a failure is logged when the path does not exist afterwards.
-void makeDirectory(const std::string& path);
-// True when the directory was created or exists already.
-bool ensureDirectory(const std::string& path);
-// Removes a file; a failure is logged when the file still exists afterwards.
-void deleteFile(const std::string& path);
-// Copies a file byte for byte; true when both files opened.
-bool copyFile(const std::string& from, const std::string& to);
-// Append the names of the subdirectories (files) of `directory`, except "." and "..", in the
-// order the file system returns them; false when the directory cannot be read.
-bool listSubdirectories(const std::string& directory, std::vector<std::string>* names);
-bool listFiles(const std::string& directory, std::vector<std::string>* names);
-// Copies the tree under `from` into the existing directory `to`; nothing happens when `to`
-// does not exist.
-void copyDirectory(const std::string& from, const std::string& to);
 
 }  // namespace ConnectorUtil

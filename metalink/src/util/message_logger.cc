@@ -7,17 +7,16 @@
 #include "platform/clock.h"
 #include "platform/private_files.h"
 
-#ifdef _WIN32
-std::string MessageLogger::logFilePath = "c:\\temp\\connector.log";
-#else
-// No log until the configuration names one: a fixed path in the shared /tmp is one that any
-// local user could plant a link at.
-std::string MessageLogger::logFilePath;
-#endif
-bool MessageLogger::errorEnabled = false;
-bool MessageLogger::warnEnabled = false;
-bool MessageLogger::infoEnabled = false;
-bool MessageLogger::debugEnabled = false;
+// No log until the configuration names one: a fixed path in a shared temporary directory is one
+// that any local user could plant a link at.
+MessageLogger::Settings MessageLogger::settings_;
+
+void MessageLogger::setLevels(bool error, bool warn, bool info, bool debug) {
+  settings_.error = error;
+  settings_.warn = warn;
+  settings_.info = info;
+  settings_.debug = debug;
+}
 
 namespace {
 
@@ -41,12 +40,13 @@ void MessageLogger::warnOnce(const std::string& text) {
 }
 
 void MessageLogger::write(const char* tag, const char* /*source*/, const std::string& message) {
-  if (logFilePath.empty()) return;
+  if (settings_.logFile.empty()) return;
   updateTimeText();
   std::string error;
-  std::FILE* file = platform::openOwnFile(logFilePath, platform::OwnFileMode::kAppend, &error);
+  std::FILE* file =
+      platform::openOwnFile(settings_.logFile, platform::OwnFileMode::kAppend, &error);
   if (file == nullptr) {
-    warnOnce("cannot write the log file " + logFilePath + " (" + error +
+    warnOnce("cannot write the log file " + settings_.logFile + " (" + error +
              "); going on without a log");
     return;
   }
@@ -55,17 +55,17 @@ void MessageLogger::write(const char* tag, const char* /*source*/, const std::st
 }
 
 void MessageLogger::error(const char* source, const std::string& message) {
-  if (errorEnabled) write(kErrorTag, source, message);
+  if (settings_.error) write(kErrorTag, source, message);
 }
 
 void MessageLogger::warn(const char* source, const std::string& message) {
-  if (warnEnabled) write(kWarnTag, source, message);
+  if (settings_.warn) write(kWarnTag, source, message);
 }
 
 void MessageLogger::info(const char* source, const std::string& message) {
-  if (infoEnabled) write(kInfoTag, source, message);
+  if (settings_.info) write(kInfoTag, source, message);
 }
 
 void MessageLogger::debug(const char* source, const std::string& message) {
-  if (debugEnabled) write(kDebugTag, source, message);
+  if (settings_.debug) write(kDebugTag, source, message);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 class MessageLogger {
  public:
@@ -34,9 +35,24 @@ class MessageLogger {
   static void debug(const char* source, const std::string& message);
 
   // The process-wide settings. Nothing is enabled until the configuration has run.
-  static std::string logFilePath;
-  static bool errorEnabled;
-  static bool warnEnabled;
-  static bool infoEnabled;
-  static bool debugEnabled;
+  struct Settings {
+    std::string logFile;  // empty: the log is off
+    bool error = false;
+    bool warn = false;
+    bool info = false;
+    bool debug = false;
+  };
+  static const Settings& settings() { return settings_; }
+  static void configure(Settings settings) { settings_ = std::move(settings); }
+  static void setLogFile(std::string path) { settings_.logFile = std::move(path); }
+  static void setLevels(bool error, bool warn, bool info, bool debug);
+
+  static const std::string& logFilePath() { return settings_.logFile; }
+  static bool errorEnabled() { return settings_.error; }
+  static bool warnEnabled() { return settings_.warn; }
+  static bool infoEnabled() { return settings_.info; }
+  static bool debugEnabled() { return settings_.debug; }
+
+ private:
+  static Settings settings_;
 };

@@ -1,14 +1,13 @@
 #include "util/xml_text.h"
 
-#include <strings.h>
+#include <cstring>
+#include <string>
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNamedNodeMap.hpp>
 
-#include <cstring>
-#include <string>
-
 #include "platform/text.h"
+#include "util/connector_util.h"
 
 using XERCES_CPP_NAMESPACE::DOMElement;
 using XERCES_CPP_NAMESPACE::DOMNamedNodeMap;
@@ -38,7 +37,9 @@ bool getAttributeText(const DOMElement* element, const char* name, std::unique_p
   for (XMLSize_t i = 0; i < attributes->getLength(); ++i) {
     const DOMNode* attribute = attributes->item(i);
     const X2AStr attributeName(attribute->getNodeName());
-    if (attributeName.get() == nullptr || ::strcasecmp(attributeName.get(), name) != 0) continue;
+    if (attributeName.get() == nullptr ||
+        !ConnectorUtil::equalsIgnoreAsciiCase(attributeName.get(), name))
+      continue;
     const X2AStr value(attribute->getNodeValue());
     const char* v = value.get() ? value.get() : "";
     *length = std::strlen(v);

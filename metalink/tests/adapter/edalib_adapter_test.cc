@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include "log_capture.h"
 #include "platform/files.h"
 #include "syncmap/eda_sync_map.h"
+#include "testsupport/temp_dir.h"
 
 namespace {
 
@@ -45,28 +47,13 @@ const std::string kSyncMap =
 
 class TempFiles {
  public:
-  TempFiles() {
-    std::string pattern = platform::joinPath(platform::tempDirectory(), "eda-libadapter-XXXXXX");
-    if (mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
-  }
-  ~TempFiles() {
-    for (const std::string& file : files_) platform::removeFile(file);
-    rmdir(dir_.c_str());
-  }
   std::string write(const std::string& name, const std::string& text) {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path) << text;
-    files_.push_back(path);
-    return path;
+    return scratch_.writeFile(name, text);
   }
-  std::string path(const std::string& name) {
-    files_.push_back(dir_ + "/" + name);
-    return files_.back();
-  }
+  std::string path(const std::string& name) { return scratch_.sub(name); }
 
  private:
-  std::string dir_;
-  std::vector<std::string> files_;
+  testsupport::TempDir scratch_{"eda-libadapter"};
 };
 
 class LibraryAdapterTest : public ::testing::Test {

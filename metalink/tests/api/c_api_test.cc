@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -88,7 +89,7 @@ TEST_F(CApiTest, NullArgumentsAreRejectedBeforeAnythingRuns) {
   EXPECT_EQ(getTables(c(s), c(s), c(s), nullptr), 0);
   EXPECT_EQ(getDataSources(nullptr), 0);
   EXPECT_EQ(names, reinterpret_cast<metalink_char**>(this)) << "out argument untouched";
-  EXPECT_FALSE(platform::pathExists(dir_ + "/ODBCCon.ini")) << "no connector object was made";
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/ODBCCon.ini")) << "no connector object was made";
   metalinkFreeNames(nullptr, 3);
 }
 
@@ -142,7 +143,7 @@ TEST_P(CApiTransferTest, ImportListAndExportTheSampleLibrary) {
   EXPECT_TRUE(contains(columns, "Resistors0")) << "the identity column";
 
   const std::u16string exported = path("out/EDALib.xml");
-  platform::makeDirectory(dir_ + "/out");
+  std::filesystem::create_directory(dir_ + "/out");
   ASSERT_EQ(exportMetadataDB(c(exported), c(db->dsn()), c(db->user()), c(db->password()),
                              c(example("EDASyncMap.xml")), 3, c(u"")),
             1);
@@ -168,7 +169,8 @@ TEST_P(CApiTransferTest, ConnectionStringsOpenLikeDataSourceNames) {
                              c(example("EDASyncMap.xml")), c(example("EDALib.xml")), c(u"")),
             1);
   metalink_char** names = nullptr;
-  const auto tables = takeNames(names, getTables(c(text), c(db->user()), c(db->password()), &names));
+  const auto tables =
+      takeNames(names, getTables(c(text), c(db->user()), c(db->password()), &names));
   EXPECT_TRUE(contains(tables, "Resistors"));
   if (db->password().empty()) return;  // the driver takes any password
 
@@ -188,8 +190,8 @@ struct PlanRow {
 std::map<std::string, PlanRow> plan(const TestDatabase& db, const std::u16string& syncMap,
                                     const std::u16string& library) {
   metalink_import_plan* plans = nullptr;
-  const int count = planImportMetadataDB(c(db.dsn()), c(db.user()), c(db.password()),
-                                         c(syncMap), c(library), &plans);
+  const int count = planImportMetadataDB(c(db.dsn()), c(db.user()), c(db.password()), c(syncMap),
+                                         c(library), &plans);
   std::map<std::string, PlanRow> out;
   for (int i = 0; i < count; ++i) {
     const metalink_import_plan& p = plans[i];
@@ -219,9 +221,9 @@ TEST_P(CApiTransferTest, DryRunCountsWhatTheImportDoes) {
   EXPECT_EQ(fresh.at("Resistors").inserted, 5);
   EXPECT_EQ(fresh.at("Resistors").unchanged + fresh.at("Resistors").linksReplaced, 0);
   metalink_char** names = nullptr;
-  EXPECT_EQ(takeNames(names, getTables(c(db->dsn()), c(db->user()), c(db->password()), &names))
-                .size(),
-            0u)
+  EXPECT_EQ(
+      takeNames(names, getTables(c(db->dsn()), c(db->user()), c(db->password()), &names)).size(),
+      0u)
       << "the dry run created nothing";
 
   ASSERT_EQ(importMetadataDB(c(db->dsn()), c(db->user()), c(db->password()),
@@ -235,8 +237,11 @@ TEST_P(CApiTransferTest, DryRunCountsWhatTheImportDoes) {
   EXPECT_EQ(countRows(db.get(), "Relations"), links);
 
   // A second import finds every row as it is and replaces each row's links by the same ones.
-  ASSERT_TRUE(db->execute("UPDATE \"Resistors\" SET \"Tolerance\" = '9%' WHERE "
-                          "\"PartNumber\" = 'R-10K-0603'", &error)) << error;
+  ASSERT_TRUE(
+      db->execute("UPDATE \"Resistors\" SET \"Tolerance\" = '9%' WHERE "
+                  "\"PartNumber\" = 'R-10K-0603'",
+                  &error))
+      << error;
   const auto again = plan(*db, syncMap, library);
   for (const auto& [table, row] : again) {
     EXPECT_FALSE(row.created) << table;
@@ -247,8 +252,9 @@ TEST_P(CApiTransferTest, DryRunCountsWhatTheImportDoes) {
     EXPECT_EQ(row.linksReplaced, row.linksWritten) << table;
   }
   EXPECT_EQ(countRows(db.get(), "Relations"), links);
-  const auto tolerance = db->query("SELECT \"Tolerance\" FROM \"Resistors\" WHERE "
-                                   "\"PartNumber\" = 'R-10K-0603'");
+  const auto tolerance = db->query(
+      "SELECT \"Tolerance\" FROM \"Resistors\" WHERE "
+      "\"PartNumber\" = 'R-10K-0603'");
   ASSERT_EQ(tolerance.size(), 1u);
   EXPECT_EQ(tolerance.front().front().value_or(""), "9%") << "the dry run changed nothing";
 }
@@ -297,17 +303,18 @@ TEST_F(CApiTest, PathsWithUnpairedSurrogatesAreRefused) {
                              c(syncMap), 3 | 8, c(path("ref") + lone + u".xml")),
             0);
   const std::string text = log();
-  EXPECT_NE(text.find("The path of the log file " + dir_ + "/import\xEF\xBF\xBD.log cannot be used "
+  EXPECT_NE(text.find("The path of the log file " + dir_ +
+                      "/import\xEF\xBF\xBD.log cannot be used "
                       "because it holds an unpaired UTF-16 surrogate"),
             std::string::npos)
       << text;
   for (const char* what : {"library file", "sync map", "reference library"}) {
     EXPECT_NE(text.find(std::string("The path of the ") + what), std::string::npos) << what;
   }
-  std::vector<platform::DirectoryEntry> entries;
-  ASSERT_TRUE(platform::listDirectory(dir_, &entries));
   std::vector<std::string> names;
-  for (const auto& e : entries) names.push_back(e.name);
+  for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+    names.push_back(e.path().filename().string());
+  }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"ODBCCon.ini", "ODBCCon.log"}));
 
@@ -318,7 +325,7 @@ TEST_F(CApiTest, PathsWithUnpairedSurrogatesAreRefused) {
   EXPECT_EQ(exportMetadataDB(c(path("lib.xml")), c(db->dsn()), c(db->user()), c(db->password()),
                              c(syncMap), 3, c(u"")),
             1);
-  EXPECT_TRUE(platform::pathExists(dir_ + "/lib.xml"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/lib.xml"));
 }
 
 // The progress hook sees the import's rows; the result is the same with or without it.

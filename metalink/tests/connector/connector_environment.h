@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/temp_dir.h"
+#include "util/message_logger.h"
+
 namespace edatest {
 
 class ConnectorEnvironment {
@@ -28,14 +31,14 @@ class ConnectorEnvironment {
   static std::vector<std::string> messages(const std::string& logFile, const std::string& tag);
 
  private:
+  testsupport::TempDir scratch_{"eda-conn"};
   std::string dir_;
   bool hadTemp_ = false;
   std::string savedTemp_;
-  std::string savedLogPath_;
-  bool savedFlags_[4] = {};
+  MessageLogger::Settings savedLog_;
 };
 
-std::string readFile(const std::string& path);
+using testsupport::readFile;
 void writeFile(const std::string& path, const std::string& text);
 
 }  // namespace edatest

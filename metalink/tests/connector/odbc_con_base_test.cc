@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "connector_environment.h"
-#include "platform/files.h"
 #include "shared_dir.h"
 #include "util/message_logger.h"
 
@@ -61,7 +61,7 @@ TEST_F(ConfigurationTest, MissingFileIsWrittenWithTheDefaults) {
 
 TEST_F(ConfigurationTest, FileCases) {
   const std::string d = env_.dir();
-  ASSERT_TRUE(platform::makeDirectory(d + "/logs"));
+  ASSERT_TRUE(std::filesystem::create_directory(d + "/logs"));
   struct Case {
     const char* name;
     std::string ini;
@@ -106,7 +106,7 @@ TEST_F(ConfigurationTest, FileCases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     env_.writeIni(c.ini);
-    platform::removeFile(c.logFile);
+    std::filesystem::remove(c.logFile);
     CODBCConBase base;
     EXPECT_EQ(base.getLogFile(), c.logFile);
     EXPECT_EQ(base.getLogLevel(), c.level);
@@ -152,7 +152,7 @@ TEST_F(ConfigurationTest, TemporaryDirectoryFallsBackAndMustBeUsable) {
   } else {
     unsetenv("TMPDIR");
   }
-  EXPECT_TRUE(platform::pathExists(env_.iniPath()));
+  EXPECT_TRUE(std::filesystem::exists(env_.iniPath()));
 
   // A TEMP that names a file or a missing directory cannot hold the configuration.
   for (const std::string& temp : {env_.iniPath(), env_.path("missing")}) {
@@ -200,7 +200,7 @@ TEST_F(ConfigurationTest, SharedTemporaryDirectoryHoldsAPrivateDirectory) {
     EXPECT_EQ(mode, 0600u) << name;
   }
   EXPECT_EQ(readFile(precious), "keep me\n");
-  EXPECT_FALSE(platform::pathExists(shared.path("stolen.log")));
+  EXPECT_FALSE(std::filesystem::exists(shared.path("stolen.log")));
   if (planted) {
     EXPECT_EQ(readFile(shared.path("ODBCCon.ini")),
               "LogFile=" + shared.path("stolen.log") + "\nLogLevel=debug\n");
@@ -225,9 +225,8 @@ TEST_F(ConfigurationTest, PrivateDirectoryOfAnotherUserLeavesTheOperationWithout
             "metalink: warning: the directory " + own +
                 " is refused: it belongs to another user (uid 65534); going on without "
                 "ODBCCon.ini and without a log\n");
-  std::vector<platform::DirectoryEntry> entries;
-  ASSERT_TRUE(platform::listDirectory(own, &entries));
-  EXPECT_TRUE(entries.empty()) << "nothing was written into the other user's directory";
+  EXPECT_TRUE(std::filesystem::is_empty(own))
+      << "nothing was written into the other user's directory";
 }
 
 // A TEMP the user set to a private directory is used as it is, with the same care for the files.
@@ -259,7 +258,7 @@ TEST_F(ConfigurationTest, FilesOfAnotherUserOrLinksAreRefusedInAPrivateDirectory
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "metalink: warning: cannot write the log file " + env_.path("link.log") +
                 " (it is a symbolic link); going on without a log\n");
-  EXPECT_FALSE(platform::pathExists(env_.path("target")));
+  EXPECT_FALSE(std::filesystem::exists(env_.path("target")));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,10 +11,10 @@
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
 #include "connector_environment.h"
+#include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "odbc_drivers.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ TYPED_TEST(ExportFailureTest, SourceWithoutMappedTablesIsNoLibrary) {
   EXPECT_EQ(this->tableCount(), 0u);
 
   this->sql("CREATE TABLE \"Unrelated\" (\"Name\" VARCHAR(20))");
-  platform::removeFile(this->env_.defaultLogPath());
+  std::filesystem::remove(this->env_.defaultLogPath());
   EXPECT_EQ(this->exportTo(this->library_), 0);
   this->expectFailedWithLibraryUnchanged(
       "none of the tables of the sync map exists in the data source");
@@ -98,7 +99,7 @@ TYPED_TEST(ExportFailureTest, SourceWithoutMappedTablesIsNoLibrary) {
 
 TYPED_TEST(ExportFailureTest, MissingReferenceLibraryStopsBeforeReading) {
   ASSERT_EQ(this->importSample(), 1);
-  platform::removeFile(this->env_.defaultLogPath());
+  std::filesystem::remove(this->env_.defaultLogPath());
   EXPECT_EQ(this->exportTo(this->library_, 9, this->env_.path("no-reference.xml")), 0);
   const std::string reference = this->env_.path("no-reference.xml");
   this->expectFailedWithLibraryUnchanged("the reference library " + reference +
@@ -109,7 +110,7 @@ TYPED_TEST(ExportFailureTest, FailedSaveIsAFailedExport) {
   ASSERT_EQ(this->importSample(), 1);
   const std::string out = this->env_.path("no-such-dir/out.xml");
   EXPECT_EQ(this->exportTo(out), 0);
-  EXPECT_FALSE(platform::pathExists(out));
+  EXPECT_FALSE(std::filesystem::exists(out));
   const auto errors = this->errors();
   ASSERT_FALSE(errors.empty());
   EXPECT_EQ(errors.back(), "The export failed: the library file cannot be written");
@@ -126,7 +127,7 @@ TYPED_TEST(ExportFailureTest, MissingDatabaseFileIsNotCreated) {
   // The database moves away; the DSN still names the old place.
   ASSERT_EQ(std::rename(file.c_str(), (file + ".moved").c_str()), 0);
   EXPECT_EQ(this->exportTo(this->library_), 0);
-  EXPECT_FALSE(platform::pathExists(file));
+  EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(edatest::readFile(this->library_), kOldLibrary);
   EXPECT_FALSE(this->errors().empty());
   std::rename((file + ".moved").c_str(), file.c_str());
@@ -139,9 +140,10 @@ TYPED_TEST(ExportFailureTest, ConnectionLostMidwayLeavesTheLibrary) {
   ASSERT_EQ(this->importSample(), 1);
   // Enough link rows that the read reports progress before it is done.
   for (int i = 0; i < 250; ++i) {
-    this->sql("INSERT INTO \"Relations\" (\"PrimaryTable\", \"PrimaryID\", \"SecondaryTable\", "
-              "\"SecondaryID\", \"Relation\") VALUES ('Nowhere', '" +
-              std::to_string(i) + "', 'Nowhere', '0', 'none')");
+    this->sql(
+        "INSERT INTO \"Relations\" (\"PrimaryTable\", \"PrimaryID\", \"SecondaryTable\", "
+        "\"SecondaryID\", \"Relation\") VALUES ('Nowhere', '" +
+        std::to_string(i) + "', 'Nowhere', '0', 'none')");
   }
   ASSERT_EQ(this->exportTo(this->env_.path("complete.xml")), 1);
 
@@ -158,7 +160,7 @@ TYPED_TEST(ExportFailureTest, ConnectionLostMidwayLeavesTheLibrary) {
     }
   } killer{this->db_.get()};
   metalink::setProgressHandler(&Killer::onProgress, &killer);
-  platform::removeFile(this->env_.defaultLogPath());
+  std::filesystem::remove(this->env_.defaultLogPath());
   EXPECT_EQ(this->exportTo(this->library_), 0);
   metalink::setProgressHandler(nullptr, nullptr);
   ASSERT_TRUE(killer.done);

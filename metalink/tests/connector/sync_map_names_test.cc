@@ -2,6 +2,7 @@
 // written, by the import and by the export, on SQLite and PostgreSQL.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,8 +70,10 @@ TEST_P(SyncMapNamesTest, RefusedBeforeAnythingIsWritten) {
       {"RELATIONS", "Resistance", "has the name of the link table Relations"},
       {"Resistors", "", "is mapped to a column without a name in the table \"Resistors\""},
       {"", "Resistance", "is mapped to a table without a name"},
-      {catalog, "Resistance", "\"" + catalog + "\" of the property \"Resistance\" of the element "
-                              "\"Resistor\" is reserved: "},
+      {catalog, "Resistance",
+       "\"" + catalog +
+           "\" of the property \"Resistance\" of the element "
+           "\"Resistor\" is reserved: "},
   };
   for (const Case& c : cases) {
     const std::string syncMap = env_.path("EDASyncMap.xml");
@@ -92,7 +95,7 @@ TEST_P(SyncMapNamesTest, RefusedBeforeAnythingIsWritten) {
               0)
         << c.table;
     EXPECT_NE(lastError().find(c.problem), std::string::npos) << lastError();
-    EXPECT_FALSE(platform::pathExists(library)) << c.table;
+    EXPECT_FALSE(std::filesystem::exists(library)) << c.table;
     EXPECT_EQ(userTables(), std::vector<std::string>{}) << c.table;
   }
 

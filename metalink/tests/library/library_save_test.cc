@@ -8,12 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../syncmap/xml_test_support.h"
 #include "library/eda_library.h"
-#include "platform/files.h"
 
 namespace {
 
@@ -23,11 +23,9 @@ class LibrarySaveTest : public ScratchTest {
  protected:
   // Names in the scratch directory other than the log.
   std::vector<std::string> files() const {
-    std::vector<platform::DirectoryEntry> entries;
-    platform::listDirectory(dir_, &entries);
     std::vector<std::string> out;
-    for (const auto& e : entries) {
-      if (e.name != "connector.log") out.push_back(e.name);
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+      if (e.path().filename() != "connector.log") out.push_back(e.path().filename().string());
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -36,8 +34,8 @@ class LibrarySaveTest : public ScratchTest {
   static void fill(EDALibrary* library, int items) {
     library->setName("Big");
     for (int i = 0; i < items; ++i) {
-      EDAItem* item = library->createItem("P" + std::to_string(i), "part " + std::to_string(i),
-                                          "Resistor");
+      EDAItem* item =
+          library->createItem("P" + std::to_string(i), "part " + std::to_string(i), "Resistor");
       item->getOrCreateAttribute("Value")->setValue(std::string(40, 'v'));
     }
   }
@@ -56,8 +54,7 @@ TEST_F(LibrarySaveTest, WriteFailingHalfWayIsAFailureAndKeepsTheOldFile) {
     struct rlimit limit = {64 * 1024, 64 * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
     const bool saved = library.save(file.c_str());
-    const bool reported =
-        library.getLastError().rfind("Fail to save EDALib.xml because ", 0) == 0;
+    const bool reported = library.getLastError().rfind("Fail to save EDALib.xml because ", 0) == 0;
     _exit(saved ? 10 : (reported ? 0 : 11));
   }
   int status = 0;
@@ -75,14 +72,14 @@ TEST_F(LibrarySaveTest, WriteFailingHalfWayIsAFailureAndKeepsTheOldFile) {
 }
 
 TEST_F(LibrarySaveTest, RefusesDirectoriesAndFilesItCannotReplace) {
-  ASSERT_TRUE(platform::makeDirectory(path("EDALib.xml")));
+  ASSERT_TRUE(std::filesystem::create_directory(path("EDALib.xml")));
   EDALibrary library;
   library.createItem("A", "a", "Part");
   EXPECT_FALSE(library.save(path("EDALib.xml").c_str()));
   EXPECT_EQ(library.getLastError(), "Fail to save EDALib.xml because the path " +
                                         path("EDALib.xml") +
                                         " is a directory, not a regular file; it is left as it is");
-  EXPECT_TRUE(platform::isDirectory(path("EDALib.xml")));
+  EXPECT_TRUE(std::filesystem::is_directory(path("EDALib.xml")));
 
   // A file in a directory nobody may create files in.
   EXPECT_FALSE(library.save("/proc/version"));
@@ -96,7 +93,7 @@ TEST_F(LibrarySaveTest, RefusesDirectoriesAndFilesItCannotReplace) {
 }
 
 TEST_F(LibrarySaveTest, SavesThroughASymbolicLinkAndKeepsTheMode) {
-  ASSERT_TRUE(platform::makeDirectory(path("shared")));
+  ASSERT_TRUE(std::filesystem::create_directory(path("shared")));
   const std::string real = write("shared/EDALib.xml", "old");
   ASSERT_EQ(chmod(real.c_str(), 0600), 0);
   ASSERT_EQ(symlink(real.c_str(), path("EDALib.xml").c_str()), 0);

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <ctime>
-#include <map>
 #include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -462,7 +463,7 @@ TEST_F(LibraryXmlTest, FailedSaveLeavesThePreviousFileAndNoTemporary) {
   EXPECT_NE(library.getLastError().find("name of item"), std::string::npos)
       << library.getLastError();
   EXPECT_EQ(read(file), "previous content");
-  EXPECT_FALSE(platform::pathExists(file + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 
   const std::string nowhere = path("missing/EDALib.xml");
   EXPECT_FALSE(library.save(nowhere.c_str()));
@@ -470,6 +471,31 @@ TEST_F(LibraryXmlTest, FailedSaveLeavesThePreviousFileAndNoTemporary) {
   const auto lines = logLines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1].substr(0, 6), "ERROR ");
+}
+
+// XML 1.0 cannot carry the control characters below U+0020 other than tab, line feed and
+// carriage return, nor U+FFFE and U+FFFF, not even as character references: a file holding one
+// is ill-formed and no reader takes it back. The neighbours of each bound are fine.
+TEST_F(LibraryXmlTest, OnlyCharactersXmlCarriesAreWritten) {
+  const std::string file = path("bounds.xml");
+  for (const std::string refused :
+       {"\x01", "\x08", "\x0B", "\x0C", "\x1F", "\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
+    SCOPED_TRACE(testing::PrintToString(refused));
+    EDALibrary library;
+    library.createItem("A", "x" + refused + "y", "Part");
+    EXPECT_FALSE(library.save(file.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(file)) << "an ill-formed file was left behind";
+  }
+  const std::string kept = "tab\t lf\n cr\r space\x20 \xEF\xBF\xBD \xF0\x9F\x98\x80";
+  EDALibrary library;
+  library.createItem("A", "name", "Part")->getOrCreateAttribute("Note")->setValue(kept);
+  ASSERT_TRUE(library.save(file.c_str())) << library.getLastError();
+  EDALibrary reloaded;
+  ASSERT_TRUE(reloaded.load(file.c_str())) << reloaded.getLastError();
+  EDAItem* item = reloaded.findItem("Part", "A");
+  ASSERT_NE(item, nullptr);
+  ASSERT_NE(item->getAttribute("Note"), nullptr);
+  EXPECT_EQ(item->getAttribute("Note")->getValue(), kept);
 }
 
 TEST_F(LibraryXmlTest, MessagesAreCutToTheBufferSize) {
@@ -527,8 +553,8 @@ TEST_F(LibraryXmlTest, RefusesElementsNestedBeyondTheLimit) {
   EXPECT_FALSE(library.hasItem("Part", "A"));
 
   // One level less is read.
-  const std::string fits = write("fits.xml", deep.replace(deep.find("<g>"), 3, "")
-                                                 .replace(deep.rfind("</g>"), 4, ""));
+  const std::string fits =
+      write("fits.xml", deep.replace(deep.find("<g>"), 3, "").replace(deep.rfind("</g>"), 4, ""));
   EXPECT_TRUE(library.load(fits.c_str())) << library.getLastError();
   EXPECT_TRUE(library.hasItem("Part", "A"));
 }

@@ -1,38 +1,30 @@
 #include "log_capture.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <fstream>
 
-#include "platform/files.h"
 #include "util/message_logger.h"
 
 namespace edatest {
 
-LogCapture::LogCapture() {
-  std::string pattern = platform::joinPath(platform::tempDirectory(), "eda-log-XXXXXX");
-  const int fd = mkstemp(pattern.data());
-  if (fd >= 0) close(fd);
-  path_ = pattern;
-  savedPath_ = MessageLogger::logFilePath;
-  saved_[0] = MessageLogger::errorEnabled;
-  saved_[1] = MessageLogger::warnEnabled;
-  saved_[2] = MessageLogger::infoEnabled;
-  saved_[3] = MessageLogger::debugEnabled;
-  MessageLogger::logFilePath = path_;
-  MessageLogger::errorEnabled = MessageLogger::warnEnabled = MessageLogger::infoEnabled = true;
-  MessageLogger::debugEnabled = true;
+std::vector<std::string> logMessages(const std::string& path, const std::string& tag) {
+  // "<tag> YYYY-MM-DD hh:mm:ss <message>"
+  constexpr size_t kPrefix = 5 + 1 + 19 + 1;
+  std::ifstream in(path);
+  std::vector<std::string> out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.size() >= kPrefix && line.compare(0, tag.size(), tag) == 0) {
+      out.push_back(line.substr(kPrefix));
+    }
+  }
+  return out;
 }
 
-LogCapture::~LogCapture() {
-  MessageLogger::logFilePath = savedPath_;
-  MessageLogger::errorEnabled = saved_[0];
-  MessageLogger::warnEnabled = saved_[1];
-  MessageLogger::infoEnabled = saved_[2];
-  MessageLogger::debugEnabled = saved_[3];
-  platform::removeFile(path_);
+LogCapture::LogCapture() : path_(scratch_.sub("connector.log")) {
+  saved_ = MessageLogger::settings();
+  MessageLogger::configure({path_, true, true, true, true});
 }
+
+LogCapture::~LogCapture() { MessageLogger::configure(saved_); }
 
 std::vector<std::string> LogCapture::lines() const {
   std::ifstream in(path_);
@@ -42,15 +34,7 @@ std::vector<std::string> LogCapture::lines() const {
 }
 
 std::vector<std::string> LogCapture::messages(const std::string& tag) const {
-  // "<tag> YYYY-MM-DD hh:mm:ss <message>"
-  constexpr size_t kPrefix = 5 + 1 + 19 + 1;
-  std::vector<std::string> out;
-  for (const std::string& line : lines()) {
-    if (line.size() >= kPrefix && line.compare(0, tag.size(), tag) == 0) {
-      out.push_back(line.substr(kPrefix));
-    }
-  }
-  return out;
+  return logMessages(path_, tag);
 }
 
 void LogCapture::clear() const { std::ofstream truncate(path_, std::ios::trunc); }

@@ -5,7 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/temp_dir.h"
+#include "util/message_logger.h"
+
 namespace edatest {
+
+// The messages of the lines of the log file `path` with this five-character tag ("ERROR",
+// "INFO " ...), without the tag and time stamp; every message when the tag is empty.
+std::vector<std::string> logMessages(const std::string& path, const std::string& tag);
 
 class LogCapture {
  public:
@@ -21,9 +28,9 @@ class LogCapture {
   void clear() const;
 
  private:
+  testsupport::TempDir scratch_{"eda-log"};
   std::string path_;
-  std::string savedPath_;
-  bool saved_[4];
+  MessageLogger::Settings saved_;
 };
 
 }  // namespace edatest

@@ -12,6 +12,7 @@
 #include "adapter/odbc_text.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "testsupport/temp_dir.h"
 
 namespace edatest {
 namespace {
@@ -80,15 +81,11 @@ class PrivateOdbcConfig {
   PrivateOdbcConfig() {
     const char* base = getenv("ODBCINI");
     if (base != nullptr) baseSections_ = readIni(base);
-    std::string pattern = platform::joinPath(platform::tempDirectory(), "eda-odbc-XXXXXX");
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    directory_ = pattern;
+    if (scratch_.path().empty()) return;
+    directory_ = scratch_.path();
     writeFiles();
     setenv("ODBCSYSINI", directory_.c_str(), 1);
     setenv("ODBCINI", (directory_ + "/odbc.ini").c_str(), 1);
-  }
-  ~PrivateOdbcConfig() {
-    if (!directory_.empty()) std::system(("rm -rf '" + directory_ + "'").c_str());
   }
 
   static std::string dsnName(OdbcDriver driver, int n) {
@@ -122,6 +119,7 @@ class PrivateOdbcConfig {
   }
 
   std::map<std::string, std::map<std::string, std::string>> baseSections_;
+  testsupport::TempDir scratch_{"eda-odbc"};
   std::string directory_;
   int sqliteUsed_ = 0;
   int postgresUsed_ = 0;

@@ -2,14 +2,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
+#include "testsupport/temp_dir.h"
 #include "util/message_logger.h"
 
 namespace xmltest {
@@ -19,24 +18,12 @@ namespace xmltest {
 class ScratchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = platform::joinPath(platform::tempDirectory(), "metalink_xml_XXXXXX");
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    savedLogPath_ = MessageLogger::logFilePath;
-    MessageLogger::logFilePath = path("connector.log");
-    setLevels(true);
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
+    savedLog_ = MessageLogger::settings();
+    MessageLogger::configure({path("connector.log"), true, true, true, true});
   }
-  void TearDown() override {
-    setLevels(false);
-    MessageLogger::logFilePath = savedLogPath_;
-    std::system(("rm -rf '" + dir_ + "'").c_str());
-  }
-  static void setLevels(bool on) {
-    MessageLogger::errorEnabled = on;
-    MessageLogger::warnEnabled = on;
-    MessageLogger::infoEnabled = on;
-    MessageLogger::debugEnabled = on;
-  }
+  void TearDown() override { MessageLogger::configure(savedLog_); }
 
   std::string path(const std::string& name) const { return platform::joinPath(dir_, name); }
 
@@ -47,12 +34,7 @@ class ScratchTest : public ::testing::Test {
     return p;
   }
 
-  static std::string read(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  static std::string read(const std::string& p) { return testsupport::readFile(p); }
 
   std::vector<std::string> logLines() const {
     std::ifstream in(path("connector.log"));
@@ -61,8 +43,9 @@ class ScratchTest : public ::testing::Test {
     return out;
   }
 
+  testsupport::TempDir scratch_{"metalink_xml"};
   std::string dir_;
-  std::string savedLogPath_;
+  MessageLogger::Settings savedLog_;
 };
 
 // Nine levels of tenfold entity expansion: a billion copies of "lol" if nothing stops it.

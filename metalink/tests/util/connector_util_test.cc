@@ -1,13 +1,6 @@
 #include "util/connector_util.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <algorithm>
-#include <fstream>
-
-#include "testsupport/temp_dir.h"
-#include "util/message_logger.h"
 
 namespace {
 
@@ -93,48 +86,6 @@ TEST(ConnectorUtilTest, PathAndStringHelpers) {
   t = "a.b/c";
   ConnectorUtil::removeExtension(t);
   EXPECT_EQ(t, "a");
-}
-
-TEST(ConnectorUtilTest, DirectoryTreeCopyAndFailureLogging) {
-  testsupport::TempDir scratch("connector_util");
-  ASSERT_FALSE(scratch.path().empty());
-  const std::string& dir = scratch.path();
-  ConnectorUtil::makeDirectory(dir + "/from");
-  ConnectorUtil::makeDirectory(dir + "/from/sub");
-  std::ofstream(dir + "/from/a.txt") << "alpha";
-  std::ofstream(dir + "/from/sub/b.txt") << "beta";
-  ASSERT_TRUE(ConnectorUtil::ensureDirectory(dir + "/to"));
-  EXPECT_TRUE(ConnectorUtil::ensureDirectory(dir + "/to")) << "exists already";
-
-  ConnectorUtil::copyDirectory(dir + "/from", dir + "/to");
-  std::string text;
-  std::ifstream(dir + "/to/sub/b.txt") >> text;
-  EXPECT_EQ(text, "beta");
-  std::ifstream(dir + "/to/a.txt") >> text;
-  EXPECT_EQ(text, "alpha");
-  ConnectorUtil::copyDirectory(dir + "/from", dir + "/nowhere");
-  EXPECT_FALSE(ConnectorUtil::ensureDirectory(dir + "/nowhere/deeper"));
-
-  std::vector<std::string> names;
-  ASSERT_TRUE(ConnectorUtil::listFiles(dir + "/from", &names));
-  EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
-  names.clear();
-  ASSERT_TRUE(ConnectorUtil::listSubdirectories(dir + "/from", &names));
-  EXPECT_EQ(names, std::vector<std::string>{"sub"});
-
-  const std::string savedPath = MessageLogger::logFilePath;
-  MessageLogger::logFilePath = dir + "/log.txt";
-  MessageLogger::errorEnabled = true;
-  ConnectorUtil::makeDirectory(dir + "/no/such/parent");
-  ConnectorUtil::deleteFile(dir + "/from/sub");       // a directory: cannot be removed as a file
-  ConnectorUtil::deleteFile(dir + "/never-existed");  // gone already: not a failure
-  MessageLogger::errorEnabled = false;
-  MessageLogger::logFilePath = savedPath;
-  std::ifstream log(dir + "/log.txt");
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(log, line);) lines.push_back(line.substr(26));
-  EXPECT_EQ(lines, (std::vector<std::string>{"Cannot make the directory " + dir + "/no/such/parent",
-                                             "Cannot delete the file " + dir + "/from/sub"}));
 }
 
 }  // namespace

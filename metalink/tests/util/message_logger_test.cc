@@ -20,19 +20,11 @@ class MessageLoggerTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(scratch_.path().empty());
     dir_ = scratch_.path();
-    savedPath_ = MessageLogger::logFilePath;
-    MessageLogger::logFilePath = dir_ + "/connector.log";
+    saved_ = MessageLogger::settings();
+    MessageLogger::setLogFile(dir_ + "/connector.log");
   }
-  void TearDown() override {
-    MessageLogger::logFilePath = savedPath_;
-    setLevels(false, false, false, false);
-  }
-  static void setLevels(bool e, bool w, bool i, bool d) {
-    MessageLogger::errorEnabled = e;
-    MessageLogger::warnEnabled = w;
-    MessageLogger::infoEnabled = i;
-    MessageLogger::debugEnabled = d;
-  }
+  void TearDown() override { MessageLogger::configure(saved_); }
+  static void setLevels(bool e, bool w, bool i, bool d) { MessageLogger::setLevels(e, w, i, d); }
   std::vector<std::string> lines() const {
     std::ifstream in(dir_ + "/connector.log");
     std::vector<std::string> out;
@@ -41,7 +33,7 @@ class MessageLoggerTest : public ::testing::Test {
   }
   testsupport::TempDir scratch_{"logger_test"};
   std::string dir_;
-  std::string savedPath_;
+  MessageLogger::Settings saved_;
 };
 
 TEST_F(MessageLoggerTest, NothingIsWrittenBeforeLevelsAreSet) {
@@ -89,16 +81,16 @@ TEST_F(MessageLoggerTest, LevelFlagsFilterAndWriteIgnoresThem) {
 
 TEST_F(MessageLoggerTest, UnopenableLogWarnsOnceOnStandardErrorAndGoesOn) {
   setLevels(true, false, false, false);
-  const std::string good = MessageLogger::logFilePath;
+  const std::string good = MessageLogger::logFilePath();
   const std::string missing = dir_ + "/missing/dir/connector.log";
-  MessageLogger::logFilePath = missing;
+  MessageLogger::setLogFile(missing);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   MessageLogger::error("Test", "lost");
   MessageLogger::error("Test", "lost again");
-  MessageLogger::logFilePath = good;
+  MessageLogger::setLogFile(good);
   MessageLogger::error("Test", "kept");
-  MessageLogger::logFilePath = missing;
+  MessageLogger::setLogFile(missing);
   MessageLogger::error("Test", "lost once more");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "metalink: warning: cannot write the log file " + missing +
@@ -114,7 +106,7 @@ TEST_F(MessageLoggerTest, LogIsNeverWrittenThroughALinkAndIsPrivate) {
   std::ofstream(target) << "untouched\n";
   const std::string link = dir_ + "/linked.log";
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-  MessageLogger::logFilePath = link;
+  MessageLogger::setLogFile(link);
   testing::internal::CaptureStderr();
   MessageLogger::error("Test", "not through the link");
   EXPECT_NE(testing::internal::GetCapturedStderr().find("(it is a symbolic link)"),
@@ -123,14 +115,14 @@ TEST_F(MessageLoggerTest, LogIsNeverWrittenThroughALinkAndIsPrivate) {
   std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(content, "untouched\n");
 
-  MessageLogger::logFilePath = dir_ + "/connector.log";
+  MessageLogger::setLogFile(dir_ + "/connector.log");
   MessageLogger::error("Test", "written");
   struct stat st;
-  ASSERT_EQ(stat(MessageLogger::logFilePath.c_str(), &st), 0);
+  ASSERT_EQ(stat(MessageLogger::logFilePath().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 
   // An empty path is a log that is off: nothing is written and nothing is said.
-  MessageLogger::logFilePath.clear();
+  MessageLogger::setLogFile(std::string());
   testing::internal::CaptureStderr();
   MessageLogger::error("Test", "nowhere");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

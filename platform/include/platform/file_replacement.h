@@ -1,4 +1,4 @@
-// A new file that takes the place of a path only once it is complete.
+// Replacing a file with a complete new one, never leaving half a file at its path.
 #pragma once
 
 #include <cstdio>
@@ -6,12 +6,20 @@
 
 namespace platform {
 
-// Writes a file under a temporary name in the directory of its final path and renames it over
-// that path at Commit, so the path never shows half a file and a failed write leaves what was
-// there before. What the path names is replaced, never written through: a symbolic link is
-// replaced by the new file (the file it points to is not touched), and a hard link to a file
-// elsewhere is cut. Directories, FIFOs, devices and sockets are refused.
-// The new file gets the usual mode of a created file (0666 less the umask).
+// What a symbolic link at the path means for the replacement.
+enum class LinkPolicy {
+  // The link is followed to the file it names, which is replaced; the link stays. A user's
+  // library file kept behind a link keeps working.
+  kFollow,
+  // The link itself is replaced by a regular file and what it names is never touched: a link
+  // planted where a file goes cannot redirect the write.
+  kReplaceLink,
+};
+
+// The new content is written to a temporary file beside the target (through file(), or by a
+// writer that opens temporaryPath() itself), and Commit puts it in place with one rename once it
+// is on disk. Directories, FIFOs, devices and sockets are refused, before and at the commit. A
+// replaced file keeps its mode, and its owner and group where the process may set them.
 class FileReplacement {
  public:
   FileReplacement() = default;
@@ -19,20 +27,17 @@ class FileReplacement {
   FileReplacement& operator=(const FileReplacement&) = delete;
   ~FileReplacement();  // abandons a replacement that was not committed
 
-  // Creates the temporary file. False, with *error set, when `path` names something that may not
-  // be replaced or no file can be created beside it.
-  bool Begin(const std::string& path, std::string* error);
-  // The temporary file, open for writing; null before Begin and after Commit or Abandon.
+  bool Begin(const std::string& path, LinkPolicy links, std::string* error);
   std::FILE* file() const { return file_; }
-  // Closes the temporary file and renames it to the final path. False, with *error set, when the
-  // data cannot be written or the rename fails; the temporary file is then removed.
+  const std::string& temporaryPath() const { return temporary_; }
+  // False, with the reason, when the data cannot be flushed or put in place; the old file stays.
   bool Commit(std::string* error);
-  // Closes and removes the temporary file; the final path keeps what it had.
   void Abandon();
 
  private:
   std::FILE* file_ = nullptr;
-  std::string path_;
+  LinkPolicy links_ = LinkPolicy::kFollow;
+  std::string target_;  // the file that is replaced, links resolved under kFollow
   std::string temporary_;
 };
 

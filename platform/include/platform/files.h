@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace platform {
 
@@ -30,29 +29,14 @@ void toNativePath(std::string& path);
 // dir + separator + name, without doubling a separator that dir already ends in.
 std::string joinPath(const std::string& dir, const std::string& name);
 
-bool pathExists(const std::string& path);
-bool isDirectory(const std::string& path);
-// Creates one directory; false when it was not created (it may already exist).
-bool makeDirectory(const std::string& path);
-// Removes one file; false when it was not removed.
-bool removeFile(const std::string& path);
-bool changeDirectory(const std::string& path);
-
-struct DirectoryEntry {
-  std::string name;
-  bool isDirectory = false;
-};
-// Appends the entries of a directory, except "." and "..", in the order the file system returns
-// them. False when the directory cannot be read.
-bool listDirectory(const std::string& path, std::vector<DirectoryEntry>* entries);
+// A directory the process may create files in. Plain file system questions (whether a path
+// exists, listing, creating and removing) go to std::filesystem; this one needs the process's
+// access rights, which std::filesystem does not know.
+bool isWritableDirectory(const std::string& path);
 
 // Creates and opens (for reading and writing, binary) a new file with a unique name that starts
 // with `prefix` in `dir`; *path is its name. Null, with *error set, when none can be made.
 std::FILE* createTemporaryFile(const std::string& dir, const std::string& prefix, std::string* path,
                                std::string* error);
-
-// Copies a file byte for byte; `to` is created or truncated. False when either file cannot be
-// opened or a read or write fails.
-bool copyFile(const std::string& from, const std::string& to);
 
 }  // namespace platform

@@ -16,4 +16,9 @@ bool isTerminal(StandardStream stream);
 // end of input before a newline.
 bool readHiddenLine(const std::string& prompt, std::string* line);
 
+// For a program's main only (a library never changes its host's locale): runs in the user's
+// locale, with UTF-8 text when that locale's is not, so that drivers without wide entry points,
+// which receive text in the process's character set, lose no character.
+void useUtf8Locale();
+
 }  // namespace platform

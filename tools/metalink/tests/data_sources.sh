@@ -4,30 +4,9 @@
 # non-ASCII characters; and the import's dry run, which leaves the file byte for byte as it was.
 set -uo pipefail
 tool=$1 examples=$2 driver=$3
-dir=$(mktemp -d /tmp/metalink-sources.XXXXXX)
-trap 'rm -rf "$dir"' EXIT
-: > "$dir/odbc.ini"
-: > "$dir/odbcinst.ini"
-export ODBCINI=$dir/odbc.ini ODBCSYSINI=$dir TEMP=$dir
+source "$(dirname "$0")/tool_checks.sh" metalink-sources
 db="$dir/Teile und Bauteile/Übersicht März.db"
 mkdir -p "$(dirname "$db")"
-failures=0
-expect() {  # expect STATUS DESCRIPTION COMMAND...
-  local want=$1 what=$2; shift 2
-  "$@" > "$dir/out" 2>&1
-  local got=$?
-  if [ "$got" -ne "$want" ]; then
-    echo "FAILED: $what (exit $got, wanted $want)"; cat "$dir/out"; failures=$((failures + 1))
-  else
-    echo "ok: $what"
-  fi
-}
-expect_output() {  # expect_output TEXT DESCRIPTION
-  if ! grep -qF -- "$1" "$dir/out"; then
-    echo "FAILED: $2: no '$1' in"; cat "$dir/out"; failures=$((failures + 1))
-  fi
-}
-fail() { echo "FAILED: $1"; failures=$((failures + 1)); }
 
 expect 0 "import into a new SQLite file" "$tool" import --sqlite "$db" \
   --syncmap "$examples/EDASyncMap.xml" --library "$examples/EDALib.xml"
@@ -73,5 +52,4 @@ expect 2 "two data sources" "$tool" check --dsn Parts --sqlite "$db"
 expect 2 "no data source" "$tool" tables
 expect 2 "a connection string without '='" "$tool" check --connect "Parts"
 
-if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
-echo "all checks passed"
+finish

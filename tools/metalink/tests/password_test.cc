@@ -22,6 +22,7 @@
 
 #include "odbc_test_database.h"
 #include "platform/text.h"
+#include "testsupport/temp_dir.h"
 
 namespace {
 
@@ -105,17 +106,14 @@ std::string commandLine(pid_t pid) {
 class PasswordTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = "/tmp/metalink-password-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     // The tool's own settings and log stay in this test's directory.
     setenv("TEMP", dir_.c_str(), 1);
     unsetenv("METALINK_PASSWORD");
   }
   void TearDown() override {
     if (database_) database_->execute("DROP ROLE IF EXISTS " + role_);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
   }
 
   // A login role of the test server with a password that appears nowhere else.
@@ -142,6 +140,7 @@ class PasswordTest : public ::testing::Test {
     return {"check", "--dsn", dsn_, "--user", user};
   }
 
+  testsupport::TempDir scratch_{"metalink-password"};
   std::string dir_;
   std::unique_ptr<edatest::TestDatabase> database_;
   std::string dsn_, role_, password_;

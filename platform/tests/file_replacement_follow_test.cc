@@ -1,29 +1,35 @@
-#include "platform/replace_file.h"
-
+// Replacing a file that is reached through links, by a writer that opens the temporary path.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
-#include "platform/files.h"
+#include "platform/file_replacement.h"
+#include "testsupport/temp_dir.h"
 
 namespace platform {
 namespace {
 
+// The way the library writer uses a replacement: its writer opens the temporary path itself.
+bool replaceFileAtomically(const std::string& path,
+                           const std::function<bool(const std::string&, std::string*)>& write,
+                           std::string* error) {
+  FileReplacement replacement;
+  if (!replacement.Begin(path, LinkPolicy::kFollow, error)) return false;
+  if (!write(replacement.temporaryPath(), error)) return false;
+  return replacement.Commit(error);
+}
+
 class ReplaceFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/replace_file_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    const std::string command = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
   }
 
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
@@ -38,10 +44,10 @@ class ReplaceFileTest : public ::testing::Test {
     return s.str();
   }
   std::vector<std::string> names() const {
-    std::vector<DirectoryEntry> entries;
-    listDirectory(dir_, &entries);
     std::vector<std::string> out;
-    for (const auto& e : entries) out.push_back(e.name);
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+      out.push_back(e.path().filename().string());
+    }
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -58,6 +64,7 @@ class ReplaceFileTest : public ::testing::Test {
         error);
   }
 
+  testsupport::TempDir scratch_{"file_replacement_follow"};
   std::string dir_;
 };
 
@@ -98,7 +105,7 @@ TEST_F(ReplaceFileTest, KeepsModeOwnerAndGroup) {
 }
 
 TEST_F(ReplaceFileTest, FollowsSymbolicLinksToTheFileTheyName) {
-  ASSERT_TRUE(makeDirectory(path("real")));
+  ASSERT_TRUE(std::filesystem::create_directory(path("real")));
   const std::string real = path("real/lib.xml");
   put(real, "old");
   ASSERT_EQ(::symlink("real/lib.xml", path("relative").c_str()), 0);
@@ -123,7 +130,7 @@ TEST_F(ReplaceFileTest, FollowsSymbolicLinksToTheFileTheyName) {
 }
 
 TEST_F(ReplaceFileTest, RefusesTargetsThatAreNotRegularFiles) {
-  ASSERT_TRUE(makeDirectory(path("folder")));
+  ASSERT_TRUE(std::filesystem::create_directory(path("folder")));
   ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0644), 0);
   ASSERT_EQ(::symlink("/dev/null", path("device").c_str()), 0);
   struct Case {
@@ -172,8 +179,7 @@ TEST_F(ReplaceFileTest, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
   EXPECT_EQ(names(), std::vector<std::string>{"lib.xml"});
 
   EXPECT_FALSE(replace(path("missing/lib.xml"), "x", &error));
-  EXPECT_NE(error.find("no temporary file can be created in " + path("missing")),
-            std::string::npos)
+  EXPECT_NE(error.find("no temporary file can be created in " + path("missing")), std::string::npos)
       << error;
 }
 

@@ -1,16 +1,17 @@
 // Pointing one of the process's standard streams at a file, and giving it back.
 #pragma once
 
-#include <cstdio>
+#include "platform/terminal.h"
 
-namespace minixml {
+namespace platform {
 
 // Redirects a standard stream (its C stream and its file descriptor, so that C++ streams and
 // child processes follow) to a file, and later restores what the descriptor pointed to before.
 // Restoring, rather than closing the stream, keeps the stream usable for the rest of the process.
 class StreamRedirect {
  public:
-  StreamRedirect(std::FILE* stream, int fd) : stream_(stream), fd_(fd) {}
+  // kOutput or kError; kInput is never redirected.
+  explicit StreamRedirect(StandardStream stream) : stream_(stream) {}
   ~StreamRedirect() { restore(); }
 
   StreamRedirect(const StreamRedirect&) = delete;
@@ -30,9 +31,8 @@ class StreamRedirect {
   bool active() const { return saved_ >= 0; }
 
  private:
-  std::FILE* stream_;
-  int fd_;
+  StandardStream stream_;
   int saved_ = -1;  // duplicate of the descriptor's earlier target while redirected
 };
 
-}  // namespace minixml
+}  // namespace platform
