@@ -38,6 +38,11 @@ bool SchemaCatalog::read(CODBCCommand* command, bool namesIgnoreCase,
     auto table = columns_.find(resultValue(row, u"TABLE_NAME"));
     if (table != columns_.end()) table->second.push_back(std::move(row));
   }
+  // A table always has a column: one without any was missed by the read of all columns (the
+  // SQLite driver gives up on every table when one view is broken), so it is asked on its own.
+  for (auto& [table, rows] : columns_) {
+    if (rows.empty() && command->queryColumns(table) > 0) rows = command->takeRows();
+  }
   if (!identityQuery.empty()) {
     if (!readPairs(command, identityQuery, &identities_)) return false;
     knowsIdentities_ = true;
