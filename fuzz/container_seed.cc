@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  const bool ok =
-      makeContainer(dir + "/empty.vxn", 0, nullptr) && makeContainer(dir + "/samples.vxn", argc - 2, argv + 2);
+  const bool ok = makeContainer(dir + "/empty.vxn", 0, nullptr) &&
+                  makeContainer(dir + "/samples.vxn", argc - 2, argv + 2);
   return ok ? 0 : 1;
 }

@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::writeInput(gFile, data, size);
   PropertiesMgr properties;
   if (!properties.load(gFile.c_str(), "#", "=")) __builtin_trap();
-  gSink = gSink + properties.getProperty("LogFile").size() +
-          properties.getProperty("LogLevel").size();
+  gSink =
+      gSink + properties.getProperty("LogFile").size() + properties.getProperty("LogLevel").size();
   properties.removeProperty("LogLevel");
   properties.addProperty("LogLevel", "info");
   if (!properties.save(gRewritten.c_str(), "=")) __builtin_trap();

@@ -17,8 +17,12 @@ echo "== clang-format"
 git ls-files -z -- '*.cc' '*.h' | xargs -0 clang-format --dry-run --Werror || status=1
 
 echo "== clang-tidy"
-# Our own sources only: generated files (the JNI headers javac writes) live in the build folder.
-sources=$(git ls-files -- '*.cc' | sed "s|^|$root/|")
+# Our own sources that this build compiles: generated files (the JNI headers javac writes) live
+# in the build folder, and the fuzz targets and packaging consumers are built elsewhere, with
+# compile commands this build does not have.
+sources=$(comm -12 <(git ls-files -- '*.cc' | sed "s|^|$root/|" | sort) \
+  <(python3 -c 'import json, sys; print("\n".join(e["file"] for e in json.load(open(sys.argv[1]))))' \
+    "$build/compile_commands.json" | sort -u))
 jobs=$(nproc)
 if ! run-clang-tidy -quiet -p "$build" -j "$jobs" $sources >"$build/clang-tidy.log" 2>&1; then
   grep -E 'warning:|error:' "$build/clang-tidy.log" | sort -u || true

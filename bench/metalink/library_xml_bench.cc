@@ -7,12 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <xercesc/sax2/DefaultHandler.hpp>
-
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
+#include <xercesc/sax2/DefaultHandler.hpp>
 
 #include "library/eda_library.h"
 #include "platform/files.h"

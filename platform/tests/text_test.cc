@@ -35,8 +35,7 @@ TEST(TextTest, Utf8ToUtf16Cases) {
 TEST(TextTest, Utf16ToUtf8Cases) {
   EXPECT_EQ(utf16ToUtf8(u"\u00E9\u20AC\U0001F600"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD") << "lone high";
-  EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"x"), "\xEF\xBF\xBDx")
-      << "lone low";
+  EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"x"), "\xEF\xBF\xBDx") << "lone low";
   EXPECT_EQ(utf16ToUtf8(std::u16string{char16_t(0xD800), u'x'}), "\xEF\xBF\xBDx")
       << "high without low";
 }
@@ -64,8 +63,8 @@ TEST(TextTest, ExactConversionRefusesWhatWouldBeSubstituted) {
 
 TEST(TextTest, RoundTripOfEveryPlane) {
   std::u16string all;
-  for (char32_t cp : {0x1u, 0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xD7FFu, 0xE000u, 0xFFFDu, 0x10000u,
-                      0x10FFFFu}) {
+  for (char32_t cp :
+       {0x1u, 0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xD7FFu, 0xE000u, 0xFFFDu, 0x10000u, 0x10FFFFu}) {
     if (cp >= 0x10000) {
       all.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
       all.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));

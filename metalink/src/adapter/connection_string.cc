@@ -25,9 +25,8 @@ std::vector<Pair> pairsOf(const std::u16string& text) {
     if (eq == std::u16string::npos) break;
     std::u16string key = text.substr(i, eq - i);
     const size_t first = key.find_first_not_of(u' ');
-    key = first == std::u16string::npos
-              ? std::u16string()
-              : key.substr(first, key.find_last_not_of(u' ') + 1 - first);
+    key = first == std::u16string::npos ? std::u16string()
+                                        : key.substr(first, key.find_last_not_of(u' ') + 1 - first);
     const size_t begin = eq + 1;
     i = begin;
     while (i < text.size() && text[i] == u' ') ++i;
@@ -68,8 +67,8 @@ constexpr std::initializer_list<std::u16string_view> kUserKeys = {u"UID", u"USER
 constexpr std::initializer_list<std::u16string_view> kPasswordKeys = {u"PWD", u"PASSWORD"};
 
 std::u16string quoted(const std::u16string& value) {
-  const bool plain = value.find_first_of(u";{}") == std::u16string::npos &&
-                     value.front() != u' ' && value.back() != u' ';
+  const bool plain = value.find_first_of(u";{}") == std::u16string::npos && value.front() != u' ' &&
+                     value.back() != u' ';
   if (plain) return value;
   std::u16string out = u"{";
   for (char16_t c : value) {

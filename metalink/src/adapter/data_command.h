@@ -12,6 +12,16 @@ class CDataCommand {
   // value is the empty text.
   using ResultRow = std::vector<std::pair<std::u16string, std::u16string>>;
 
+  // Receives a result row by row, so that a large result is never held whole. `columns` comes
+  // once, with the result's column names in order, before the first row; `row` once per row
+  // with its values in that order, which the sink may move from.
+  class RowSink {
+   public:
+    virtual ~RowSink() = default;
+    virtual void columns(const std::vector<std::u16string>& names) = 0;
+    virtual void row(std::vector<std::u16string>* values) = 0;
+  };
+
   CDataCommand() = default;
   virtual ~CDataCommand() = default;
   CDataCommand(const CDataCommand&) = delete;

@@ -104,18 +104,31 @@ bool CODBCAdapter::fillNamedTable(CDataSet* dataSet, const std::u16string& table
 bool CODBCAdapter::fillTableWhere(CDataTable* table, const ColumnValuePairs& pairs) {
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr || table == nullptr) return false;
-  if (!odbc->executeQuery(buildSelectWhere(table, pairs))) return false;
+  // Each fetched row becomes a data set row at once, so a large table is never held twice; the
+  // rows are built aside and replace the table's only when the whole result arrived.
+  class Fill : public CDataCommand::RowSink {
+   public:
+    Fill(CDataTable* table, const std::function<void()>& observer)
+        : table_(table), observer_(observer) {}
+    void columns(const std::vector<std::u16string>& names) override { names_ = names; }
+    void row(std::vector<std::u16string>* values) override {
+      auto row = std::make_unique<CDataRow>(table_, 1);
+      for (size_t i = 0; i < names_.size(); ++i) row->addValue(names_[i], std::move((*values)[i]));
+      rows_.push_back(std::move(row));
+      if (observer_) observer_();
+    }
+    std::vector<std::unique_ptr<CDataRow>>& rows() { return rows_; }
+
+   private:
+    CDataTable* table_;
+    const std::function<void()>& observer_;
+    std::vector<std::u16string> names_;
+    std::vector<std::unique_ptr<CDataRow>> rows_;
+  };
+  Fill fill(table, rowObserver_);
+  if (!odbc->executeQuery(buildSelectWhere(table, pairs), &fill)) return false;
   table->clearRows();
-  // Each result row is let go as soon as it is a data set row, so a large table is not held
-  // twice; its values move over.
-  std::vector<CDataCommand::ResultRow> results = odbc->takeRows();
-  for (auto& result : results) {
-    auto row = std::make_unique<CDataRow>(table, 1);
-    for (auto& pair : result) row->addValue(pair.first, std::move(pair.second));
-    CDataCommand::ResultRow().swap(result);
-    table->addRow(std::move(row));
-    if (rowObserver_) rowObserver_();
-  }
+  for (auto& row : fill.rows()) table->addRow(std::move(row));
   return true;
 }
 

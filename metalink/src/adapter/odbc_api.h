@@ -106,6 +106,10 @@ class StatementHandle {
 // not be described or a fetch failed; *failure (when given) says why.
 bool fetchRows(SQLHSTMT statement, const DriverText& text,
                std::vector<CDataCommand::ResultRow>* rows, Failure* failure = nullptr);
+// The same rows handed to `*sink` one by one as they are fetched. On false the sink has seen
+// part of the result, which is no result: the caller drops what it built.
+bool fetchRows(SQLHSTMT statement, const DriverText& text, CDataCommand::RowSink* sink,
+               Failure* failure = nullptr);
 
 }  // namespace odbc
 

@@ -208,7 +208,13 @@ CODBCCommand::Outcome CODBCCommand::execute(const std::u16string& text) {
   return Outcome::kFailed;
 }
 
-bool CODBCCommand::executeQuery(const std::u16string& text) {
+bool CODBCCommand::executeQuery(const std::u16string& text) { return runQuery(text, nullptr); }
+
+bool CODBCCommand::executeQuery(const std::u16string& text, RowSink* sink) {
+  return runQuery(text, sink);
+}
+
+bool CODBCCommand::runQuery(const std::u16string& text, RowSink* sink) {
   rows_.clear();
   odbc::StatementHandle statement(handles_->dbc());
   if (!statement.valid()) {
@@ -220,9 +226,11 @@ bool CODBCCommand::executeQuery(const std::u16string& text) {
     return false;
   }
   odbc::Failure failure;
-  if (odbc::fetchRows(statement.get(), handles_->text, &rows_, &failure)) return true;
-  lastFailure_ = failure;
-  return false;
+  const bool fetched = sink != nullptr
+                           ? odbc::fetchRows(statement.get(), handles_->text, sink, &failure)
+                           : odbc::fetchRows(statement.get(), handles_->text, &rows_, &failure);
+  if (!fetched) lastFailure_ = failure;
+  return fetched;
 }
 
 int CODBCCommand::listDataSources() {

@@ -62,6 +62,9 @@ class CODBCCommand : public CDataCommand {
   // Runs a query and replaces getRows() by its result. On failure the diagnostics are logged,
   // kept in lastFailure(), and getRows() is empty.
   bool executeQuery(const std::u16string& text);
+  // Runs a query and hands its rows to `*sink` as they are fetched; getRows() is emptied. On
+  // failure as above, and the sink may have seen part of the result.
+  bool executeQuery(const std::u16string& text, RowSink* sink);
   // The failure of the last statement that failed; empty before any failed. clearFailure()
   // forgets it.
   const odbc::Failure& lastFailure() const { return lastFailure_; }
@@ -78,6 +81,9 @@ class CODBCCommand : public CDataCommand {
   bool beginReadTransaction();
 
  private:
+  // Into `*sink`, or into getRows() when it is null.
+  bool runQuery(const std::u16string& text, RowSink* sink);
+
   struct Handles;
   std::unique_ptr<Handles> handles_;
   SqlDialect dialect_;

@@ -108,17 +108,14 @@ bool unboundValue(const DriverText& driverText, SQLHSTMT statement, SQLUSMALLINT
 
 }  // namespace
 
-bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
-               std::vector<CDataCommand::ResultRow>* rows, Failure* failure) {
-  rows->clear();
+bool fetchRows(SQLHSTMT statement, const DriverText& driverText, CDataCommand::RowSink* sink,
+               Failure* failure) {
   Failure failed;
   auto fail = [&](const Failure& why) {
     logFailure(why);
     if (failure != nullptr) *failure = why;
-    // Nothing may point at the buffers once they are freed; the rows before a failure are no
-    // result, and a caller must not take them for one.
+    // Nothing may point at the buffers once they are freed.
     EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
-    rows->clear();
     return false;
   };
   SQLSMALLINT count = 0;
@@ -127,6 +124,7 @@ bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
   }
   // The bound buffers must stay at fixed addresses until the statement is freed or unbound.
   std::vector<std::unique_ptr<Column>> columns;
+  std::vector<std::u16string> names;
   bool binding = true;
   for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {
     auto column = std::make_unique<Column>();
@@ -144,31 +142,60 @@ bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
       column->bound = false;
       binding = false;
     }
+    names.push_back(column->name);
     columns.push_back(std::move(column));
   }
+  sink->columns(names);
 
   std::vector<char> part;  // reused by every text value of the result
+  std::vector<std::u16string> values(columns.size());
   for (;;) {
     const SQLRETURN rc = EDA_ODBC(SQLFetch, statement);
     if (rc == SQL_NO_DATA) break;
     if (!succeeded(rc)) return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
-    CDataCommand::ResultRow row;
-    row.reserve(columns.size());
+    values.resize(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
       Column& column = *columns[i];
-      std::u16string value;
+      std::u16string& value = values[i];
       if (column.bound) {
+        value.clear();
         if (column.indicator > 0) value = fixedText(column);
       } else if (!unboundValue(driverText, statement, static_cast<SQLUSMALLINT>(i + 1), &column,
                                &part, &value, &failed)) {
         return fail(failed);
       }
-      row.emplace_back(column.name, std::move(value));
     }
-    rows->push_back(std::move(row));
+    sink->row(&values);
   }
   EDA_ODBC(SQLFreeStmt, statement, SQL_UNBIND);
   return true;
+}
+
+bool fetchRows(SQLHSTMT statement, const DriverText& driverText,
+               std::vector<CDataCommand::ResultRow>* rows, Failure* failure) {
+  // Rows as (column name, value) pairs, for the small results of catalog and probe queries.
+  class Collect : public CDataCommand::RowSink {
+   public:
+    explicit Collect(std::vector<CDataCommand::ResultRow>* rows) : rows_(rows) {}
+    void columns(const std::vector<std::u16string>& names) override { names_ = names; }
+    void row(std::vector<std::u16string>* values) override {
+      CDataCommand::ResultRow row;
+      row.reserve(names_.size());
+      for (size_t i = 0; i < names_.size(); ++i)
+        row.emplace_back(names_[i], std::move((*values)[i]));
+      rows_->push_back(std::move(row));
+    }
+
+   private:
+    std::vector<CDataCommand::ResultRow>* rows_;
+    std::vector<std::u16string> names_;
+  };
+  rows->clear();
+  Collect collect(rows);
+  if (fetchRows(statement, driverText, &collect, failure)) return true;
+  // The rows before a failure are no result, and a caller must not take them for one.
+  rows->clear();
+  return false;
 }
 
 }  // namespace odbc

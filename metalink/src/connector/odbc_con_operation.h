@@ -34,10 +34,8 @@ class CODBCConOperation : public CODBCConBase {
   // Browsing: names as the driver manager or driver reports them; empty on failure.
   std::vector<std::u16string> getDataSources();
   std::vector<std::u16string> getTables(const std::u16string& dataSource,
-                                        const std::u16string& user,
-                                        const std::u16string& password);
+                                        const std::u16string& user, const std::u16string& password);
   std::vector<std::u16string> getColumns(const std::u16string& dataSource,
-                                         const std::u16string& user,
-                                         const std::u16string& password,
+                                         const std::u16string& user, const std::u16string& password,
                                          const std::u16string& table);
 };

@@ -54,12 +54,46 @@ void EDAAttribute::setRequiredFromText(const std::string& text) {
   required_ = ConnectorUtil::equalsIgnoreAsciiCase(text, "true");
 }
 
+namespace {
+const std::string& defaultType() {
+  static const std::string type = "String";
+  return type;
+}
+const std::string& noUnit() {
+  static const std::string unit;
+  return unit;
+}
+}  // namespace
+
+const std::string& EDAAttribute::getType() const {
+  return detail_ != nullptr ? detail_->type : defaultType();
+}
+
+const std::string& EDAAttribute::getUnit() const {
+  return detail_ != nullptr ? detail_->unit : noUnit();
+}
+
+EDAAttribute::Detail& EDAAttribute::detail() {
+  if (detail_ == nullptr) detail_ = std::make_unique<Detail>(Detail{defaultType(), std::string()});
+  return *detail_;
+}
+
+void EDAAttribute::setType(std::string type) {
+  if (detail_ == nullptr && type == defaultType()) return;
+  detail().type = std::move(type);
+}
+
+void EDAAttribute::setUnit(std::string unit) {
+  if (detail_ == nullptr && unit.empty()) return;
+  detail().unit = std::move(unit);
+}
+
 bool EDAAttribute::isReference() const {
-  return ConnectorUtil::equalsIgnoreAsciiCase(type_, kReferenceType);
+  return ConnectorUtil::equalsIgnoreAsciiCase(getType(), kReferenceType);
 }
 
 bool EDAAttribute::isReferencedValue() const {
-  return ConnectorUtil::equalsIgnoreAsciiCase(type_, "ReferencedValue");
+  return ConnectorUtil::equalsIgnoreAsciiCase(getType(), "ReferencedValue");
 }
 
 std::unique_ptr<EDARelation> EDARelation::create(const std::string& type, EDAContextObject* primary,

@@ -57,15 +57,15 @@ class EDAAttribute : public EDAObject {
 
   const std::string& getName() const { return name_; }
   const std::string& getValue() const { return value_; }
-  const std::string& getType() const { return type_; }
-  const std::string& getUnit() const { return unit_; }
+  const std::string& getType() const;
+  const std::string& getUnit() const;
   bool isRequired() const { return required_; }
   // "true" or "false".
   const char* getRequiredText() const { return required_ ? "true" : "false"; }
 
   void setValue(std::string value) { value_ = std::move(value); }
-  void setType(std::string type) { type_ = std::move(type); }
-  void setUnit(std::string unit) { unit_ = std::move(unit); }
+  void setType(std::string type);
+  void setUnit(std::string unit);
   void setRequired(bool required) { required_ = required; }
   // "true" in any letter case gives true, anything else false.
   void setRequiredFromText(const std::string& text);
@@ -75,10 +75,16 @@ class EDAAttribute : public EDAObject {
   bool isReferencedValue() const;
 
  private:
+  // Nearly every attribute has type "String" and no unit; only the others pay for keeping them.
+  struct Detail {
+    std::string type;
+    std::string unit;
+  };
+  Detail& detail();
+
   std::string name_;
   std::string value_;
-  std::string type_ = "String";
-  std::string unit_;
+  std::unique_ptr<Detail> detail_;
   bool required_ = false;
 };
 

@@ -1,10 +1,9 @@
 // Text holders and attribute lookup for the XML readers (Xerces-C uses UTF-16 XMLCh).
 #pragma once
 
-#include <xercesc/util/XercesDefs.hpp>
-
 #include <cstddef>
 #include <memory>
+#include <xercesc/util/XercesDefs.hpp>
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMElement;

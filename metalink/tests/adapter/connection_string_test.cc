@@ -38,7 +38,9 @@ TEST(ConnectionStringTest, CredentialsAreAddedUnlessTheStringSetsThem) {
       {u"DSN=a", u"eda", u"pa;ss", "DSN=a;UID=eda;PWD={pa;ss}"},
       {u"DSN=a", u"eda", u"}{x", "DSN=a;UID=eda;PWD={}}{x}"},
       {u"DSN=a", u" eda", u"x ", "DSN=a;UID={ eda};PWD={x }"},
-      {u"DSN=a", u"\u00e9da", u"p\u00e4ss", "DSN=a;UID=\xc3\xa9" "da;PWD=p\xc3\xa4ss"},
+      {u"DSN=a", u"\u00e9da", u"p\u00e4ss",
+       "DSN=a;UID=\xc3\xa9"
+       "da;PWD=p\xc3\xa4ss"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(utf8(withCredentials(c.text, c.user, c.password)), c.expected)

@@ -40,8 +40,9 @@ TYPED_TEST(OdbcFetchTest, ValuesLongerThanTheirDeclaredSizeReadBackWhole) {
   this->sql("INSERT INTO \"Parts\" (\"Short\", \"Body\", \"Tail\") VALUES (NULL, NULL, NULL)");
 
   // Through the command and through the adapter that an export uses.
-  ASSERT_TRUE(this->command_.executeQuery(u"SELECT \"Short\", \"Body\", \"Tail\" FROM \"Parts\" "
-                                          u"ORDER BY \"Id\""));
+  ASSERT_TRUE(
+      this->command_.executeQuery(u"SELECT \"Short\", \"Body\", \"Tail\" FROM \"Parts\" "
+                                  u"ORDER BY \"Id\""));
   const auto& rows = this->command_.getRows();
   ASSERT_EQ(rows.size(), bodies.size() + 1);
   for (size_t i = 0; i < bodies.size(); ++i) {
@@ -74,7 +75,8 @@ TYPED_TEST(OdbcFetchTest, NamesLongerThanTheCatalogDeclaresAreListedWhole) {
   const std::string column = "c" + std::string(299, 'o');
   this->sql("CREATE TABLE \"" + table + "\" (\"" + column + "\" INTEGER)");
   this->command_.queryTables();
-  EXPECT_EQ(this->command_.getColumnValues(u"TABLE_NAME"), std::vector<std::u16string>{wide(table)});
+  EXPECT_EQ(this->command_.getColumnValues(u"TABLE_NAME"),
+            std::vector<std::u16string>{wide(table)});
   this->command_.queryColumns(wide(table));
   EXPECT_EQ(this->command_.getColumnValues(u"COLUMN_NAME"),
             std::vector<std::u16string>{wide(column)});
@@ -110,3 +112,31 @@ TYPED_TEST(OdbcFetchTest, ReadTransactionSeesOneStateOfTheDatabase) {
 }
 
 }  // namespace
+
+TYPED_TEST(OdbcFetchTest, TableFillThatBreaksOffKeepsTheTablesRows) {
+  if (!this->isSqlite()) GTEST_SKIP() << "needs a value computed while the rows are fetched";
+  this->sql("CREATE TABLE t (n INTEGER)");
+  for (int i = 1; i <= 5; ++i) this->sql("INSERT INTO t VALUES (" + std::to_string(i) + ")");
+  this->sql(
+      "CREATE VIEW v AS SELECT CASE WHEN n > 3 THEN abs(-9223372036854775807 - 1) "
+      "ELSE n END AS n FROM t ORDER BY n");
+  CDataSet dataSet(u"test");
+  CODBCAdapter adapter(&this->command_);
+  CDataTable* table = dataSet.addTable(u"v");
+  auto earlier = std::make_unique<CDataRow>(table, 1);
+  earlier->addValue(u"n", u"earlier");
+  table->addRow(std::move(earlier));
+
+  EXPECT_FALSE(adapter.fillTable(table));
+  ASSERT_EQ(table->getRows().size(), 1u);
+  EXPECT_EQ(table->getRows()[0]->getValue(u"n"), u"earlier");
+
+  // A whole result replaces the rows, each cell named by the table's one copy of its name.
+  CDataTable* whole = dataSet.addTable(u"t");
+  ASSERT_TRUE(adapter.fillTable(whole));
+  ASSERT_EQ(whole->getRows().size(), 5u);
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(whole->getRows()[i]->getValue(u"n"), wide(std::to_string(i + 1)));
+    EXPECT_EQ(&whole->getRows()[i]->getValueMap().begin()->first.str(), whole->keepName(u"n"));
+  }
+}

@@ -1,8 +1,8 @@
+#include "adapter/sql_dialect.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "adapter/sql_dialect.h"
 
 namespace {
 
@@ -15,12 +15,18 @@ TEST(SqlDialectReservedTest, CatalogNamesOfEachDatabase) {
     std::u16string table;
     bool reserved;
   } cases[] = {
-      {&sqlite, u"sqlite_master", true},     {&sqlite, u"SQLITE_sequence", true},
-      {&sqlite, u"sqlite", false},           {&sqlite, u"pg_class", false},
-      {&postgres, u"pg_class", true},        {&postgres, u"PG_Tables", true},
-      {&postgres, u"information_schema", true}, {&postgres, u"pgparts", false},
-      {&postgres, u"sqlite_master", false},  {&other, u"sqlite_master", false},
-      {&other, u"pg_class", false},          {&sqlite, u"", false},
+      {&sqlite, u"sqlite_master", true},
+      {&sqlite, u"SQLITE_sequence", true},
+      {&sqlite, u"sqlite", false},
+      {&sqlite, u"pg_class", false},
+      {&postgres, u"pg_class", true},
+      {&postgres, u"PG_Tables", true},
+      {&postgres, u"information_schema", true},
+      {&postgres, u"pgparts", false},
+      {&postgres, u"sqlite_master", false},
+      {&other, u"sqlite_master", false},
+      {&other, u"pg_class", false},
+      {&sqlite, u"", false},
   };
   for (const Case& c : cases) {
     const std::string reason = c.dialect->reservedTableReason(c.table);

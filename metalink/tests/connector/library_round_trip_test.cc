@@ -3,7 +3,6 @@
 // the two databases, so rows are compared by content, reference cells and link rows through the
 // rows they name.
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <algorithm>
@@ -15,9 +14,9 @@
 #include "connector/odbc_con_operation.h"
 #include "connector_environment.h"
 #include "library/eda_library.h"
+#include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/text.h"
-#include "odbc_drivers.h"
 
 namespace {
 
@@ -61,8 +60,9 @@ class ContentReader {
       for (const auto& row : tables_[table]) rows.push_back(resolved(row.second));
       std::sort(rows.begin(), rows.end());
     }
-    const auto links = query("SELECT \"PrimaryTable\", \"PrimaryID\", \"SecondaryTable\", "
-                             "\"SecondaryID\", \"Relation\" FROM \"Relations\"");
+    const auto links = query(
+        "SELECT \"PrimaryTable\", \"PrimaryID\", \"SecondaryTable\", "
+        "\"SecondaryID\", \"Relation\" FROM \"Relations\"");
     auto& rows = out["Relations"];
     for (const auto& link : links) {
       rows.push_back(link[0] + " " + plain(link[0], link[1]) + " -" + link[4] + "-> " + link[2] +
@@ -90,8 +90,8 @@ class ContentReader {
   void load(const std::string& table) {
     CODBCConOperation browse;
     std::vector<std::string> columns;
-    for (const std::u16string& name : browse.getColumns(db_->dsn(), db_->user(), db_->password(),
-                                                        wide(table))) {
+    for (const std::u16string& name :
+         browse.getColumns(db_->dsn(), db_->user(), db_->password(), wide(table))) {
       const std::string column = platform::utf16ToUtf8(name);
       if (column != table + "0") columns.push_back(column);
     }
@@ -205,8 +205,8 @@ class LibraryRoundTripTest : public ::testing::Test {
   }
   int importInto(edatest::TestDatabase* db, const std::string& library) {
     CODBCConOperation operation;
-    return operation.importMetadataDB(db->dsn(), db->user(), db->password(),
-                                      wide(kSampleSyncMap), wide(library), u"");
+    return operation.importMetadataDB(db->dsn(), db->user(), db->password(), wide(kSampleSyncMap),
+                                      wide(library), u"");
   }
   int exportFrom(edatest::TestDatabase* db, const std::string& library) {
     CODBCConOperation operation;
@@ -236,7 +236,7 @@ TYPED_TEST(LibraryRoundTripTest, SampleLibraryComesBackIntoTheSameRows) {
   this->roundTrip(kSampleLibrary, &a, &b);
   // Parts, shared footprints and datasheets, symbols, and the links of every part.
   const std::map<std::string, size_t> expected = {
-      {"Resistors", 5}, {"Capacitors", 3}, {"ICs", 5},       {"Symbols", 6},
+      {"Resistors", 5},  {"Capacitors", 3},  {"ICs", 5},       {"Symbols", 6},
       {"Footprints", 8}, {"Datasheets", 10}, {"Relations", 27}};
   for (const auto& table : expected) {
     SCOPED_TRACE(table.first);

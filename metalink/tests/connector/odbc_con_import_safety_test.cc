@@ -12,9 +12,9 @@
 
 #include "connector/odbc_con_operation.h"
 #include "connector_environment.h"
+#include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/text.h"
-#include "odbc_drivers.h"
 
 namespace {
 

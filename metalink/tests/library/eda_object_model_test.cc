@@ -167,6 +167,32 @@ TEST(ObjectModelTest, AttributesAreListedInByteOrderAndParseRequiredText) {
   EXPECT_FALSE(same->isReference());
 }
 
+TEST(ObjectModelTest, AttributeTypeAndUnitKeepEveryValueSet) {
+  EDAAttribute attribute("Value");
+  EXPECT_EQ(attribute.getType(), "String");
+  EXPECT_EQ(attribute.getUnit(), "");
+  attribute.setUnit("");
+  attribute.setType("String");
+  EXPECT_EQ(attribute.getType(), "String");
+  attribute.setUnit("k\xCE\xA9");
+  EXPECT_EQ(attribute.getType(), "String");
+  EXPECT_EQ(attribute.getUnit(), "k\xCE\xA9");
+  attribute.setType("");
+  EXPECT_EQ(attribute.getType(), "");
+  EXPECT_EQ(attribute.getUnit(), "k\xCE\xA9");
+  attribute.setUnit("");
+  attribute.setType("String");
+  EXPECT_EQ(attribute.getUnit(), "");
+  EXPECT_EQ(attribute.getType(), "String");
+
+  // An empty type stays empty without a unit, and a second attribute starts from the defaults.
+  EDAAttribute other("Other");
+  other.setType("");
+  EXPECT_EQ(other.getType(), "");
+  EXPECT_EQ(other.getUnit(), "");
+  EXPECT_EQ(EDAAttribute("Third").getType(), "String");
+}
+
 TEST(ObjectModelTest, RegistriesFindObjectsByClassTypeAndKey) {
   EDALibrary library;
   EDAItem* item = library.createItem("A-100", "Res", "Part");

@@ -12,9 +12,13 @@ TEST(TextConversionTest, StopsAtFirstNul) {
 }
 
 TEST(TextConversionTest, RoundTripsNonAscii) {
-  const std::string text = "Widerstand 10 k\xE2\x84\xA6 \xC2\xB1" "5 %";
+  const std::string text =
+      "Widerstand 10 k\xE2\x84\xA6 \xC2\xB1"
+      "5 %";
   EXPECT_EQ(toUtf8(toWide(text)), text);
-  EXPECT_EQ(toWide("\xFF" "a"), u"\uFFFDa");
+  EXPECT_EQ(toWide("\xFF"
+                   "a"),
+            u"\uFFFDa");
 }
 
 TEST(TextConversionTest, PathsConvertExactlyOrNotAtAll) {

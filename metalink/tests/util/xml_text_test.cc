@@ -1,13 +1,13 @@
 #include "util/xml_text.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
-
-#include <cstring>
-#include <memory>
 
 namespace {
 
