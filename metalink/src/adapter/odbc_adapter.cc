@@ -5,6 +5,7 @@
 
 #include "adapter/odbc_command.h"
 #include "adapter/result_row.h"
+#include "adapter/schema_catalog.h"
 
 CODBCAdapter::CODBCAdapter(CDataCommand* command) : CDataAdapter(command) {
   if (CODBCCommand* odbc = odbcCommand()) identifierQuote_ = odbc->getIdentifierQuote();
@@ -40,16 +41,30 @@ void CODBCAdapter::fill(CDataSet* dataSet) {
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr || dataSet == nullptr) return;
   loadTypeNames(dataSet);
-  odbc->queryTables();
-  const std::vector<std::u16string> tableNames = odbc->getColumnValues(u"TABLE_NAME");
-  for (const std::u16string& name : tableNames) {
+  // The columns of every table come from one catalog read (and the identities and keys too
+  // where the dialect can list them): asking per table makes a schema of thousands of tables
+  // take minutes.
+  SchemaCatalog catalog;
+  const SqlStatementBuilder sql = statements();
+  catalog.read(odbc, odbc->getDialect().tableNamesIgnoreCase(), sql.identityColumns(),
+               sql.primaryKeyColumns());
+  for (const std::u16string& name : catalog.tableNames()) {
     CDataTable* table = dataSet->addTable(name);
-    if (odbc->queryPrimaryKeys(name) == -1) odbc->queryStatistics(name);
-    const std::vector<std::u16string> keyColumns = odbc->getColumnValues(u"COLUMN_NAME");
-    odbc->queryAutoIncrementColumns(name);
-    const std::vector<std::u16string> autoColumns = odbc->getColumnValues(u"COLUMN_NAME");
-    odbc->queryColumns(name);
-    for (const auto& row : odbc->getRows()) {
+    std::vector<std::u16string> keyColumns;
+    if (catalog.knowsKeys()) {
+      keyColumns = catalog.keyColumns(name);
+    } else {
+      if (odbc->queryPrimaryKeys(name) == -1) odbc->queryStatistics(name);
+      keyColumns = odbc->getColumnValues(u"COLUMN_NAME");
+    }
+    std::vector<std::u16string> autoColumns;
+    if (catalog.knowsIdentities()) {
+      autoColumns = catalog.identityColumns(name);
+    } else {
+      odbc->queryAutoIncrementColumns(name);
+      autoColumns = odbc->getColumnValues(u"COLUMN_NAME");
+    }
+    for (const auto& row : catalog.columnRows(name)) {
       const std::u16string columnName = resultValue(row, u"COLUMN_NAME");
       // A table filled before keeps the columns it has.
       if (table->findColumn(columnName) != nullptr) continue;

@@ -103,6 +103,16 @@ class CODBCAdapter : public CDataAdapter {
   // Registers the driver's type names with the data set (the first name per code wins).
   void loadTypeNames(CDataSet* dataSet);
 
+  // Table names with column names, in the order the check visits them.
+  using MappedColumns = std::vector<std::pair<std::u16string, std::vector<std::u16string>>>;
+  // The import's integrity check, reading the catalog once for the whole map: creates each
+  // missing table with its columns and identity column, adds the missing columns (matched
+  // ignoring case) and identity columns of existing ones, creates "Relations", and indexes the
+  // lookup columns of each table (and the link columns) where the dialect allows it. Stops at the
+  // first statement that fails, with an ERROR line naming the table, and returns false: the
+  // caller rolls back what the check changed where the database allows it.
+  bool ensureSchema(const MappedColumns& tables, const MappedColumns& lookupColumns);
+
   // Schema operations. Their statements' failures are logged by the command.
   // Creates "Relations" (five text columns, no key) when it does not exist.
   void ensureRelationsTable();
@@ -133,7 +143,20 @@ class CODBCAdapter : public CDataAdapter {
   CODBCCommand* odbcCommand() const;
   SqlStatementBuilder statements() const;
   // A throw-away data set with the driver's type names and one table, for the schema operations.
-  std::unique_ptr<CDataSet> schemaDataSet(const std::u16string& tableName);
+  // The type names come from `typeSource` when given, else from the driver.
+  std::unique_ptr<CDataSet> schemaDataSet(const std::u16string& tableName,
+                                          const CDataSet* typeSource);
+  // The steps of the schema operations; each returns false when its statement failed (logged).
+  bool runSchemaStatement(const std::u16string& tableName, const std::u16string& text);
+  bool createTable(const std::u16string& tableName, const std::vector<std::u16string>& columnNames,
+                   bool withIdentity, const CDataSet* typeSource);
+  bool addMissingColumns(const std::u16string& tableName, std::vector<std::u16string>* existing,
+                         const std::vector<std::u16string>& columnNames,
+                         const CDataSet* typeSource);
+  // `knownMissing`: the catalog said the table has no identity column, so no probe is needed.
+  bool addMissingIdentity(const std::u16string& tableName,
+                          const std::vector<std::u16string>& existing, const CDataSet* typeSource,
+                          bool knownMissing);
   void writeRows(CDataSet* dataSet);
   // One row of pass 1 with its own existence query and literal statements.
   void writeRowByStatements(CDataTable* table, CDataRow* row);

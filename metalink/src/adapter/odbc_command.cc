@@ -157,13 +157,15 @@ int CODBCCommand::queryAutoIncrementColumns(const std::u16string& table) {
   const odbc::DriverText& text = handles_->text;
   // Prepared only: describing the result needs no rows.
   const std::u16string probe = SqlStatementBuilder(identifierQuote_, dialect_).columnsProbe(table);
+  // A probe that fails is no proof that the table lacks an identity: callers look at
+  // lastFailure() before they add one.
   if (!odbc::succeeded(text.prepare(statement.get(), probe))) {
-    statement.logDiagnostics(&text);
+    lastFailure_ = statement.logDiagnostics(&text);
     return 0;
   }
   SQLSMALLINT count = 0;
   if (!odbc::succeeded(EDA_ODBC(SQLNumResultCols, statement.get(), &count))) {
-    statement.logDiagnostics(&text);
+    lastFailure_ = statement.logDiagnostics(&text);
     return 0;
   }
   for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {

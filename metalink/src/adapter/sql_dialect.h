@@ -55,6 +55,13 @@ class SqlDialect {
   // systems keep the schema exactly as the statements above make it.
   bool indexesLookupColumns() const { return kind_ != Kind::kDefault; }
 
+  // Whether CREATE and ALTER may run inside the import's transaction, so that a schema check
+  // that fails half-way is rolled back with it and costs one commit instead of one per
+  // statement. Unknown systems may commit DDL on their own or refuse it there.
+  bool changesSchemaInTransaction() const { return kind_ != Kind::kDefault; }
+  // Whether table names match ignoring letter case (PostgreSQL keeps quoted names exactly).
+  bool tableNamesIgnoreCase() const { return kind_ != Kind::kPostgres; }
+
  private:
   Kind kind_ = Kind::kDefault;
 };

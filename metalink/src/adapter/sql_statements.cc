@@ -335,6 +335,33 @@ std::u16string SqlStatementBuilder::columnKinds(const std::u16string& table) con
   return std::u16string();
 }
 
+std::u16string SqlStatementBuilder::indexNames() const {
+  switch (dialect_.kind()) {
+    case SqlDialect::Kind::kSqlite:
+      return u"SELECT name FROM sqlite_master WHERE type = 'index'";
+    case SqlDialect::Kind::kPostgres:
+      return u"SELECT indexname FROM pg_indexes";
+    case SqlDialect::Kind::kDefault:
+      break;
+  }
+  return std::u16string();
+}
+
 std::u16string SqlStatementBuilder::fastWriteSetting() const {
   return isPostgres(dialect_) ? u"SET plan_cache_mode = force_custom_plan" : u"";
+}
+
+std::u16string SqlStatementBuilder::identityColumns() const {
+  if (dialect_.kind() != SqlDialect::Kind::kPostgres) return std::u16string();
+  // Identity columns and serial ones (a sequence as default), as the driver reports them.
+  return u"SELECT table_name, column_name FROM information_schema.columns WHERE table_schema = "
+         u"ANY (current_schemas(false)) AND (is_identity = 'YES' OR column_default LIKE "
+         u"'nextval(%')";
+}
+
+std::u16string SqlStatementBuilder::primaryKeyColumns() const {
+  if (dialect_.kind() != SqlDialect::Kind::kPostgres) return std::u16string();
+  return u"SELECT c.relname, a.attname FROM pg_index i JOIN pg_class c ON c.oid = i.indrelid "
+         u"JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = ANY (i.indkey) WHERE "
+         u"i.indisprimary AND pg_table_is_visible(c.oid)";
 }

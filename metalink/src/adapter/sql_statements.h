@@ -117,6 +117,16 @@ class SqlStatementBuilder {
   std::u16string sqliteCopyRows(const std::u16string& from, const std::u16string& to,
                                 const std::vector<std::u16string>& columns) const;
 
+  // The schema check's reads. The names of every index of the database, as one column; empty
+  // where the dialect has no such query.
+  std::u16string indexNames() const;
+  // (table, column) of every column the database generates, in the tables the connection sees
+  // without schema name; empty where the dialect has no such query (each table is probed).
+  std::u16string identityColumns() const;
+  // (table, column) of every primary key column in those tables; empty where the dialect has no
+  // such query (each table's keys are asked from the driver).
+  std::u16string primaryKeyColumns() const;
+
  private:
   // q(c) = lit(x) for each cell of the WHERE clause, joined with " AND ".
   std::u16string whereClause(const CDataRow& row, bool byPrimaryKey) const;

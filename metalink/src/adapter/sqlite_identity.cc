@@ -36,7 +36,8 @@ long long countFromRows(const CODBCCommand& command) {
 }  // namespace
 
 bool addSqliteIdentityColumn(CODBCCommand* command, const SqlStatementBuilder& sql,
-                             const std::u16string& table, const std::u16string& identity) {
+                             const std::u16string& table, const std::u16string& identity,
+                             bool ownTransaction) {
   if (!command->executeQuery(sql.sqliteTableInfo(table))) return false;
   std::vector<ColumnInfo> columns;
   for (const auto& row : command->getRows()) {
@@ -72,7 +73,7 @@ bool addSqliteIdentityColumn(CODBCCommand* command, const SqlStatementBuilder& s
   }
 
   const std::u16string rebuilt = table + u"_eda_rebuild";
-  if (!command->beginTransaction()) return false;
+  if (ownTransaction && !command->beginTransaction()) return false;
   auto run = [command](const std::u16string& statement) {
     return command->execute(statement) != CODBCCommand::Outcome::kFailed;
   };
@@ -89,5 +90,6 @@ bool addSqliteIdentityColumn(CODBCCommand* command, const SqlStatementBuilder& s
   }
   done = done && run(sql.dropTable(table)) && run(sql.renameTable(rebuilt, table));
   for (size_t i = 0; done && i < dependents.size(); ++i) done = run(dependents[i]);
+  if (!ownTransaction) return done;
   return command->endTransaction(done) && done;
 }

@@ -322,35 +322,37 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   if (!connection.open(dataSource, user, password)) return 0;
   if (!checkSyncMapNames(*syncMap, command()->getDialect())) return 0;
 
-  const std::vector<CEDATable*> tables = syncMap->getTables();
   auto odbcAdapter = std::make_unique<CODBCAdapter>(command());
 
-  // The check repairs what it can; failed statements are logged by the command and the import
-  // goes on, unless the failure leaves nothing that could be written.
   info("Start to check the integrity of the data source");
   // A lock held elsewhere is waited for a bounded time, from the first statement on.
   odbcAdapter->setLockTimeout(getLockTimeout());
   odbcAdapter->setFastWrite(getFastWrite());
   command()->clearFailure();
-  auto cannotWrite = [this] { return command()->lastFailure().endsTransaction(); };
-  for (const CEDATable* table : tables) {
-    const std::u16string tableName = toWide(table->getName());
-    if (cannotWrite()) break;
+  // Where the database allows it, the check runs inside the import's transaction and under its
+  // lock: two imports that find the same tables missing do not both create them, and a check that
+  // fails half-way leaves no half schema.
+  const bool checkInTransaction = command()->getDialect().changesSchemaInTransaction();
+  auto beginImport = [&odbcAdapter] {
+    if (odbcAdapter->beginImport()) return true;
+    MessageLogger::error(kSource,
+                         "The import cannot start: " + odbcAdapter->lastUpdate().fatal.describe());
+    return false;
+  };
+  if (checkInTransaction && !beginImport()) return 0;
+  CODBCAdapter::MappedColumns mappedColumns;
+  for (const CEDATable* table : syncMap->getTables()) {
     std::vector<std::u16string> columns;
     for (const std::string& column : table->getColumnNames()) columns.push_back(toWide(column));
-    odbcAdapter->ensureTable(tableName, columns, /*withIdentity=*/true);
-    if (!cannotWrite()) odbcAdapter->ensureIdentityColumn(tableName);
+    mappedColumns.emplace_back(toWide(table->getName()), std::move(columns));
   }
-  if (!cannotWrite()) odbcAdapter->ensureRelationsTable();
-  for (const auto& [tableName, columns] : lookupColumns(*syncMap)) {
-    if (!cannotWrite()) odbcAdapter->ensureLookupIndex(tableName, columns);
-  }
-  if (!cannotWrite()) {
-    odbcAdapter->ensureLookupIndex(CODBCAdapter::kRelationsTable, {u"PrimaryTable", u"PrimaryID"});
-  }
-  if (cannotWrite()) {
-    MessageLogger::error(kSource, "The import cannot write to the data source: " +
-                                      command()->lastFailure().describe());
+  const auto lookups = lookupColumns(*syncMap);
+  if (!odbcAdapter->ensureSchema(mappedColumns, {lookups.begin(), lookups.end()})) {
+    if (checkInTransaction) odbcAdapter->endImport(false);
+    MessageLogger::error(kSource, checkInTransaction
+                                      ? "The import failed in the integrity check and was rolled "
+                                        "back, nothing was written"
+                                      : "The import failed in the integrity check");
     return 0;
   }
   info("End to check the integrity of the data source");
@@ -365,11 +367,7 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   info("Start to import edalib.xml to part metadata database");
   // One transaction: a failure after which nothing can be written leaves the database exactly as
   // it was, and the import's lock keeps a concurrent import from reading rows this one inserts.
-  if (!odbcAdapter->beginImport()) {
-    MessageLogger::error(kSource,
-                         "The import cannot start: " + odbcAdapter->lastUpdate().fatal.describe());
-    return 0;
-  }
+  if (!checkInTransaction && !beginImport()) return 0;
   ProgressCounter progress("write", countRows(*dataSet));
   odbcAdapter->setRowObserver([&progress] { progress.step(); });
   const bool written = odbcAdapter->update(dataSet.get());
