@@ -66,6 +66,9 @@ class CODBCAdapter : public CDataAdapter {
   // connection (catalog reads included). False when the setting failed; logged.
   bool setLockTimeout(int seconds);
   bool endImport(bool commit);
+  // Whether the last schema check committed part of its changes before it ended (a map larger
+  // than one transaction of the database can hold): then a failure leaves those parts.
+  bool schemaPartlyCommitted() const { return schemaPartlyCommitted_; }
   // The dry run of an import, with reads only. planSchema does in the data set (which holds the
   // database's structure) what the integrity check would do in the database for these mapped
   // tables and columns, and returns the tables it added; after the library adapter has filled
@@ -187,7 +190,13 @@ class CODBCAdapter : public CDataAdapter {
   std::u16string identifierQuote_;
   UpdateReport report_;
   std::set<const CDataRow*> failedRows_;
+  // Inside the import's transaction: commits the schema changes so far and begins anew, keeping
+  // the import's lock. False (report_.fatal says why) when that fails.
+  bool commitSchemaPart();
+
   bool inImport_ = false;
+  bool importLocked_ = false;
+  bool schemaPartlyCommitted_ = false;
   bool fastWrite_ = true;
   std::function<void()> rowObserver_;
 };

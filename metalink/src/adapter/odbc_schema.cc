@@ -152,7 +152,19 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
   CDataSet types{std::u16string()};
   loadTypeNames(&types);
 
+  // A map of thousands of tables is committed in parts where one transaction cannot hold them.
+  const int tablesPerPart = dialect.schemaTablesPerTransaction();
+  int tablesInPart = 0;
+  auto partDone = [&]() {
+    if (tablesPerPart == 0 || ++tablesInPart < tablesPerPart) return true;
+    tablesInPart = 0;
+    if (commitSchemaPart()) return true;
+    MessageLogger::error(kSource,
+                         "The schema changes cannot be committed: " + report_.fatal.describe());
+    return false;
+  };
   for (const auto& [tableName, columnNames] : tables) {
+    if (!partDone()) return false;
     if (!catalog.hasTable(tableName)) {
       if (!createTable(tableName, columnNames, true, &types)) return false;
       continue;
@@ -186,6 +198,7 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
   for (const auto& [tableName, columnNames] : wanted) {
     const std::u16string indexName = lookupIndexName(tableName);
     if (columnNames.empty() || indexes.count(indexName) > 0) continue;
+    if (!partDone()) return false;
     if (!runSchemaStatement(tableName, sql.createIndex(indexName, tableName, columnNames))) {
       return false;
     }

@@ -113,11 +113,29 @@ bool CODBCAdapter::beginImport() {
     return false;
   }
   inImport_ = true;
-  if (!sql.importLock().empty() && !odbc->executeQuery(sql.importLock())) {
+  schemaPartlyCommitted_ = false;
+  if (!sql.importLock().empty()) {
+    if (!odbc->executeQuery(sql.importLock())) {
+      report_.fatal = odbc->lastFailure();
+      endImport(false);
+      return false;
+    }
+    importLocked_ = true;
+  }
+  return true;
+}
+
+bool CODBCAdapter::commitSchemaPart() {
+  CODBCCommand* odbc = odbcCommand();
+  if (odbc == nullptr || !inImport_) return true;
+  // Only where the driver runs the transaction (auto-commit off): the session lock stays.
+  if (!statements().commitImport().empty()) return true;
+  if (!odbc->endTransaction(true) || !odbc->beginTransaction()) {
     report_.fatal = odbc->lastFailure();
-    endImport(false);
+    if (report_.fatal.empty()) report_.fatal.message = "The schema changes cannot be committed";
     return false;
   }
+  schemaPartlyCommitted_ = true;
   return true;
 }
 
@@ -127,7 +145,15 @@ bool CODBCAdapter::endImport(bool commit) {
   inImport_ = false;
   const SqlStatementBuilder sql = statements();
   const std::u16string text = commit ? sql.commitImport() : sql.rollbackImport();
-  if (text.empty()) return odbc->endTransaction(commit);
+  if (text.empty()) {
+    const bool ended = odbc->endTransaction(commit);
+    // A session lock outlives the transaction. When the transaction could not be ended the
+    // connection is most likely lost, which has released the lock already; otherwise the
+    // disconnect releases it.
+    if (importLocked_ && ended) odbc->executeQuery(sql.importUnlock());
+    importLocked_ = false;
+    return ended;
+  }
   if (odbc->execute(text) != CODBCCommand::Outcome::kFailed) return true;
   if (commit) {
     report_.fatal = odbc->lastFailure();

@@ -59,6 +59,11 @@ class SqlDialect {
   // that fails half-way is rolled back with it and costs one commit instead of one per
   // statement. Unknown systems may commit DDL on their own or refuse it there.
   bool changesSchemaInTransaction() const { return kind_ != Kind::kDefault; }
+  // How many tables the schema check may change before it commits what it did and goes on in a
+  // new transaction; 0 for no limit. PostgreSQL holds a lock per created table, index and
+  // sequence until the commit, and its shared lock table (64 per connection by default) runs out
+  // after a few thousand of them: "out of shared memory".
+  int schemaTablesPerTransaction() const { return kind_ == Kind::kPostgres ? 200 : 0; }
   // Whether table names match ignoring letter case (PostgreSQL keeps quoted names exactly).
   bool tableNamesIgnoreCase() const { return kind_ != Kind::kPostgres; }
 

@@ -301,8 +301,12 @@ std::u16string SqlStatementBuilder::rollbackImport() const {
   return isSqlite(dialect_) ? u"ROLLBACK" : u"";
 }
 std::u16string SqlStatementBuilder::importLock() const {
+  return isPostgres(dialect_) ? u"SELECT pg_advisory_lock(" + std::u16string(kImportLockKey) + u")"
+                              : u"";
+}
+std::u16string SqlStatementBuilder::importUnlock() const {
   return isPostgres(dialect_)
-             ? u"SELECT pg_advisory_xact_lock(" + std::u16string(kImportLockKey) + u")"
+             ? u"SELECT pg_advisory_unlock(" + std::u16string(kImportLockKey) + u")"
              : u"";
 }
 std::u16string SqlStatementBuilder::lockTimeout(int seconds) const {

@@ -92,8 +92,10 @@ class SqlStatementBuilder {
   std::u16string commitImport() const;
   std::u16string rollbackImport() const;
   // Run first in the transaction: serialises imports where the write lock is not taken by the
-  // begin (PostgreSQL: a transaction-scoped advisory lock). Empty where nothing is needed.
+  // begin (PostgreSQL: a session-scoped advisory lock, so that it outlasts the commits of a large
+  // schema check; importUnlock releases it). Empty where nothing is needed.
   std::u16string importLock() const;
+  std::u16string importUnlock() const;
   // How long a lock held elsewhere is waited for. Empty where the system has no such setting.
   std::u16string lockTimeout(int seconds) const;
   // Savepoints around one row statement, where a failed statement would abort the whole

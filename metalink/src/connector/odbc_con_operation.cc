@@ -349,10 +349,13 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   const auto lookups = lookupColumns(*syncMap);
   if (!odbcAdapter->ensureSchema(mappedColumns, {lookups.begin(), lookups.end()})) {
     if (checkInTransaction) odbcAdapter->endImport(false);
-    MessageLogger::error(kSource, checkInTransaction
-                                      ? "The import failed in the integrity check and was rolled "
-                                        "back, nothing was written"
-                                      : "The import failed in the integrity check");
+    MessageLogger::error(kSource,
+                         !checkInTransaction ? "The import failed in the integrity check"
+                         : odbcAdapter->schemaPartlyCommitted()
+                             ? "The import failed in the integrity check; no row was written, "
+                               "the tables and columns it had added before the failure stay"
+                             : "The import failed in the integrity check and was rolled back, "
+                               "nothing was written");
     return 0;
   }
   info("End to check the integrity of the data source");
