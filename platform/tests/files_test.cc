@@ -68,7 +68,7 @@ TEST(FilesTest, ToNativePath) {
 TEST(FilesTest, WritableDirectoryNeedsADirectoryAndTheRightToWrite) {
   testsupport::TempDir scratch("platform_test");
   ASSERT_FALSE(scratch.path().empty());
-  const std::string dir = scratch.path();
+  const std::string& dir = scratch.path();
   EXPECT_TRUE(isWritableDirectory(dir));
   std::ofstream(joinPath(dir, "file")) << "x";
   EXPECT_FALSE(isWritableDirectory(joinPath(dir, "file")));

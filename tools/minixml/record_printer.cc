@@ -69,6 +69,7 @@ void printChildrenOf(std::FILE* out, const Record* record) {
 Records collectRecords() {
   Records r;
   r.cca = static_cast<CCAElements*>(minixml_parser_getCCAElements(nullptr));
+// NOLINTNEXTLINE(bugprone-macro-parentheses): Record is pasted into a name and a type.
 #define MINIXML_TOOL_COLLECT(Record, getter) r.Record##_ = static_cast<Record*>((getter)(nullptr));
   MINIXML_STATUS_RECORDS(MINIXML_TOOL_COLLECT)
 #undef MINIXML_TOOL_COLLECT

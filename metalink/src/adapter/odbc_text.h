@@ -82,7 +82,7 @@ class DriverText {
                Failure* failure = nullptr) const;
   // The same through a caller's buffer, so that a result read value by value allocates the
   // buffer once.
-  bool getData(SQLHSTMT statement, SQLUSMALLINT number, std::vector<char>* part,
+  bool getData(SQLHSTMT statement, SQLUSMALLINT number, std::vector<char>* buffer,
                std::u16string* value, bool* isNull, Failure* failure = nullptr) const;
   // The bytes of a parameter value in this encoding, without terminator.
   std::string encode(const std::u16string& text) const;

@@ -26,7 +26,7 @@ std::string narrow(const XMLCh* text) {
   return converted.get() != nullptr ? std::string(converted.get()) : std::string();
 }
 
-std::string orUnknown(std::string text) { return text.empty() ? "unknown" : text; }
+std::string orUnknown(const std::string& text) { return text.empty() ? "unknown" : text; }
 
 // Keeps the first error or fatal error. Without a handler Xerces only counts fatal errors and
 // hands back whatever it had built, so a truncated file would look like a short one.

@@ -1,6 +1,7 @@
 #include "util/xml_text.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMElement.hpp>
@@ -43,7 +44,7 @@ bool getAttributeText(const DOMElement* element, const char* name, std::unique_p
     const X2AStr value(attribute->getNodeValue());
     const char* v = value.get() ? value.get() : "";
     *length = std::strlen(v);
-    text->reset(new char[*length + 1]());
+    *text = std::make_unique<char[]>(*length + 1);
     std::memcpy(text->get(), v, *length);
     return true;
   }
