@@ -201,9 +201,12 @@ TYPED_TEST(SchemaCheckTest, AMapOfThousandsOfTablesIsChecked) {
   ASSERT_EQ(count.size(), 1u);
   EXPECT_EQ(count[0][0].value_or(""), std::to_string(kTables));
   if (this->db_->driver() == edatest::OdbcDriver::kPostgres) {
-    // The import's lock outlives the commits of the parts, and not the import.
+    // The import's lock outlives the commits of the parts, and not the import. Tests beside
+    // this one lock their own databases on the same server.
     const Rows locks =
-        this->db_->query("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory'", &error);
+        this->db_->query("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND database = "
+                         "(SELECT oid FROM pg_database WHERE datname = current_database())",
+                         &error);
     ASSERT_EQ(locks.size(), 1u) << error;
     EXPECT_EQ(locks[0][0].value_or(""), "0");
   }
