@@ -66,9 +66,11 @@ class CODBCAdapter : public CDataAdapter {
   // connection (catalog reads included). False when the setting failed; logged.
   bool setLockTimeout(int seconds);
   bool endImport(bool commit);
-  // Whether the last schema check committed part of its changes before it ended (a map larger
-  // than one transaction of the database can hold): then a failure leaves those parts.
-  bool schemaPartlyCommitted() const { return schemaPartlyCommitted_; }
+  // Where the last schema check committed part of its changes before it ended (a map larger than
+  // one transaction of the database can hold): the last mapped table, in the map's order, whose
+  // changes were committed; a failure leaves the changes up to it and rolls back the rest. Empty
+  // when nothing was committed before the end.
+  const std::u16string& schemaCommittedThrough() const { return schemaCommittedThrough_; }
   // The dry run of an import, with reads only. planSchema does in the data set (which holds the
   // database's structure) what the integrity check would do in the database for these mapped
   // tables and columns, and returns the tables it added; after the library adapter has filled
@@ -190,13 +192,14 @@ class CODBCAdapter : public CDataAdapter {
   std::u16string identifierQuote_;
   UpdateReport report_;
   std::set<const CDataRow*> failedRows_;
-  // Inside the import's transaction: commits the schema changes so far and begins anew, keeping
-  // the import's lock. False (report_.fatal says why) when that fails.
-  bool commitSchemaPart();
+  // Inside the import's transaction: commits the schema changes so far, the last of them to the
+  // mapped table `lastTable`, and begins anew, keeping the import's lock. False (report_.fatal
+  // says why) when that fails.
+  bool commitSchemaPart(const std::u16string& lastTable);
 
   bool inImport_ = false;
   bool importLocked_ = false;
-  bool schemaPartlyCommitted_ = false;
+  std::u16string schemaCommittedThrough_;
   bool fastWrite_ = true;
   std::function<void()> rowObserver_;
 };

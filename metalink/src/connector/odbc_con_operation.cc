@@ -349,13 +349,16 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   const auto lookups = lookupColumns(*syncMap);
   if (!odbcAdapter->ensureSchema(mappedColumns, {lookups.begin(), lookups.end()})) {
     if (checkInTransaction) odbcAdapter->endImport(false);
-    MessageLogger::error(kSource,
-                         !checkInTransaction ? "The import failed in the integrity check"
-                         : odbcAdapter->schemaPartlyCommitted()
-                             ? "The import failed in the integrity check; no row was written, "
-                               "the tables and columns it had added before the failure stay"
-                             : "The import failed in the integrity check and was rolled back, "
-                               "nothing was written");
+    std::string failure = "The import failed in the integrity check";
+    const std::u16string& committed = odbcAdapter->schemaCommittedThrough();
+    if (checkInTransaction && committed.empty()) {
+      failure += " and was rolled back, nothing was written";
+    } else if (checkInTransaction) {
+      failure += "; no row was written. The changes to the tables up to " + toUtf8(committed) +
+                 " (in the sync map's order) had been committed and stay, the later ones were "
+                 "rolled back";
+    }
+    MessageLogger::error(kSource, failure);
     return 0;
   }
   info("End to check the integrity of the data source");

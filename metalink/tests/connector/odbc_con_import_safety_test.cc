@@ -3,7 +3,9 @@
 // locale. Each leaves the database exactly as it was, or with exactly the text given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <memory>
 #include <string>
@@ -38,10 +40,10 @@ class ImportSafetyTest : public ::testing::Test {
     ASSERT_NE(db_, nullptr) << error;
     env_.writeIni("LogLevel=INFO\nLockTimeout=1\n");
   }
-  int import(const std::string& library) {
+  int import(const std::string& library, const std::string& syncMap = kSampleSyncMap) {
     CODBCConOperation operation;
-    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(),
-                                      wide(kSampleSyncMap), wide(library), u"");
+    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(), wide(syncMap),
+                                      wide(library), u"");
   }
   // The sample library with the first "Yageo" manufacturer replaced.
   std::string changedLibrary(const std::string& manufacturer) {
@@ -172,6 +174,79 @@ TYPED_TEST(PostgresImportSafetyTest, AReadOnlyDatabaseEndsTheImport) {
   const auto lines = this->errors();
   ASSERT_FALSE(lines.empty());
   EXPECT_LE(lines.size(), 3u);
+}
+
+// A map too large for one PostgreSQL transaction is checked in parts. When a table after the
+// first part cannot be created, the parts committed before stay and the log says so, the failed
+// part leaves nothing, the import's lock is released, and once the obstacle is gone the next
+// import goes through.
+TYPED_TEST(PostgresImportSafetyTest, ASchemaCheckFailingAfterACommittedPartKeepsThatPart) {
+  constexpr int kTables = 250;
+  constexpr int kBlocked = 230;
+  auto name = [](int table) {
+    char text[16];
+    std::snprintf(text, sizeof text, "Part%03d", table);
+    return std::string(text);
+  };
+  std::string map = "<syncMap>";
+  std::vector<std::string> names;
+  for (int t = 0; t < kTables; ++t) {
+    names.push_back(name(t));
+    map += "<element name=\"" + name(t) + "\" type=\"" + name(t) +
+           "\"><property name=\"itemId\" required=\"true\"><table name=\"" + name(t) +
+           "\"><column name=\"Code\"/></table></property></element>";
+  }
+  const std::string syncMap = this->env_.path("many.xml");
+  edatest::writeFile(syncMap, map + "</syncMap>");
+  const std::string library = this->env_.path("one.xml");
+  edatest::writeFile(library,
+                     "<ecad:edaLib xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">"
+                     "<ecad:item elemId=\"id2\" itemId=\"c1\" name=\"first\" type=\"Part000\"/>"
+                     "</ecad:edaLib>");
+  std::string error;
+  ASSERT_TRUE(this->db_->execute("CREATE VIEW \"" + name(kBlocked) + "\" AS SELECT 1 AS x", &error))
+      << error;
+  auto tables = [this] {
+    std::vector<std::string> found;
+    for (const auto& row : this->db_->query(
+             "SELECT table_name FROM information_schema.tables WHERE table_schema = 'public' AND "
+             "table_type = 'BASE TABLE' ORDER BY table_name")) {
+      found.push_back(row.at(0).value_or("<null>"));
+    }
+    return found;
+  };
+
+  EXPECT_EQ(this->import(library, syncMap), 0);
+  const auto lines = this->errors();
+  ASSERT_FALSE(lines.empty());
+  bool named = false;
+  for (const std::string& line : lines)
+    named = named || line.find(name(kBlocked)) != std::string::npos;
+  EXPECT_TRUE(named) << ::testing::PrintToString(lines);
+  // The committed part is a run of whole tables from the start of the map, and the last line
+  // names where it ends; the blocked table's part is gone, and so is the link table, which
+  // comes after every mapped table.
+  const std::vector<std::string> kept = tables();
+  ASSERT_GT(kept.size(), 0u);
+  ASSERT_LT(kept.size(), static_cast<size_t>(kBlocked));
+  EXPECT_EQ(kept, std::vector<std::string>(names.begin(), names.begin() + kept.size()));
+  EXPECT_NE(lines.back().find("no row was written. The changes to the tables up to " + kept.back() +
+                              " (in the sync map's order) had been committed and "
+                              "stay, the later ones were rolled back"),
+            std::string::npos)
+      << lines.back();
+  EXPECT_EQ(this->scalar("SELECT COUNT(*) FROM \"" + names.front() + "\""), "0");
+  EXPECT_EQ(this->scalar("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND "
+                         "database = (SELECT oid FROM pg_database WHERE datname = "
+                         "current_database())"),
+            "0");
+
+  ASSERT_TRUE(this->db_->execute("DROP VIEW \"" + name(kBlocked) + "\"", &error)) << error;
+  EXPECT_EQ(this->import(library, syncMap), 1) << ::testing::PrintToString(this->errors());
+  names.push_back("Relations");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(tables(), names);
+  EXPECT_EQ(this->scalar("SELECT \"Code\" FROM \"" + name(0) + "\""), "c1");
 }
 
 }  // namespace
