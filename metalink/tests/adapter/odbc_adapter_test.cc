@@ -31,24 +31,14 @@ CDataRow* newRow(CDataTable* table,
 }
 
 template <typename Driver>
-class OdbcAdapterTest : public OdbcFixture<Driver> {
+class OdbcAdapterTest : public OdbcAdapterFixture<Driver> {
  protected:
-  void SetUp() override {
-    OdbcFixture<Driver>::SetUp();
-    adapter_ = std::make_unique<CODBCAdapter>(&this->command_);
-  }
-  void TearDown() override {
-    adapter_.reset();
-    OdbcFixture<Driver>::TearDown();
-  }
   std::unique_ptr<CDataSet> readSchema() {
     auto dataSet = std::make_unique<CDataSet>(u"db");
-    adapter_->fill(dataSet.get());
+    this->adapter_->fill(dataSet.get());
     return dataSet;
   }
   std::vector<std::string> errors() { return this->log_.messages("ERROR"); }
-
-  std::unique_ptr<CODBCAdapter> adapter_;
 };
 TYPED_TEST_SUITE(OdbcAdapterTest, OdbcDrivers, OdbcDriverNames);
 

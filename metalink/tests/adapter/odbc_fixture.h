@@ -1,5 +1,5 @@
 // One set of test bodies for every driver: a typed fixture that gives each test a fresh database
-// and a connected CODBCCommand on it.
+// and a connected CODBCCommand on it, and one that adds a CODBCAdapter over that command.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "adapter/odbc_adapter.h"
 #include "adapter/odbc_command.h"
 #include "log_capture.h"
 #include "odbc_drivers.h"
@@ -48,4 +49,20 @@ class OdbcFixture : public ::testing::Test {
   edatest::LogCapture log_;
   std::unique_ptr<edatest::TestDatabase> db_;
   CODBCCommand command_;
+};
+
+template <typename Driver>
+class OdbcAdapterFixture : public OdbcFixture<Driver> {
+ protected:
+  void SetUp() override {
+    OdbcFixture<Driver>::SetUp();
+    adapter_ = std::make_unique<CODBCAdapter>(&this->command_);
+  }
+  // The adapter goes before the command it links to.
+  void TearDown() override {
+    adapter_.reset();
+    OdbcFixture<Driver>::TearDown();
+  }
+
+  std::unique_ptr<CODBCAdapter> adapter_;
 };

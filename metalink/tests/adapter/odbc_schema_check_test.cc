@@ -79,21 +79,13 @@ const CODBCAdapter::MappedColumns kMap = {
 const CODBCAdapter::MappedColumns kLookups = {{u"Fresh", {u"A"}}, {u"Keyed", {u"Code"}}};
 
 template <typename Driver>
-class SchemaCheckTest : public OdbcFixture<Driver> {
+class SchemaCheckTest : public OdbcAdapterFixture<Driver> {
  protected:
-  void SetUp() override {
-    OdbcFixture<Driver>::SetUp();
-    adapter_ = std::make_unique<CODBCAdapter>(&this->command_);
-  }
-  void TearDown() override {
-    adapter_.reset();
-    OdbcFixture<Driver>::TearDown();
-  }
   // The check as the import runs it: inside the import's transaction, committed when it passed.
   bool check(const CODBCAdapter::MappedColumns& map, const CODBCAdapter::MappedColumns& lookups) {
-    if (!adapter_->beginImport()) return false;
-    const bool checked = adapter_->ensureSchema(map, lookups);
-    return adapter_->endImport(checked) && checked;
+    if (!this->adapter_->beginImport()) return false;
+    const bool checked = this->adapter_->ensureSchema(map, lookups);
+    return this->adapter_->endImport(checked) && checked;
   }
   std::vector<std::string> statementsLogged(const char* verb) {
     std::vector<std::string> found;
@@ -102,8 +94,6 @@ class SchemaCheckTest : public OdbcFixture<Driver> {
     }
     return found;
   }
-
-  std::unique_ptr<CODBCAdapter> adapter_;
 };
 TYPED_TEST_SUITE(SchemaCheckTest, OdbcDrivers, OdbcDriverNames);
 
@@ -203,10 +193,10 @@ TYPED_TEST(SchemaCheckTest, AMapOfThousandsOfTablesIsChecked) {
   if (this->db_->driver() == edatest::OdbcDriver::kPostgres) {
     // The import's lock outlives the commits of the parts, and not the import. Tests beside
     // this one lock their own databases on the same server.
-    const Rows locks =
-        this->db_->query("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND database = "
-                         "(SELECT oid FROM pg_database WHERE datname = current_database())",
-                         &error);
+    const Rows locks = this->db_->query(
+        "SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND database = "
+        "(SELECT oid FROM pg_database WHERE datname = current_database())",
+        &error);
     ASSERT_EQ(locks.size(), 1u) << error;
     EXPECT_EQ(locks[0][0].value_or(""), "0");
   }
