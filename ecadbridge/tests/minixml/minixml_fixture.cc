@@ -10,6 +10,19 @@
 
 namespace minixml_test {
 
+const std::array<Getter, 10> kStatusGetters = {
+    minixml_parser_getEDAStatus,
+    minixml_parser_getEDAPreSaveStatus,
+    minixml_parser_getEDASaveStatus,
+    minixml_parser_getEDAPreSaveAsStatus,
+    minixml_parser_getEDASaveAsStatus,
+    minixml_parser_getEDACheckOutOrRefreshStatus,
+    minixml_parser_getEDAGetStagingDirStatus,
+    minixml_parser_getEDAReconcilePartsSelectStatus,
+    minixml_parser_getEDAPreCheckInStatus,
+    minixml_parser_getEDACancelCheckoutStatus,
+};
+
 std::string text(const char* value) { return value != nullptr ? value : "<null>"; }
 
 std::string readFile(const std::string& path) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,10 @@
 #include "testsupport/temp_dir.h"
 
 namespace minixml_test {
+
+using Getter = void* (*)(void**);
+// The ten status getters, in results-object order.
+extern const std::array<Getter, 10> kStatusGetters;
 
 // "<null>" for an absent text, so that comparisons show the difference.
 std::string text(const char* value);

@@ -18,26 +18,15 @@ using ::testing::internal::GetCapturedStdout;
 const char* const kHeader = "Morvane minixml parser output\n";
 const std::string kWellFormed = "<r xmlns=\"urn:x\"><EDAStatus status=\"s\"/></r>";
 
-using Getter = void* (*)(void**);
-const Getter kAllGetters[] = {
-    minixml_parser_getCCAElements,
-    minixml_parser_getEDAStatus,
-    minixml_parser_getEDAPreSaveStatus,
-    minixml_parser_getEDASaveStatus,
-    minixml_parser_getEDAPreSaveAsStatus,
-    minixml_parser_getEDASaveAsStatus,
-    minixml_parser_getEDACheckOutOrRefreshStatus,
-    minixml_parser_getEDAGetStagingDirStatus,
-    minixml_parser_getEDAReconcilePartsSelectStatus,
-    minixml_parser_getEDAPreCheckInStatus,
-    minixml_parser_getEDACancelCheckoutStatus,
-};
-
 // True when every getter yields null and also stores null through its argument.
 bool allGettersNull() {
-  for (Getter get : kAllGetters) {
+  auto yieldsNull = [](Getter get) {
     void* out = reinterpret_cast<void*>(0x1);
-    if (get(&out) != nullptr || out != nullptr) return false;
+    return get(&out) == nullptr && out == nullptr;
+  };
+  if (!yieldsNull(minixml_parser_getCCAElements)) return false;
+  for (Getter get : kStatusGetters) {
+    if (!yieldsNull(get)) return false;
   }
   return true;
 }

@@ -7,26 +7,10 @@
 namespace minixml_test {
 namespace {
 
-using Getter = void* (*)(void**);
-
 const std::string kHead = "<?xml version=\"1.0\"?>\n<EDAResult xmlns=\"urn:morvane:eda\">\n";
 const std::string kTail = "</EDAResult>\n";
 
 std::string statusDocument(const std::string& body) { return kHead + body + kTail; }
-
-// The ten status getters, in results-object order.
-const Getter kStatusGetters[] = {
-    minixml_parser_getEDAStatus,
-    minixml_parser_getEDAPreSaveStatus,
-    minixml_parser_getEDASaveStatus,
-    minixml_parser_getEDAPreSaveAsStatus,
-    minixml_parser_getEDASaveAsStatus,
-    minixml_parser_getEDACheckOutOrRefreshStatus,
-    minixml_parser_getEDAGetStagingDirStatus,
-    minixml_parser_getEDAReconcilePartsSelectStatus,
-    minixml_parser_getEDAPreCheckInStatus,
-    minixml_parser_getEDACancelCheckoutStatus,
-};
 
 struct Snapshot {
   int code = -1;
