@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "connector/odbc_con_operation.h"
-#include "connector_environment.h"
+#include "connector_fixture.h"
 #include "library/eda_library.h"
 #include "odbc_drivers.h"
 #include "odbc_test_database.h"
@@ -20,10 +20,8 @@
 
 namespace {
 
-std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
-
-const std::string kSampleLibrary = EDA_SOURCE_DIR "/examples/EDALib.xml";
-const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
+using edatest::kSampleLibrary;
+using edatest::wide;
 const std::vector<std::string> kMappedTables = {"Capacitors", "Datasheets", "Footprints",
                                                 "ICs",        "Resistors",  "Symbols"};
 const std::string kSeparator = "&#44;";
@@ -203,26 +201,16 @@ class LibraryRoundTripTest : public ::testing::Test {
     }
     return db;
   }
-  int importInto(edatest::TestDatabase* db, const std::string& library) {
-    CODBCConOperation operation;
-    return operation.importMetadataDB(db->dsn(), db->user(), db->password(), wide(kSampleSyncMap),
-                                      wide(library), u"");
-  }
-  int exportFrom(edatest::TestDatabase* db, const std::string& library) {
-    CODBCConOperation operation;
-    return operation.exportMetadataDB(wide(library), db->dsn(), db->user(), db->password(),
-                                      wide(kSampleSyncMap), 3, u"");
-  }
 
   // Imports `library` into A, exports A, imports the export into B; returns both contents.
   void roundTrip(const std::string& library, Contents* a, Contents* b) {
     auto first = newDatabase();
     auto second = newDatabase();
     ASSERT_TRUE(first && second);
-    ASSERT_EQ(importInto(first.get(), library), 1);
+    ASSERT_EQ(edatest::importInto(*first, library), 1);
     const std::string exported = env_.path("exported.xml");
-    ASSERT_EQ(exportFrom(first.get(), exported), 1);
-    ASSERT_EQ(importInto(second.get(), exported), 1);
+    ASSERT_EQ(edatest::exportFrom(*first, exported), 1);
+    ASSERT_EQ(edatest::importInto(*second, exported), 1);
     *a = ContentReader(first.get()).read();
     *b = ContentReader(second.get()).read();
   }

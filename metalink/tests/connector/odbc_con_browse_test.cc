@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "connector/odbc_con_operation.h"
-#include "connector_environment.h"
+#include "connector_fixture.h"
 #include "odbc_drivers.h"
 #include "odbc_test_database.h"
 
@@ -23,29 +23,25 @@ bool has(const Names& names, const std::u16string& name) {
 }
 
 template <typename Driver>
-class BrowseTest : public ::testing::Test {
+class BrowseTest : public edatest::ConnectorTest<Driver> {
  protected:
   void SetUp() override {
-    std::string error;
-    db_ = edatest::TestDatabase::create(Driver::kDriver, &error);
-    ASSERT_NE(db_, nullptr) << error;
-    for (const char* sql : {"CREATE TABLE \"PART_1\" (\"A\" VARCHAR(10), \"B\" VARCHAR(10))",
-                            "CREATE TABLE \"PARTX1\" (\"C\" VARCHAR(10))",
-                            "CREATE TABLE \"Other\" (\"D\" VARCHAR(10))",
-                            "CREATE VIEW \"PartView\" AS SELECT \"A\" FROM \"PART_1\""}) {
-      ASSERT_TRUE(db_->execute(sql, &error)) << sql << ": " << error;
+    edatest::ConnectorTest<Driver>::SetUp();
+    for (const char* statement : {"CREATE TABLE \"PART_1\" (\"A\" VARCHAR(10), \"B\" VARCHAR(10))",
+                                  "CREATE TABLE \"PARTX1\" (\"C\" VARCHAR(10))",
+                                  "CREATE TABLE \"Other\" (\"D\" VARCHAR(10))",
+                                  "CREATE VIEW \"PartView\" AS SELECT \"A\" FROM \"PART_1\""}) {
+      this->sql(statement);
     }
   }
-  Names tables() { return CODBCConOperation().getTables(db_->dsn(), db_->user(), db_->password()); }
+  Names tables() {
+    return CODBCConOperation().getTables(this->db_->dsn(), this->db_->user(),
+                                         this->db_->password());
+  }
   Names columns(const std::u16string& table) {
-    return CODBCConOperation().getColumns(db_->dsn(), db_->user(), db_->password(), table);
+    return CODBCConOperation().getColumns(this->db_->dsn(), this->db_->user(),
+                                          this->db_->password(), table);
   }
-  std::vector<std::string> errors() const {
-    return edatest::ConnectorEnvironment::messages(env_.defaultLogPath(), "ERROR");
-  }
-
-  edatest::ConnectorEnvironment env_;
-  std::unique_ptr<edatest::TestDatabase> db_;
 };
 TYPED_TEST_SUITE(BrowseTest, Drivers, DriverNames);
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "connector/odbc_con_operation.h"
-#include "connector_environment.h"
+#include "connector_fixture.h"
 #include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/text.h"
@@ -21,14 +21,6 @@
 namespace {
 
 using Rows = std::vector<edatest::TestDatabase::Row>;
-
-const std::u16string kSyncMap = platform::utf8ToUtf16(EDA_SOURCE_DIR "/examples/EDASyncMap.xml");
-const std::u16string kLibrary = platform::utf8ToUtf16(EDA_SOURCE_DIR "/examples/EDALib.xml");
-
-int importSample(const edatest::TestDatabase& db) {
-  CODBCConOperation operation;
-  return operation.importMetadataDB(db.dsn(), db.user(), db.password(), kSyncMap, kLibrary, u"");
-}
 
 // Every table's rows, sorted, as text: equal contents compare equal whatever the row order.
 std::map<std::string, std::vector<std::string>> contents(edatest::TestDatabase* db) {
@@ -77,7 +69,7 @@ class ConcurrentImportTest : public ::testing::Test {
         close(gate[1]);
         char go = 0;
         const bool opened = read(gate[0], &go, 1) == 1;
-        _exit(opened && importSample(db) == 1 ? 0 : 1);
+        _exit(opened && edatest::importInto(db) == 1 ? 0 : 1);
       }
       if (child > 0) children.push_back(child);
     }
@@ -99,12 +91,12 @@ class ConcurrentImportTest : public ::testing::Test {
     auto inSequence = database();
     ASSERT_TRUE(together && inSequence);
     if (schemaExists) {
-      ASSERT_EQ(importSample(*together), 1);
-      ASSERT_EQ(importSample(*inSequence), 1);
+      ASSERT_EQ(edatest::importInto(*together), 1);
+      ASSERT_EQ(edatest::importInto(*inSequence), 1);
     }
     EXPECT_EQ(importTwiceAtOnce(*together), std::vector<int>({1, 1}));
-    ASSERT_EQ(importSample(*inSequence), 1);
-    ASSERT_EQ(importSample(*inSequence), 1);
+    ASSERT_EQ(edatest::importInto(*inSequence), 1);
+    ASSERT_EQ(edatest::importInto(*inSequence), 1);
 
     const auto expected = contents(inSequence.get());
     EXPECT_GT(expected.size(), 5u);

@@ -10,7 +10,7 @@
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
-#include "connector_environment.h"
+#include "connector_fixture.h"
 #include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/files.h"
@@ -18,45 +18,24 @@
 
 namespace {
 
-std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
-
-const std::string kSampleLibrary = EDA_SOURCE_DIR "/examples/EDALib.xml";
-const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
 const std::string kOldLibrary = "<old library, must survive a failed export/>\n";
 
 using Drivers = OdbcDrivers;
 using DriverNames = OdbcDriverNames;
 
 template <typename Driver>
-class ExportFailureTest : public ::testing::Test {
+class ExportFailureTest : public edatest::ConnectorTest<Driver> {
  protected:
-  static bool isSqlite() { return Driver::kDriver == edatest::OdbcDriver::kSqlite; }
-
   void SetUp() override {
-    std::string error;
-    db_ = edatest::TestDatabase::create(Driver::kDriver, &error);
-    ASSERT_NE(db_, nullptr) << error;
-    library_ = env_.path("library.xml");
+    edatest::ConnectorTest<Driver>::SetUp();
+    library_ = this->env_.path("library.xml");
     edatest::writeFile(library_, kOldLibrary);
   }
 
-  int importSample() {
-    CODBCConOperation operation;
-    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(),
-                                      wide(kSampleSyncMap), wide(kSampleLibrary), u"");
-  }
-  int exportTo(const std::string& library, int option = 3, const std::string& reference = "") {
-    CODBCConOperation operation;
-    return operation.exportMetadataDB(wide(library), db_->dsn(), db_->user(), db_->password(),
-                                      wide(kSampleSyncMap), option, wide(reference));
-  }
-  std::vector<std::string> errors() const {
-    return edatest::ConnectorEnvironment::messages(env_.defaultLogPath(), "ERROR");
-  }
   // The operation's own lines (driver messages come before them).
   std::vector<std::string> exportFailures() const {
     std::vector<std::string> lines;
-    for (const std::string& line : errors()) {
+    for (const std::string& line : this->errors()) {
       if (line.rfind("The export failed: ", 0) == 0) lines.push_back(line);
     }
     return lines;
@@ -66,17 +45,7 @@ class ExportFailureTest : public ::testing::Test {
     EXPECT_EQ(exportFailures(), std::vector<std::string>{"The export failed: " + reason +
                                                          "; the library file is unchanged"});
   }
-  void sql(const std::string& text) {
-    std::string error;
-    ASSERT_TRUE(db_->execute(text, &error)) << text << ": " << error;
-  }
-  size_t tableCount() {
-    CODBCConOperation operation;
-    return operation.getTables(db_->dsn(), db_->user(), db_->password()).size();
-  }
 
-  edatest::ConnectorEnvironment env_;
-  std::unique_ptr<edatest::TestDatabase> db_;
   std::string library_;
 };
 TYPED_TEST_SUITE(ExportFailureTest, Drivers, DriverNames);
@@ -84,7 +53,7 @@ TYPED_TEST_SUITE(ExportFailureTest, Drivers, DriverNames);
 TYPED_TEST(ExportFailureTest, SourceWithoutMappedTablesIsNoLibrary) {
   // An empty database (on SQLite not even its file exists yet), and one that holds only
   // unmapped tables.
-  EXPECT_EQ(this->exportTo(this->library_), 0);
+  EXPECT_EQ(this->exportLibrary(this->library_), 0);
   EXPECT_EQ(edatest::readFile(this->library_), kOldLibrary);
   EXPECT_FALSE(this->errors().empty());
   // The export did not create what it looked for.
@@ -92,24 +61,24 @@ TYPED_TEST(ExportFailureTest, SourceWithoutMappedTablesIsNoLibrary) {
 
   this->sql("CREATE TABLE \"Unrelated\" (\"Name\" VARCHAR(20))");
   std::filesystem::remove(this->env_.defaultLogPath());
-  EXPECT_EQ(this->exportTo(this->library_), 0);
+  EXPECT_EQ(this->exportLibrary(this->library_), 0);
   this->expectFailedWithLibraryUnchanged(
       "none of the tables of the sync map exists in the data source");
 }
 
 TYPED_TEST(ExportFailureTest, MissingReferenceLibraryStopsBeforeReading) {
-  ASSERT_EQ(this->importSample(), 1);
+  ASSERT_EQ(this->importLibrary(), 1);
   std::filesystem::remove(this->env_.defaultLogPath());
-  EXPECT_EQ(this->exportTo(this->library_, 9, this->env_.path("no-reference.xml")), 0);
+  EXPECT_EQ(this->exportLibrary(this->library_, 9, this->env_.path("no-reference.xml")), 0);
   const std::string reference = this->env_.path("no-reference.xml");
   this->expectFailedWithLibraryUnchanged("the reference library " + reference +
                                          " cannot be loaded");
 }
 
 TYPED_TEST(ExportFailureTest, FailedSaveIsAFailedExport) {
-  ASSERT_EQ(this->importSample(), 1);
+  ASSERT_EQ(this->importLibrary(), 1);
   const std::string out = this->env_.path("no-such-dir/out.xml");
-  EXPECT_EQ(this->exportTo(out), 0);
+  EXPECT_EQ(this->exportLibrary(out), 0);
   EXPECT_FALSE(std::filesystem::exists(out));
   const auto errors = this->errors();
   ASSERT_FALSE(errors.empty());
@@ -118,7 +87,7 @@ TYPED_TEST(ExportFailureTest, FailedSaveIsAFailedExport) {
 
 TYPED_TEST(ExportFailureTest, MissingDatabaseFileIsNotCreated) {
   if (!this->isSqlite()) GTEST_SKIP() << "only SQLite keeps its database in a file of the DSN";
-  ASSERT_EQ(this->importSample(), 1);
+  ASSERT_EQ(this->importLibrary(), 1);
   const auto files = this->db_->query("PRAGMA database_list");
   ASSERT_FALSE(files.empty());
   ASSERT_GE(files.front().size(), 3u);
@@ -126,7 +95,7 @@ TYPED_TEST(ExportFailureTest, MissingDatabaseFileIsNotCreated) {
   ASSERT_FALSE(file.empty());
   // The database moves away; the DSN still names the old place.
   ASSERT_EQ(std::rename(file.c_str(), (file + ".moved").c_str()), 0);
-  EXPECT_EQ(this->exportTo(this->library_), 0);
+  EXPECT_EQ(this->exportLibrary(this->library_), 0);
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(edatest::readFile(this->library_), kOldLibrary);
   EXPECT_FALSE(this->errors().empty());
@@ -137,7 +106,7 @@ TYPED_TEST(ExportFailureTest, MissingDatabaseFileIsNotCreated) {
 // fails, and nothing of the half-read database may reach the file.
 TYPED_TEST(ExportFailureTest, ConnectionLostMidwayLeavesTheLibrary) {
   if (this->isSqlite()) GTEST_SKIP() << "SQLite has no server to lose";
-  ASSERT_EQ(this->importSample(), 1);
+  ASSERT_EQ(this->importLibrary(), 1);
   // Enough link rows that the read reports progress before it is done.
   for (int i = 0; i < 250; ++i) {
     this->sql(
@@ -145,7 +114,7 @@ TYPED_TEST(ExportFailureTest, ConnectionLostMidwayLeavesTheLibrary) {
         "\"SecondaryID\", \"Relation\") VALUES ('Nowhere', '" +
         std::to_string(i) + "', 'Nowhere', '0', 'none')");
   }
-  ASSERT_EQ(this->exportTo(this->env_.path("complete.xml")), 1);
+  ASSERT_EQ(this->exportLibrary(this->env_.path("complete.xml")), 1);
 
   struct Killer {
     edatest::TestDatabase* db;
@@ -161,7 +130,7 @@ TYPED_TEST(ExportFailureTest, ConnectionLostMidwayLeavesTheLibrary) {
   } killer{this->db_.get()};
   metalink::setProgressHandler(&Killer::onProgress, &killer);
   std::filesystem::remove(this->env_.defaultLogPath());
-  EXPECT_EQ(this->exportTo(this->library_), 0);
+  EXPECT_EQ(this->exportLibrary(this->library_), 0);
   metalink::setProgressHandler(nullptr, nullptr);
   ASSERT_TRUE(killer.done);
   EXPECT_EQ(this->exportFailures().size(), 1u);
@@ -174,13 +143,13 @@ TYPED_TEST(ExportFailureTest, ConnectionLostMidwayLeavesTheLibrary) {
 // fails. Those rows are no table.
 TYPED_TEST(ExportFailureTest, FetchFailingAfterSomeRowsLeavesTheLibrary) {
   if (!this->isSqlite()) GTEST_SKIP() << "needs a value computed while the rows are fetched";
-  ASSERT_EQ(this->importSample(), 1);
+  ASSERT_EQ(this->importLibrary(), 1);
   // A virtual column is computed row by row as the driver steps through the result; the fourth
   // row's value overflows.
   this->sql(
       "ALTER TABLE \"Resistors\" ADD COLUMN \"Broken\" INTEGER GENERATED ALWAYS AS "
       "(CASE WHEN \"Resistors0\" > 3 THEN abs(-9223372036854775807 - 1) ELSE 1 END) VIRTUAL");
-  EXPECT_EQ(this->exportTo(this->library_), 0);
+  EXPECT_EQ(this->exportLibrary(this->library_), 0);
   this->expectFailedWithLibraryUnchanged("the table Resistors cannot be read completely");
 }
 

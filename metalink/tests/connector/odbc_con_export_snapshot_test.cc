@@ -15,7 +15,7 @@
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
-#include "connector_environment.h"
+#include "connector_fixture.h"
 #include "library/eda_library.h"
 #include "library/eda_workspace_object.h"
 #include "odbc_drivers.h"
@@ -23,10 +23,6 @@
 #include "platform/text.h"
 
 namespace {
-
-std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
-
-const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
 
 // `count` resistors and as many capacitors whose Manufacturer is `maker`: two tables that an
 // import changes together.
@@ -70,27 +66,7 @@ std::map<std::string, int> census(const std::string& path) {
 }
 
 template <typename Driver>
-class ExportSnapshotTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string error;
-    db_ = edatest::TestDatabase::create(Driver::kDriver, &error);
-    ASSERT_NE(db_, nullptr) << error;
-  }
-  int importLibrary(const std::string& library) {
-    CODBCConOperation operation;
-    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(),
-                                      wide(kSampleSyncMap), wide(library), u"");
-  }
-  int exportLibrary(const std::string& library) {
-    CODBCConOperation operation;
-    return operation.exportMetadataDB(wide(library), db_->dsn(), db_->user(), db_->password(),
-                                      wide(kSampleSyncMap), 3, u"");
-  }
-
-  edatest::ConnectorEnvironment env_;
-  std::unique_ptr<edatest::TestDatabase> db_;
-};
+class ExportSnapshotTest : public edatest::ConnectorTest<Driver> {};
 TYPED_TEST_SUITE(ExportSnapshotTest, OdbcDrivers, OdbcDriverNames);
 
 TYPED_TEST(ExportSnapshotTest, ExportDuringImportSeesBeforeOrAfter) {

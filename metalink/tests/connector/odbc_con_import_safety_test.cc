@@ -1,5 +1,6 @@
 // Imports that meet a database they cannot write: a lock held by another session, a connection
-// lost half-way, a read-only database; and text of every plane in a process that never chose a
+// lost half-way, a read-only database, a table that cannot be created after part of the schema
+// was committed; and text of every plane in a process that never chose a
 // locale. Each leaves the database exactly as it was, or with exactly the text given.
 #include <gtest/gtest.h>
 
@@ -13,37 +14,25 @@
 #include <vector>
 
 #include "connector/odbc_con_operation.h"
-#include "connector_environment.h"
+#include "connector_fixture.h"
 #include "odbc_drivers.h"
 #include "odbc_test_database.h"
 #include "platform/text.h"
 
 namespace {
 
-std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
-
-const std::string kSampleLibrary = EDA_SOURCE_DIR "/examples/EDALib.xml";
-const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
+using edatest::kSampleLibrary;
 const char* kPart =
     "SELECT \"Manufacturer\" FROM \"Resistors\" WHERE \"PartNumber\" = 'R-10K-0603'";
 
 using DriverNames = OdbcDriverNames;
 
 template <typename Driver>
-class ImportSafetyTest : public ::testing::Test {
+class ImportSafetyTest : public edatest::ConnectorTest<Driver> {
  protected:
-  static bool isSqlite() { return Driver::kDriver == edatest::OdbcDriver::kSqlite; }
-
   void SetUp() override {
-    std::string error;
-    db_ = edatest::TestDatabase::create(Driver::kDriver, &error);
-    ASSERT_NE(db_, nullptr) << error;
-    env_.writeIni("LogLevel=INFO\nLockTimeout=1\n");
-  }
-  int import(const std::string& library, const std::string& syncMap = kSampleSyncMap) {
-    CODBCConOperation operation;
-    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(), wide(syncMap),
-                                      wide(library), u"");
+    edatest::ConnectorTest<Driver>::SetUp();
+    this->env_.writeIni("LogLevel=INFO\nLockTimeout=1\n");
   }
   // The sample library with the first "Yageo" manufacturer replaced.
   std::string changedLibrary(const std::string& manufacturer) {
@@ -51,15 +40,9 @@ class ImportSafetyTest : public ::testing::Test {
     const std::string from = "name=\"Manufacturer\" value=\"Yageo\"";
     text.replace(text.find(from), from.size(),
                  "name=\"Manufacturer\" value=\"" + manufacturer + "\"");
-    const std::string path = env_.path("changed.xml");
+    const std::string path = this->env_.path("changed.xml");
     edatest::writeFile(path, text);
     return path;
-  }
-  std::string scalar(const std::string& sql) {
-    std::string error;
-    const auto rows = db_->query(sql, &error);
-    EXPECT_TRUE(error.empty()) << sql << ": " << error;
-    return rows.empty() || rows[0].empty() || !rows[0][0] ? "<none>" : *rows[0][0];
   }
   // Every table's row count and the part the changed library touches.
   std::string snapshot() {
@@ -67,24 +50,17 @@ class ImportSafetyTest : public ::testing::Test {
     for (const char* table :
          {"Resistors", "Capacitors", "ICs", "Footprints", "Datasheets", "Symbols", "Relations"}) {
       text += std::string(table) + "=" +
-              scalar(std::string("SELECT COUNT(*) FROM \"") + table + "\"") + " ";
+              this->scalar(std::string("SELECT COUNT(*) FROM \"") + table + "\"") + " ";
     }
-    return text + scalar(kPart);
+    return text + this->scalar(kPart);
   }
-  std::vector<std::string> errors() const {
-    return edatest::ConnectorEnvironment::messages(env_.defaultLogPath(), "ERROR");
-  }
-
-  edatest::ConnectorEnvironment env_;
-  std::unique_ptr<edatest::TestDatabase> db_;
 };
-using Drivers = ::testing::Types<SqliteDriver, PostgresDriver>;
-TYPED_TEST_SUITE(ImportSafetyTest, Drivers, DriverNames);
+TYPED_TEST_SUITE(ImportSafetyTest, OdbcDrivers, DriverNames);
 
 // Another session holds the lock the import needs: the import waits LockTimeout= seconds, then
 // ends with one clear error and writes nothing.
 TYPED_TEST(ImportSafetyTest, ALockHeldElsewhereEndsTheImportAfterTheTimeout) {
-  ASSERT_EQ(this->import(kSampleLibrary), 1);
+  ASSERT_EQ(this->importLibrary(kSampleLibrary), 1);
   const std::string before = this->snapshot();
   const std::string changed = this->changedLibrary("Yageo Corp");
   std::string error;
@@ -96,7 +72,7 @@ TYPED_TEST(ImportSafetyTest, ALockHeldElsewhereEndsTheImportAfterTheTimeout) {
         << error;
   }
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(this->import(changed), 0);
+  EXPECT_EQ(this->importLibrary(changed), 0);
   const auto seconds =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
           .count();
@@ -113,13 +89,10 @@ TYPED_TEST(ImportSafetyTest, ALockHeldElsewhereEndsTheImportAfterTheTimeout) {
 // setlocale (the test processes do not), and come back through the export.
 TYPED_TEST(ImportSafetyTest, TextOfEveryPlaneIsImportedAndExportedExactly) {
   const std::string text = "Yag\xCE\xA9o \xE4\xB8\xAD \xF0\x9F\x98\x80 \xF0\xA0\x80\x80";
-  ASSERT_EQ(this->import(this->changedLibrary(text)), 1);
+  ASSERT_EQ(this->importLibrary(this->changedLibrary(text)), 1);
   EXPECT_EQ(this->scalar(kPart), text);
   const std::string exported = this->env_.path("exported.xml");
-  CODBCConOperation operation;
-  ASSERT_EQ(operation.exportMetadataDB(wide(exported), this->db_->dsn(), this->db_->user(),
-                                       this->db_->password(), wide(kSampleSyncMap), 3, u""),
-            1);
+  ASSERT_EQ(this->exportLibrary(exported), 1);
   EXPECT_NE(edatest::readFile(exported).find(text), std::string::npos);
 }
 
@@ -132,14 +105,15 @@ TYPED_TEST_SUITE(PostgresImportSafetyTest, PostgresOnly, DriverNames);
 // the result is 0 and the database is exactly as before.
 TYPED_TEST(PostgresImportSafetyTest, ALostConnectionLeavesTheDatabaseAsBefore) {
   this->env_.writeIni("LogLevel=INFO\nLockTimeout=120\n");
-  ASSERT_EQ(this->import(kSampleLibrary), 1);
+  ASSERT_EQ(this->importLibrary(kSampleLibrary), 1);
   const std::string before = this->snapshot();
   const std::string changed = this->changedLibrary("Yageo Corp");
   // A row lock of this session holds the import in the middle of its writes.
   std::string error;
   ASSERT_TRUE(this->db_->execute("BEGIN", &error)) << error;
   ASSERT_TRUE(this->db_->execute("SELECT * FROM \"Symbols\" FOR UPDATE", &error)) << error;
-  auto result = std::async(std::launch::async, [this, changed] { return this->import(changed); });
+  auto result =
+      std::async(std::launch::async, [this, changed] { return this->importLibrary(changed); });
   bool ended = false;
   for (int i = 0; i < 1200 && !ended; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -161,7 +135,7 @@ TYPED_TEST(PostgresImportSafetyTest, ALostConnectionLeavesTheDatabaseAsBefore) {
 
 // A database that cannot be written ends the import at once, with no half-written rows.
 TYPED_TEST(PostgresImportSafetyTest, AReadOnlyDatabaseEndsTheImport) {
-  ASSERT_EQ(this->import(kSampleLibrary), 1);
+  ASSERT_EQ(this->importLibrary(kSampleLibrary), 1);
   const std::string before = this->snapshot();
   std::string error;
   ASSERT_TRUE(
@@ -169,7 +143,7 @@ TYPED_TEST(PostgresImportSafetyTest, AReadOnlyDatabaseEndsTheImport) {
                          "default_transaction_read_only = on', current_database()); END $$",
                          &error))
       << error;
-  EXPECT_EQ(this->import(this->changedLibrary("Yageo Corp")), 0);
+  EXPECT_EQ(this->importLibrary(this->changedLibrary("Yageo Corp")), 0);
   EXPECT_EQ(this->snapshot(), before);
   const auto lines = this->errors();
   ASSERT_FALSE(lines.empty());
@@ -216,7 +190,7 @@ TYPED_TEST(PostgresImportSafetyTest, ASchemaCheckFailingAfterACommittedPartKeeps
     return found;
   };
 
-  EXPECT_EQ(this->import(library, syncMap), 0);
+  EXPECT_EQ(this->importLibrary(library, syncMap), 0);
   const auto lines = this->errors();
   ASSERT_FALSE(lines.empty());
   bool named = false;
@@ -242,7 +216,7 @@ TYPED_TEST(PostgresImportSafetyTest, ASchemaCheckFailingAfterACommittedPartKeeps
             "0");
 
   ASSERT_TRUE(this->db_->execute("DROP VIEW \"" + name(kBlocked) + "\"", &error)) << error;
-  EXPECT_EQ(this->import(library, syncMap), 1) << ::testing::PrintToString(this->errors());
+  EXPECT_EQ(this->importLibrary(library, syncMap), 1) << ::testing::PrintToString(this->errors());
   names.push_back("Relations");
   std::sort(names.begin(), names.end());
   EXPECT_EQ(tables(), names);

@@ -11,7 +11,7 @@
 
 #include "connector/odbc_con_operation.h"
 #include "connector/progress.h"
-#include "connector_environment.h"
+#include "connector_fixture.h"
 #include "library/eda_library.h"
 #include "odbc_drivers.h"
 #include "odbc_test_database.h"
@@ -20,10 +20,9 @@
 
 namespace {
 
-std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
-
-const std::string kSampleLibrary = EDA_SOURCE_DIR "/examples/EDALib.xml";
-const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.xml";
+using edatest::kSampleLibrary;
+using edatest::kSampleSyncMap;
+using edatest::wide;
 const std::vector<std::string> kMappedTables = {"Capacitors", "Datasheets", "Footprints",
                                                 "ICs",        "Resistors",  "Symbols"};
 
@@ -42,50 +41,18 @@ struct ProgressLog {
 };
 
 template <typename Driver>
-class TransferTest : public ::testing::Test {
+class TransferTest : public edatest::ConnectorTest<Driver> {
  protected:
-  void SetUp() override {
-    std::string error;
-    db_ = edatest::TestDatabase::create(Driver::kDriver, &error);
-    ASSERT_NE(db_, nullptr) << error;
-  }
-
-  int importLibrary(const std::string& library = kSampleLibrary,
-                    const std::string& syncMap = kSampleSyncMap, const std::string& logFile = "") {
-    CODBCConOperation operation;
-    return operation.importMetadataDB(db_->dsn(), db_->user(), db_->password(), wide(syncMap),
-                                      wide(library), wide(logFile));
-  }
-  int exportLibrary(const std::string& library, int option, const std::string& reference = "",
-                    const std::string& syncMap = kSampleSyncMap) {
-    CODBCConOperation operation;
-    return operation.exportMetadataDB(wide(library), db_->dsn(), db_->user(), db_->password(),
-                                      wide(syncMap), option, wide(reference));
-  }
   std::unique_ptr<EDALibrary> exportAndLoad(int option, const std::string& reference = "") {
-    const std::string path = env_.path("exported.xml");
-    EXPECT_EQ(exportLibrary(path, option, reference), 1);
+    const std::string path = this->env_.path("exported.xml");
+    EXPECT_EQ(this->exportLibrary(path, option, reference), 1);
     auto library = std::make_unique<EDALibrary>();
     EXPECT_TRUE(library->load(path.c_str())) << library->getLastError();
     return library;
   }
-
-  std::string scalar(const std::string& sql) {
-    std::string error;
-    const auto rows = db_->query(sql, &error);
-    EXPECT_TRUE(error.empty()) << sql << ": " << error;
-    if (rows.empty() || rows.front().empty() || !rows.front().front()) return "<null>";
-    return *rows.front().front();
-  }
   long count(const std::string& table) {
-    return std::stol(scalar("SELECT COUNT(*) FROM \"" + table + "\""));
+    return std::stol(this->scalar("SELECT COUNT(*) FROM \"" + table + "\""));
   }
-  std::vector<std::string> logMessages(const std::string& tag) const {
-    return edatest::ConnectorEnvironment::messages(env_.defaultLogPath(), tag);
-  }
-
-  edatest::ConnectorEnvironment env_;
-  std::unique_ptr<edatest::TestDatabase> db_;
 };
 TYPED_TEST_SUITE(TransferTest, Drivers, DriverNames);
 
