@@ -54,33 +54,40 @@ bool collectArguments(JavaArguments* arguments, Args... args) {
   return (true && ... && arguments->add(args));
 }
 
-// The int-returning methods. The method's result is returned unchanged, also when it threw.
-template <typename... Args>
-int callIntMethod(const char* function, const char* method, const char* descriptor, Args... args) {
+// The whole sequence around `invoke(call, values)`, which makes the JNI call and turns its
+// outcome into the function's result; `failed` is the result when the call cannot be made.
+template <typename Result, typename Invoke, typename... Args>
+Result callMethod(const char* function, const char* method, const char* descriptor, Result failed,
+                  Invoke invoke, Args... args) {
   PreparedCall call;
-  if (!prepareCall(function, method, descriptor, &call)) return 0;
+  if (!prepareCall(function, method, descriptor, &call)) return failed;
   JavaArguments arguments(call.env);
   if (!collectArguments(&arguments, args...)) {
     reportArgumentFailure(function);
-    return 0;
+    return failed;
   }
-  const jint result = call.env->CallIntMethodA(call.client, call.method, arguments.values());
-  jnisupport::describeAndClearException(call.env);
-  return result;
+  return invoke(call, arguments.values());
+}
+
+// The int-returning methods. The method's result is returned unchanged, also when it threw.
+template <typename... Args>
+int callIntMethod(const char* function, const char* method, const char* descriptor, Args... args) {
+  auto invoke = [](const PreparedCall& call, const jvalue* values) {
+    const jint result = call.env->CallIntMethodA(call.client, call.method, values);
+    jnisupport::describeAndClearException(call.env);
+    return static_cast<int>(result);
+  };
+  return callMethod(function, method, descriptor, 0, invoke, args...);
 }
 
 // A method without result; 1 when it threw, else 0.
 template <typename... Args>
 int callVoidMethod(const char* function, const char* method, const char* descriptor, Args... args) {
-  PreparedCall call;
-  if (!prepareCall(function, method, descriptor, &call)) return 0;
-  JavaArguments arguments(call.env);
-  if (!collectArguments(&arguments, args...)) {
-    reportArgumentFailure(function);
-    return 0;
-  }
-  call.env->CallVoidMethodA(call.client, call.method, arguments.values());
-  return jnisupport::describeAndClearException(call.env) ? 1 : 0;
+  auto invoke = [](const PreparedCall& call, const jvalue* values) {
+    call.env->CallVoidMethodA(call.client, call.method, values);
+    return jnisupport::describeAndClearException(call.env) ? 1 : 0;
+  };
+  return callMethod(function, method, descriptor, 0, invoke, args...);
 }
 
 // The string result of a call as UTF-8 owned by the library for the rest of the process
@@ -90,16 +97,13 @@ const char* keepStagingDirText(JNIEnv* env, jstring text);
 // The string-returning getStagingDir methods.
 template <typename... Args>
 const char* callStagingDirMethod(const char* function, const char* descriptor, Args... args) {
-  PreparedCall call;
-  if (!prepareCall(function, "getStagingDir", descriptor, &call)) return nullptr;
-  JavaArguments arguments(call.env);
-  if (!collectArguments(&arguments, args...)) {
-    reportArgumentFailure(function);
-    return nullptr;
-  }
-  jobject result = call.env->CallObjectMethodA(call.client, call.method, arguments.values());
-  jnisupport::describeAndClearException(call.env);
-  return keepStagingDirText(call.env, static_cast<jstring>(result));
+  auto invoke = [](const PreparedCall& call, const jvalue* values) {
+    jobject result = call.env->CallObjectMethodA(call.client, call.method, values);
+    jnisupport::describeAndClearException(call.env);
+    return keepStagingDirText(call.env, static_cast<jstring>(result));
+  };
+  return callMethod(function, "getStagingDir", descriptor, static_cast<const char*>(nullptr),
+                    invoke, args...);
 }
 
 }  // namespace ecadbridge
