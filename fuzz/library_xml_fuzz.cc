@@ -3,29 +3,21 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include <xercesc/util/PlatformUtils.hpp>
 
-#include "fuzz_input.h"
 #include "library/eda_library.h"
-#include "util/message_logger.h"
+#include "xml_reader_fuzz.h"
 
 namespace {
 
-std::string gFile;
-volatile size_t gSink;
+using fuzz::touch;
 
-void touch(const std::string& text) { gSink = gSink + text.size(); }
+std::string gFile;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  gFile = fuzz::scratchDirectory("library_xml_fuzz") + "/EDALib.xml";
-  // Held for the whole run, so the reader's own initialisation and termination around each file
-  // only count up and down instead of rebuilding the parser library for every input.
-  XERCES_CPP_NAMESPACE::XMLPlatformUtils::Initialize();
-  // Every message is formatted (the warning for an unresolved reference among them), and
-  // dropped.
-  MessageLogger::configure({"/dev/null", true, true, false, false});
+  // Every message is formatted (the warning for an unresolved reference among them).
+  gFile = fuzz::startXmlReaderRun("library_xml_fuzz", "EDALib.xml", /*warnings=*/true);
   return 0;
 }
 

@@ -3,20 +3,18 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include <xercesc/util/PlatformUtils.hpp>
 
-#include "fuzz_input.h"
 #include "syncmap/eda_element.h"
 #include "syncmap/eda_sync_map.h"
 #include "syncmap/eda_table.h"
-#include "util/message_logger.h"
+#include "xml_reader_fuzz.h"
 
 namespace {
 
-std::string gFile;
-volatile size_t gSink;
+using fuzz::gSink;
+using fuzz::touch;
 
-void touch(const std::string& text) { gSink = gSink + text.size(); }
+std::string gFile;
 
 void walk(const CEDAElement& element) {
   touch(element.getName());
@@ -38,11 +36,7 @@ void walk(const CEDAElement& element) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  gFile = fuzz::scratchDirectory("sync_map_fuzz") + "/EDASyncMap.xml";
-  // Held for the whole run, so the reader's own initialisation and termination around each file
-  // only count up and down instead of rebuilding the parser library for every input.
-  XERCES_CPP_NAMESPACE::XMLPlatformUtils::Initialize();
-  MessageLogger::configure({"/dev/null", true, false, false, false});
+  gFile = fuzz::startXmlReaderRun("sync_map_fuzz", "EDASyncMap.xml", /*warnings=*/false);
   return 0;
 }
 
