@@ -5,15 +5,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "platform/file_replacement.h"
 #include "testsupport/temp_dir.h"
 
 namespace platform {
 namespace {
+
+using testsupport::readFile;
+using testsupport::writeFile;
 
 // The way the library writer uses a replacement: its writer opens the temporary path itself.
 bool replaceFileAtomically(const std::string& path,
@@ -34,15 +35,6 @@ class ReplaceFileTest : public ::testing::Test {
 
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
 
-  static void put(const std::string& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary) << content;
-  }
-  static std::string get(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   std::vector<std::string> names() const {
     std::vector<std::string> out;
     for (const auto& e : std::filesystem::directory_iterator(dir_)) {
@@ -58,7 +50,7 @@ class ReplaceFileTest : public ::testing::Test {
     return replaceFileAtomically(
         file,
         [&](const std::string& temporary, std::string*) {
-          put(temporary, content);
+          writeFile(temporary, content);
           return true;
         },
         error);
@@ -72,7 +64,7 @@ TEST_F(ReplaceFileTest, CreatesAndReplacesLeavingNoTemporary) {
   const std::string file = path("lib.xml");
   std::string error;
   ASSERT_TRUE(replace(file, "first", &error)) << error;
-  EXPECT_EQ(get(file), "first");
+  EXPECT_EQ(readFile(file), "first");
   const mode_t mask = ::umask(0);
   ::umask(mask);
   struct stat st;
@@ -80,13 +72,13 @@ TEST_F(ReplaceFileTest, CreatesAndReplacesLeavingNoTemporary) {
   EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 
   ASSERT_TRUE(replace(file, "second", &error)) << error;
-  EXPECT_EQ(get(file), "second");
+  EXPECT_EQ(readFile(file), "second");
   EXPECT_EQ(names(), std::vector<std::string>{"lib.xml"});
 }
 
 TEST_F(ReplaceFileTest, KeepsModeOwnerAndGroup) {
   const std::string file = path("private.xml");
-  put(file, "old");
+  writeFile(file, "old");
   ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   const bool root = ::geteuid() == 0;
   if (root) {
@@ -101,18 +93,18 @@ TEST_F(ReplaceFileTest, KeepsModeOwnerAndGroup) {
     EXPECT_EQ(st.st_uid, 4321u);
     EXPECT_EQ(st.st_gid, 4322u);
   }
-  EXPECT_EQ(get(file), "new");
+  EXPECT_EQ(readFile(file), "new");
 }
 
 TEST_F(ReplaceFileTest, FollowsSymbolicLinksToTheFileTheyName) {
   ASSERT_TRUE(std::filesystem::create_directory(path("real")));
   const std::string real = path("real/lib.xml");
-  put(real, "old");
+  writeFile(real, "old");
   ASSERT_EQ(::symlink("real/lib.xml", path("relative").c_str()), 0);
   ASSERT_EQ(::symlink(path("relative").c_str(), path("chain").c_str()), 0);
   std::string error;
   ASSERT_TRUE(replace(path("chain"), "new", &error)) << error;
-  EXPECT_EQ(get(real), "new");
+  EXPECT_EQ(readFile(real), "new");
   struct stat st;
   ASSERT_EQ(::lstat(path("chain").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -122,7 +114,7 @@ TEST_F(ReplaceFileTest, FollowsSymbolicLinksToTheFileTheyName) {
   // A link to a file that does not exist yet creates that file.
   ASSERT_EQ(::symlink("real/fresh.xml", path("dangling").c_str()), 0);
   ASSERT_TRUE(replace(path("dangling"), "fresh", &error)) << error;
-  EXPECT_EQ(get(path("real/fresh.xml")), "fresh");
+  EXPECT_EQ(readFile(path("real/fresh.xml")), "fresh");
 
   ASSERT_EQ(::symlink("loop", path("loop").c_str()), 0);
   EXPECT_FALSE(replace(path("loop"), "x", &error));
@@ -161,21 +153,21 @@ TEST_F(ReplaceFileTest, RefusesTargetsThatAreNotRegularFiles) {
 
 TEST_F(ReplaceFileTest, FailedWriteKeepsTheOldFileAndRemovesTheTemporary) {
   const std::string file = path("lib.xml");
-  put(file, "old");
+  writeFile(file, "old");
   std::string error;
   std::string seen;
   EXPECT_FALSE(replaceFileAtomically(
       file,
       [&](const std::string& temporary, std::string* why) {
         seen = temporary;
-        put(temporary, "half");
+        writeFile(temporary, "half");
         *why = "the disk is full";
         return false;
       },
       &error));
   EXPECT_EQ(error, "the disk is full");
   EXPECT_EQ(seen.rfind(dir_ + "/", 0), 0u) << "the temporary belongs in the target's directory";
-  EXPECT_EQ(get(file), "old");
+  EXPECT_EQ(readFile(file), "old");
   EXPECT_EQ(names(), std::vector<std::string>{"lib.xml"});
 
   EXPECT_FALSE(replace(path("missing/lib.xml"), "x", &error));
@@ -190,24 +182,24 @@ TEST_F(ReplaceFileTest, ReplacementsOfOnePathAtOnceDoNotCollide) {
       file,
       [&](const std::string& temporary, std::string*) {
         outerTemporary = temporary;
-        put(temporary, "outer");
+        writeFile(temporary, "outer");
         // A second writer of the same path, while the first one's temporary is still open.
         EXPECT_TRUE(replaceFileAtomically(
             file,
             [&](const std::string& inner, std::string*) {
               innerTemporary = inner;
-              put(inner, "inner");
+              writeFile(inner, "inner");
               return true;
             },
             &innerError))
             << innerError;
-        EXPECT_EQ(get(temporary), "outer");
+        EXPECT_EQ(readFile(temporary), "outer");
         return true;
       },
       &outerError))
       << outerError;
   EXPECT_NE(outerTemporary, innerTemporary);
-  EXPECT_EQ(get(file), "outer");
+  EXPECT_EQ(readFile(file), "outer");
   EXPECT_EQ(names(), std::vector<std::string>{"lib.xml"});
 }
 

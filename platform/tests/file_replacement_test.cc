@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "testsupport/temp_dir.h"
 
@@ -13,6 +11,8 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class FileReplacementTest : public ::testing::Test {
  protected:
@@ -22,15 +22,6 @@ class FileReplacementTest : public ::testing::Test {
   }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-  static void write(const std::string& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-  }
-  static std::string read(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
   // Puts `text` at `target` through a FileReplacement; the error text when that fails.
   static std::string replace(const std::string& target, const std::string& text) {
     FileReplacement replacement;
@@ -50,22 +41,22 @@ class FileReplacementTest : public ::testing::Test {
 
 TEST_F(FileReplacementTest, CreatesAndReplacesRegularFiles) {
   EXPECT_EQ(replace(path("new.txt"), "first"), "");
-  EXPECT_EQ(read(path("new.txt")), "first");
+  EXPECT_EQ(readFile(path("new.txt")), "first");
   EXPECT_EQ(replace(path("new.txt"), "second"), "");
-  EXPECT_EQ(read(path("new.txt")), "second");
+  EXPECT_EQ(readFile(path("new.txt")), "second");
   EXPECT_EQ(entries(), 1u) << "a temporary file stayed behind";
 }
 
 TEST_F(FileReplacementTest, ALinkIsReplacedAndWhatItNamesIsUntouched) {
-  write(path("outside.txt"), "keep me");
+  writeFile(path("outside.txt"), "keep me");
   fs::create_symlink(path("outside.txt"), path("link.txt"));
   fs::create_hard_link(path("outside.txt"), path("hard.txt"));
   EXPECT_EQ(replace(path("link.txt"), "new"), "");
   EXPECT_EQ(replace(path("hard.txt"), "new too"), "");
-  EXPECT_EQ(read(path("outside.txt")), "keep me");
+  EXPECT_EQ(readFile(path("outside.txt")), "keep me");
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path("link.txt"))));
-  EXPECT_EQ(read(path("link.txt")), "new");
-  EXPECT_EQ(read(path("hard.txt")), "new too");
+  EXPECT_EQ(readFile(path("link.txt")), "new");
+  EXPECT_EQ(readFile(path("hard.txt")), "new too");
   // A dangling link planted where the file goes must not create its target either.
   fs::create_symlink(path("planted-target"), path("dangling.txt"));
   EXPECT_EQ(replace(path("dangling.txt"), "x"), "");
@@ -85,7 +76,7 @@ TEST_F(FileReplacementTest, OtherKindsOfFileAreRefused) {
 }
 
 TEST_F(FileReplacementTest, AnAbandonedReplacementLeavesTheOldFile) {
-  write(path("f.txt"), "old");
+  writeFile(path("f.txt"), "old");
   {
     FileReplacement replacement;
     std::string error;
@@ -93,7 +84,7 @@ TEST_F(FileReplacementTest, AnAbandonedReplacementLeavesTheOldFile) {
     std::fputs("half", replacement.file());
     EXPECT_EQ(entries(), 2u);
   }
-  EXPECT_EQ(read(path("f.txt")), "old");
+  EXPECT_EQ(readFile(path("f.txt")), "old");
   EXPECT_EQ(entries(), 1u);
 
   // A directory that appears at the path before the commit is not replaced.

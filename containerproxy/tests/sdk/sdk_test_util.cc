@@ -6,9 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 namespace vxn_test {
 
@@ -32,16 +30,7 @@ void TempDirTest::TearDown() {
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << path;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  ASSERT_TRUE(testsupport::writeFile(path, bytes)) << path;
 }
 
 bool fileExists(const std::string& path) {

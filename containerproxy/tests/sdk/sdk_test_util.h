@@ -30,8 +30,7 @@ class TempDirTest : public ::testing::Test {
 };
 
 void writeFile(const std::string& path, const std::string& bytes);
-// The whole file; empty when it cannot be read.
-std::string readFile(const std::string& path);
+using testsupport::readFile;
 bool fileExists(const std::string& path);
 // Bytes of length `size` that deflate poorly, made from `seed`.
 std::string noise(size_t size, unsigned seed);

@@ -3,8 +3,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/files.h"
 
@@ -24,18 +22,6 @@ const std::array<Getter, 10> kStatusGetters = {
 };
 
 std::string text(const char* value) { return value != nullptr ? value : "<null>"; }
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
 
 void MinixmlTest::SetUp() {
   scratch_ = std::make_unique<testsupport::TempDir>("minixml_test");

@@ -23,8 +23,8 @@ extern const std::array<Getter, 10> kStatusGetters;
 // "<null>" for an absent text, so that comparisons show the difference.
 std::string text(const char* value);
 
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& content);
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class MinixmlTest : public ::testing::Test {
  protected:

@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,12 +25,7 @@ const metalink_char* c(const std::u16string& text) {
   return reinterpret_cast<const metalink_char*>(text.c_str());
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testsupport::readFile;
 
 std::vector<std::string> takeNames(metalink_char** names, int count) {
   std::vector<std::string> out;

@@ -2,8 +2,6 @@
 
 #include <stdlib.h>
 
-#include <fstream>
-
 #include "connector/progress.h"
 #include "log_capture.h"
 #include "util/message_logger.h"
@@ -33,10 +31,6 @@ void ConnectorEnvironment::writeIni(const std::string& text) const { writeFile(i
 std::vector<std::string> ConnectorEnvironment::messages(const std::string& logFile,
                                                         const std::string& tag) {
   return logMessages(logFile, tag);
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 }  // namespace edatest

@@ -39,6 +39,6 @@ class ConnectorEnvironment {
 };
 
 using testsupport::readFile;
-void writeFile(const std::string& path, const std::string& text);
+using testsupport::writeFile;
 
 }  // namespace edatest

@@ -48,6 +48,15 @@ class TempDir {
   std::string path_;
 };
 
+// Replaces the file at `path` by `content`; false when it cannot be written whole.
+inline bool writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+  out.close();
+  return !out.fail();
+}
+
+// The whole file; empty when it cannot be read.
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
