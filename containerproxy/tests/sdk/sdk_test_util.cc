@@ -1,7 +1,6 @@
 #include "sdk_test_util.h"
 
 #include <dirent.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,18 +13,11 @@ void TempDirTest::SetUp() {
   scratch_ = std::make_unique<testsupport::TempDir>("vxn-sdk");
   ASSERT_FALSE(scratch_->path().empty());
   dir_ = scratch_->path();
-  const char* temp = getenv("TEMP");
-  hadTemp_ = temp != nullptr;
-  if (hadTemp_) savedTemp_ = temp;
-  setenv("TEMP", dir_.c_str(), 1);
+  temp_ = std::make_unique<testsupport::ScopedEnv>("TEMP", dir_.c_str());
 }
 
 void TempDirTest::TearDown() {
-  if (hadTemp_) {
-    setenv("TEMP", savedTemp_.c_str(), 1);
-  } else {
-    unsetenv("TEMP");
-  }
+  temp_.reset();
   scratch_.reset();
 }
 

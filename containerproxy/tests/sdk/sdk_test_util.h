@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sdk/vxn_container.h"
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 
 namespace vxn_test {
@@ -25,8 +26,7 @@ class TempDirTest : public ::testing::Test {
 
  private:
   std::unique_ptr<testsupport::TempDir> scratch_;
-  std::string savedTemp_;
-  bool hadTemp_ = false;
+  std::unique_ptr<testsupport::ScopedEnv> temp_;
 };
 
 void writeFile(const std::string& path, const std::string& bytes);

@@ -14,6 +14,7 @@
 #include "odbc_test_database.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -46,14 +47,6 @@ class CApiTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(scratch_.path().empty());
     dir_ = scratch_.path();
-    if (const char* old = getenv("TEMP")) oldTemp_ = old, hadTemp_ = true;
-    setenv("TEMP", dir_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadTemp_)
-      setenv("TEMP", oldTemp_.c_str(), 1);
-    else
-      unsetenv("TEMP");
   }
   std::string log() const { return readFile(dir_ + "/ODBCCon.log"); }
   std::u16string path(const std::string& name) const {
@@ -64,9 +57,8 @@ class CApiTest : public ::testing::Test {
   }
 
   testsupport::TempDir scratch_{"metalink_c_api"};
+  testsupport::ScopedEnv temp_{"TEMP", scratch_.path().c_str()};
   std::string dir_;
-  std::string oldTemp_;
-  bool hadTemp_ = false;
 };
 
 TEST_F(CApiTest, NullArgumentsAreRejectedBeforeAnythingRuns) {

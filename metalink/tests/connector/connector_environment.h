@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 #include "util/message_logger.h"
 
@@ -33,9 +34,8 @@ class ConnectorEnvironment {
  private:
   testsupport::TempDir scratch_{"eda-conn"};
   std::string dir_;
-  bool hadTemp_ = false;
-  std::string savedTemp_;
-  MessageLogger::Settings savedLog_;
+  testsupport::ScopedEnv temp_{"TEMP", dir_.c_str()};
+  MessageLogger::Settings savedLog_ = MessageLogger::settings();
 };
 
 using testsupport::readFile;

@@ -138,19 +138,12 @@ TEST_F(ConfigurationTest, SetLogFileMovesTheProcessLog) {
 
 TEST_F(ConfigurationTest, TemporaryDirectoryFallsBackAndMustBeUsable) {
   // Without TEMP the platform's temporary directory (TMPDIR here) holds the configuration.
-  const char* tmpdir = getenv("TMPDIR");
-  const std::string savedTmpdir = tmpdir != nullptr ? tmpdir : "";
-  unsetenv("TEMP");
-  setenv("TMPDIR", env_.dir().c_str(), 1);
   {
+    testsupport::ScopedEnv noTemp("TEMP", nullptr);
+    testsupport::ScopedEnv tmpdir("TMPDIR", env_.dir().c_str());
     CODBCConBase base;
     EXPECT_TRUE(base.isUsable());
     EXPECT_EQ(base.getLogFile(), env_.defaultLogPath());
-  }
-  if (tmpdir != nullptr) {
-    setenv("TMPDIR", savedTmpdir.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
   }
   EXPECT_TRUE(std::filesystem::exists(env_.iniPath()));
 

@@ -22,6 +22,7 @@
 
 #include "odbc_test_database.h"
 #include "platform/text.h"
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 
 namespace {
@@ -108,9 +109,6 @@ class PasswordTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(scratch_.path().empty());
     dir_ = scratch_.path();
-    // The tool's own settings and log stay in this test's directory.
-    setenv("TEMP", dir_.c_str(), 1);
-    unsetenv("METALINK_PASSWORD");
   }
   void TearDown() override {
     if (database_) database_->execute("DROP ROLE IF EXISTS " + role_);
@@ -141,6 +139,9 @@ class PasswordTest : public ::testing::Test {
   }
 
   testsupport::TempDir scratch_{"metalink-password"};
+  // The tool's own settings and log stay in this test's directory.
+  testsupport::ScopedEnv temp_{"TEMP", scratch_.path().c_str()};
+  testsupport::ScopedEnv noPassword_{"METALINK_PASSWORD", nullptr};
   std::string dir_;
   std::unique_ptr<edatest::TestDatabase> database_;
   std::string dsn_, role_, password_;
