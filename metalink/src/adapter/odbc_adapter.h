@@ -67,10 +67,15 @@ class CODBCAdapter : public CDataAdapter {
   bool setLockTimeout(int seconds);
   bool endImport(bool commit);
   // Where the last schema check committed part of its changes before it ended (a map larger than
-  // one transaction of the database can hold): the last mapped table, in the map's order, whose
-  // changes were committed; a failure leaves the changes up to it and rolls back the rest. Empty
-  // when nothing was committed before the end.
-  const std::u16string& schemaCommittedThrough() const { return schemaCommittedThrough_; }
+  // one transaction of the database can hold); a failure leaves what was committed and rolls
+  // back the rest. The tables are checked in the map's order, then the lookup indexes are made.
+  struct SchemaCommitted {
+    // The last table whose changes were committed; empty when nothing was committed.
+    std::u16string table;
+    // Every table was committed, and the lookup indexes up to the one of `table`.
+    bool indexes = false;
+  };
+  const SchemaCommitted& schemaCommitted() const { return schemaCommitted_; }
   // The dry run of an import, with reads only. planSchema does in the data set (which holds the
   // database's structure) what the integrity check would do in the database for these mapped
   // tables and columns, and returns the tables it added; after the library adapter has filled
@@ -192,14 +197,14 @@ class CODBCAdapter : public CDataAdapter {
   std::u16string identifierQuote_;
   UpdateReport report_;
   std::set<const CDataRow*> failedRows_;
-  // Inside the import's transaction: commits the schema changes so far, the last of them to the
-  // mapped table `lastTable`, and begins anew, keeping the import's lock. False (report_.fatal
-  // says why) when that fails.
-  bool commitSchemaPart(const std::u16string& lastTable);
+  // Inside the import's transaction: commits the schema changes so far, which reach as far as
+  // `reached` says, and begins anew, keeping the import's lock. False (report_.fatal says why)
+  // when that fails.
+  bool commitSchemaPart(const SchemaCommitted& reached);
 
   bool inImport_ = false;
   bool importLocked_ = false;
-  std::u16string schemaCommittedThrough_;
+  SchemaCommitted schemaCommitted_;
   bool fastWrite_ = true;
   std::function<void()> rowObserver_;
 };

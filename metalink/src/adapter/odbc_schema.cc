@@ -155,18 +155,18 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
   // A map of thousands of tables is committed in parts where one transaction cannot hold them.
   const int tablesPerPart = dialect.schemaTablesPerTransaction();
   int tablesInPart = 0;
-  std::u16string lastTable;  // the last table the next commit takes along
+  SchemaCommitted reached;  // what the next commit takes along
   auto partDone = [&]() {
     if (tablesPerPart == 0 || ++tablesInPart < tablesPerPart) return true;
     tablesInPart = 0;
-    if (commitSchemaPart(lastTable)) return true;
+    if (commitSchemaPart(reached)) return true;
     MessageLogger::error(kSource,
                          "The schema changes cannot be committed: " + report_.fatal.describe());
     return false;
   };
   for (const auto& [tableName, columnNames] : tables) {
     if (!partDone()) return false;
-    lastTable = tableName;
+    reached.table = tableName;
     if (!catalog.hasTable(tableName)) {
       if (!createTable(tableName, columnNames, true, &types)) return false;
       continue;
@@ -205,6 +205,7 @@ bool CODBCAdapter::ensureSchema(const MappedColumns& tables, const MappedColumns
       return false;
     }
     indexes.insert(indexName);
+    reached = {tableName, true};
   }
   return true;
 }

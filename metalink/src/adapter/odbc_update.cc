@@ -113,7 +113,7 @@ bool CODBCAdapter::beginImport() {
     return false;
   }
   inImport_ = true;
-  schemaCommittedThrough_.clear();
+  schemaCommitted_ = SchemaCommitted();
   if (!sql.importLock().empty()) {
     if (!odbc->executeQuery(sql.importLock())) {
       report_.fatal = odbc->lastFailure();
@@ -125,7 +125,7 @@ bool CODBCAdapter::beginImport() {
   return true;
 }
 
-bool CODBCAdapter::commitSchemaPart(const std::u16string& lastTable) {
+bool CODBCAdapter::commitSchemaPart(const SchemaCommitted& reached) {
   CODBCCommand* odbc = odbcCommand();
   if (odbc == nullptr || !inImport_) return true;
   // Only where the driver runs the transaction (auto-commit off): the session lock stays.
@@ -135,7 +135,7 @@ bool CODBCAdapter::commitSchemaPart(const std::u16string& lastTable) {
     if (report_.fatal.empty()) report_.fatal.message = "The schema changes cannot be committed";
     return false;
   }
-  schemaCommittedThrough_ = lastTable;
+  schemaCommitted_ = reached;
   return true;
 }
 

@@ -350,13 +350,19 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   if (!odbcAdapter->ensureSchema(mappedColumns, {lookups.begin(), lookups.end()})) {
     if (checkInTransaction) odbcAdapter->endImport(false);
     std::string failure = "The import failed in the integrity check";
-    const std::u16string& committed = odbcAdapter->schemaCommittedThrough();
-    if (checkInTransaction && committed.empty()) {
+    const CODBCAdapter::SchemaCommitted& committed = odbcAdapter->schemaCommitted();
+    if (checkInTransaction && committed.table.empty()) {
       failure += " and was rolled back, nothing was written";
-    } else if (checkInTransaction) {
-      failure += "; no row was written. The changes to the tables up to " + toUtf8(committed) +
+    } else if (checkInTransaction && !committed.indexes) {
+      failure += "; no row was written. The changes to the tables up to " +
+                 toUtf8(committed.table) +
                  " (in the sync map's order) had been committed and stay, the later ones were "
                  "rolled back";
+    } else if (checkInTransaction) {
+      failure +=
+          "; no row was written. The tables and columns had been committed and stay, and "
+          "the lookup indexes up to the one of " +
+          toUtf8(committed.table) + "; the later indexes were rolled back";
     }
     MessageLogger::error(kSource, failure);
     return 0;

@@ -97,7 +97,61 @@ TYPED_TEST(ImportSafetyTest, TextOfEveryPlaneIsImportedAndExportedExactly) {
 }
 
 template <typename Driver>
-class PostgresImportSafetyTest : public ImportSafetyTest<Driver> {};
+class PostgresImportSafetyTest : public ImportSafetyTest<Driver> {
+ protected:
+  static constexpr int kManyTables = 250;
+  static std::string tableName(int table) {
+    char text[16];
+    std::snprintf(text, sizeof text, "Part%03d", table);
+    return std::string(text);
+  }
+  // A sync map of kManyTables tables, each the table of an element of its own with one required
+  // property (which gives it a lookup index), and a library with one item of the first element.
+  // More than one PostgreSQL transaction of the schema check takes.
+  void writeManyTables() {
+    std::string map = "<syncMap>";
+    for (int t = 0; t < kManyTables; ++t) {
+      const std::string name = tableName(t);
+      map += "<element name=\"" + name + "\" type=\"" + name +
+             "\"><property name=\"itemId\" required=\"true\"><table name=\"" + name +
+             "\"><column name=\"Code\"/></table></property></element>";
+    }
+    edatest::writeFile(manyMap_, map + "</syncMap>");
+    edatest::writeFile(oneItem_,
+                       "<ecad:edaLib xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">"
+                       "<ecad:item elemId=\"id2\" itemId=\"c1\" name=\"first\" "
+                       "type=\"Part000\"/></ecad:edaLib>");
+  }
+  int importManyTables() { return this->importLibrary(oneItem_, manyMap_); }
+  std::vector<std::string> column(const std::string& query) {
+    std::vector<std::string> found;
+    for (const auto& row : this->db_->query(query)) found.push_back(row.at(0).value_or("<null>"));
+    return found;
+  }
+  std::vector<std::string> tables() {
+    return column(
+        "SELECT table_name FROM information_schema.tables WHERE table_schema = 'public' AND "
+        "table_type = 'BASE TABLE' ORDER BY table_name");
+  }
+  // The checks every failed import of the many tables must pass: the ERROR lines name `blocked`,
+  // the last says what stays, and the import's lock is released (the advisory locks of this
+  // test's own database only: tests beside this one lock theirs on the same server).
+  void expectFailure(const std::string& blocked, const std::string& stays) {
+    const auto lines = this->errors();
+    ASSERT_FALSE(lines.empty());
+    bool named = false;
+    for (const std::string& line : lines) named = named || line.find(blocked) != std::string::npos;
+    EXPECT_TRUE(named) << ::testing::PrintToString(lines);
+    EXPECT_NE(lines.back().find("no row was written. " + stays), std::string::npos) << lines.back();
+    EXPECT_EQ(this->scalar("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND "
+                           "database = (SELECT oid FROM pg_database WHERE datname = "
+                           "current_database())"),
+              "0");
+  }
+
+  const std::string manyMap_ = this->env_.path("many.xml");
+  const std::string oneItem_ = this->env_.path("one.xml");
+};
 using PostgresOnly = ::testing::Types<PostgresDriver>;
 TYPED_TEST_SUITE(PostgresImportSafetyTest, PostgresOnly, DriverNames);
 
@@ -155,72 +209,62 @@ TYPED_TEST(PostgresImportSafetyTest, AReadOnlyDatabaseEndsTheImport) {
 // part leaves nothing, the import's lock is released, and once the obstacle is gone the next
 // import goes through.
 TYPED_TEST(PostgresImportSafetyTest, ASchemaCheckFailingAfterACommittedPartKeepsThatPart) {
-  constexpr int kTables = 250;
   constexpr int kBlocked = 230;
-  auto name = [](int table) {
-    char text[16];
-    std::snprintf(text, sizeof text, "Part%03d", table);
-    return std::string(text);
-  };
-  std::string map = "<syncMap>";
+  this->writeManyTables();
   std::vector<std::string> names;
-  for (int t = 0; t < kTables; ++t) {
-    names.push_back(name(t));
-    map += "<element name=\"" + name(t) + "\" type=\"" + name(t) +
-           "\"><property name=\"itemId\" required=\"true\"><table name=\"" + name(t) +
-           "\"><column name=\"Code\"/></table></property></element>";
-  }
-  const std::string syncMap = this->env_.path("many.xml");
-  edatest::writeFile(syncMap, map + "</syncMap>");
-  const std::string library = this->env_.path("one.xml");
-  edatest::writeFile(library,
-                     "<ecad:edaLib xmlns:ecad=\"http://www.morvane.com/Schemas/ecadlib\">"
-                     "<ecad:item elemId=\"id2\" itemId=\"c1\" name=\"first\" type=\"Part000\"/>"
-                     "</ecad:edaLib>");
-  std::string error;
-  ASSERT_TRUE(this->db_->execute("CREATE VIEW \"" + name(kBlocked) + "\" AS SELECT 1 AS x", &error))
-      << error;
-  auto tables = [this] {
-    std::vector<std::string> found;
-    for (const auto& row : this->db_->query(
-             "SELECT table_name FROM information_schema.tables WHERE table_schema = 'public' AND "
-             "table_type = 'BASE TABLE' ORDER BY table_name")) {
-      found.push_back(row.at(0).value_or("<null>"));
-    }
-    return found;
-  };
+  for (int t = 0; t < this->kManyTables; ++t) names.push_back(this->tableName(t));
+  const std::string blocked = this->tableName(kBlocked);
+  this->sql("CREATE VIEW \"" + blocked + "\" AS SELECT 1 AS x");
 
-  EXPECT_EQ(this->importLibrary(library, syncMap), 0);
-  const auto lines = this->errors();
-  ASSERT_FALSE(lines.empty());
-  bool named = false;
-  for (const std::string& line : lines)
-    named = named || line.find(name(kBlocked)) != std::string::npos;
-  EXPECT_TRUE(named) << ::testing::PrintToString(lines);
+  EXPECT_EQ(this->importManyTables(), 0);
   // The committed part is a run of whole tables from the start of the map, and the last line
   // names where it ends; the blocked table's part is gone, and so is the link table, which
   // comes after every mapped table.
-  const std::vector<std::string> kept = tables();
+  const std::vector<std::string> kept = this->tables();
   ASSERT_GT(kept.size(), 0u);
   ASSERT_LT(kept.size(), static_cast<size_t>(kBlocked));
   EXPECT_EQ(kept, std::vector<std::string>(names.begin(), names.begin() + kept.size()));
-  EXPECT_NE(lines.back().find("no row was written. The changes to the tables up to " + kept.back() +
-                              " (in the sync map's order) had been committed and "
-                              "stay, the later ones were rolled back"),
-            std::string::npos)
-      << lines.back();
+  this->expectFailure(blocked, "The changes to the tables up to " + kept.back() +
+                                   " (in the sync map's order) had been committed and stay, the "
+                                   "later ones were rolled back");
   EXPECT_EQ(this->scalar("SELECT COUNT(*) FROM \"" + names.front() + "\""), "0");
-  EXPECT_EQ(this->scalar("SELECT COUNT(*) FROM pg_locks WHERE locktype = 'advisory' AND "
-                         "database = (SELECT oid FROM pg_database WHERE datname = "
-                         "current_database())"),
-            "0");
 
-  ASSERT_TRUE(this->db_->execute("DROP VIEW \"" + name(kBlocked) + "\"", &error)) << error;
-  EXPECT_EQ(this->importLibrary(library, syncMap), 1) << ::testing::PrintToString(this->errors());
+  this->sql("DROP VIEW \"" + blocked + "\"");
+  EXPECT_EQ(this->importManyTables(), 1) << ::testing::PrintToString(this->errors());
   names.push_back("Relations");
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(tables(), names);
-  EXPECT_EQ(this->scalar("SELECT \"Code\" FROM \"" + name(0) + "\""), "c1");
+  EXPECT_EQ(this->tables(), names);
+  EXPECT_EQ(this->scalar("SELECT \"Code\" FROM \"" + names.front() + "\""), "c1");
+}
+
+// The same when the check fails among the lookup indexes, made after every table, with a part
+// of them committed: the tables stay whole, the indexes committed stay, the later ones do not.
+TYPED_TEST(PostgresImportSafetyTest, AnIndexFailingAfterACommittedPartKeepsTheTables) {
+  constexpr int kBlocked = 240;
+  this->writeManyTables();
+  // A view holds the name of the table's lookup index.
+  const std::string blocked = this->tableName(kBlocked) + "_lookup";
+  this->sql("CREATE VIEW \"" + blocked + "\" AS SELECT 1 AS x");
+  const std::string lookupIndexes =
+      "SELECT indexname FROM pg_indexes WHERE schemaname = 'public' AND indexname LIKE "
+      "'%\\_lookup' ORDER BY indexname";
+
+  EXPECT_EQ(this->importManyTables(), 0);
+  EXPECT_EQ(this->tables().size(), static_cast<size_t>(this->kManyTables) + 1);
+  const std::vector<std::string> kept = this->column(lookupIndexes);
+  ASSERT_GT(kept.size(), 0u);
+  ASSERT_LT(kept.size(), static_cast<size_t>(kBlocked));
+  for (size_t i = 0; i < kept.size(); ++i) {
+    EXPECT_EQ(kept[i], this->tableName(static_cast<int>(i)) + "_lookup");
+  }
+  this->expectFailure(blocked,
+                      "The tables and columns had been committed and stay, and the lookup "
+                      "indexes up to the one of " +
+                          this->tableName(static_cast<int>(kept.size()) - 1) +
+                          "; the later indexes were rolled back");
+
+  this->sql("DROP VIEW \"" + blocked + "\"");
+  EXPECT_EQ(this->importManyTables(), 1) << ::testing::PrintToString(this->errors());
+  EXPECT_EQ(this->column(lookupIndexes).size(), static_cast<size_t>(this->kManyTables) + 1);
 }
 
 }  // namespace
