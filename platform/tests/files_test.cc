@@ -9,32 +9,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 
 namespace platform {
 namespace {
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old, had_ = true;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (had_)
-      setenv(name_, old_.c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-  bool had_ = false;
-};
+using testsupport::ScopedEnv;
 
 TEST(FilesTest, TempDirectoryPrefersTempThenTmpdir) {
   {

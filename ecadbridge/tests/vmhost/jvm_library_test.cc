@@ -3,11 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "scoped_env.h"
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 
 namespace ecadbridge_test {
 
+using testsupport::ScopedEnv;
 using testsupport::TempDir;
 namespace {
 

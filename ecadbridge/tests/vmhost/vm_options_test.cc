@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "ecadbridge/eda.h"
-#include "scoped_env.h"
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 #include "vmhost/class_path.h"
 
 namespace ecadbridge_test {
 
+using testsupport::ScopedEnv;
 using testsupport::TempDir;
 namespace {
 

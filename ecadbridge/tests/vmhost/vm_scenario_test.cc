@@ -16,12 +16,13 @@
 #include <vector>
 
 #include "eda_host.h"
-#include "scoped_env.h"
+#include "testsupport/scoped_env.h"
 #include "testsupport/temp_dir.h"
 
 namespace ecadbridge_test {
 
 using testsupport::readFile;
+using testsupport::ScopedEnv;
 using testsupport::TempDir;
 namespace {
 

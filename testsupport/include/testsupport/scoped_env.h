@@ -1,4 +1,4 @@
-// An environment variable set for the life of one object: afterwards the variable has its earlier
+// Environment variables set or unset for the life of one object: afterwards each has its earlier
 // value again, or is unset when it was unset. The environment is the process's: use it from one
 // thread at a time.
 #pragma once
@@ -8,31 +8,40 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace testsupport {
 
 class ScopedEnv {
  public:
+  ScopedEnv() = default;
   // Sets `name` to `value`, or unsets it when `value` is null.
-  ScopedEnv(std::string name, const char* value) : name_(std::move(name)) {
-    if (const char* old = getenv(name_.c_str())) saved_ = old;
-    set(value);
+  ScopedEnv(const std::string& name, const char* value) {
+    set(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
   }
-  ~ScopedEnv() { set(saved_ ? saved_->c_str() : nullptr); }
+  ~ScopedEnv() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) apply(it->first, it->second);
+  }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
+  // nullopt unsets the variable.
+  void set(const std::string& name, const std::optional<std::string>& value) {
+    const char* old = getenv(name.c_str());
+    saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+    apply(name, value);
+  }
+
  private:
-  void set(const char* value) const {
-    if (value != nullptr) {
-      setenv(name_.c_str(), value, 1);
+  static void apply(const std::string& name, const std::optional<std::string>& value) {
+    if (value) {
+      setenv(name.c_str(), value->c_str(), 1);
     } else {
-      unsetenv(name_.c_str());
+      unsetenv(name.c_str());
     }
   }
 
-  std::string name_;
-  std::optional<std::string> saved_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 }  // namespace testsupport
