@@ -22,6 +22,14 @@ inline const std::string kSampleSyncMap = EDA_SOURCE_DIR "/examples/EDASyncMap.x
 
 inline std::u16string wide(const std::string& text) { return platform::utf8ToUtf16(text); }
 
+// A fresh, empty database of `driver`; null, with a test failure, when none can be made.
+inline std::unique_ptr<TestDatabase> newDatabase(OdbcDriver driver) {
+  std::string error;
+  auto db = TestDatabase::create(driver, &error);
+  EXPECT_NE(db, nullptr) << error;
+  return db;
+}
+
 // The connector's import of `library` into `db` as `syncMap` directs, logging to `logFile` when
 // one is given; its result (1 on success).
 inline int importInto(const TestDatabase& db, const std::string& library = kSampleLibrary,
@@ -48,9 +56,8 @@ class ConnectorTest : public ::testing::Test {
   static bool isSqlite() { return Driver::kDriver == OdbcDriver::kSqlite; }
 
   void SetUp() override {
-    std::string error;
-    db_ = TestDatabase::create(Driver::kDriver, &error);
-    ASSERT_NE(db_, nullptr) << error;
+    db_ = newDatabase(Driver::kDriver);
+    ASSERT_NE(db_, nullptr);
   }
 
   int importLibrary(const std::string& library = kSampleLibrary,

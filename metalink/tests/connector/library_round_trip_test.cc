@@ -192,9 +192,8 @@ template <typename Driver>
 class LibraryRoundTripTest : public ::testing::Test {
  protected:
   std::unique_ptr<edatest::TestDatabase> newDatabase() {
+    auto db = edatest::newDatabase(Driver::kDriver);
     std::string error;
-    auto db = edatest::TestDatabase::create(Driver::kDriver, &error);
-    EXPECT_NE(db, nullptr) << error;
     // A write-ahead log, as the demo uses, instead of a journal synced at every statement.
     if (db != nullptr && Driver::kDriver == edatest::OdbcDriver::kSqlite) {
       EXPECT_TRUE(db->execute("PRAGMA journal_mode=WAL", &error)) << error;

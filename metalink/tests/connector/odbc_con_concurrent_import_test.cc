@@ -50,13 +50,6 @@ std::map<std::string, std::vector<std::string>> contents(edatest::TestDatabase* 
 template <typename Driver>
 class ConcurrentImportTest : public ::testing::Test {
  protected:
-  std::unique_ptr<edatest::TestDatabase> database() {
-    std::string error;
-    auto db = edatest::TestDatabase::create(Driver::kDriver, &error);
-    EXPECT_NE(db, nullptr) << error;
-    return db;
-  }
-
   // Starts two imports into `db` that wait at a common gate, opens the gate, and returns their
   // results (1 each when both succeeded).
   std::vector<int> importTwiceAtOnce(const edatest::TestDatabase& db) {
@@ -87,8 +80,8 @@ class ConcurrentImportTest : public ::testing::Test {
   }
 
   void expectSameAsInSequence(bool schemaExists) {
-    auto together = database();
-    auto inSequence = database();
+    auto together = edatest::newDatabase(Driver::kDriver);
+    auto inSequence = edatest::newDatabase(Driver::kDriver);
     ASSERT_TRUE(together && inSequence);
     if (schemaExists) {
       ASSERT_EQ(edatest::importInto(*together), 1);
