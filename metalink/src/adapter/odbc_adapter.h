@@ -21,6 +21,9 @@
 
 class CODBCCommand;
 class PreparedStatements;
+class StoredKeys;
+struct PendingRows;
+struct TableSets;
 
 class CODBCAdapter : public CDataAdapter {
  public:
@@ -181,6 +184,31 @@ class CODBCAdapter : public CDataAdapter {
   // The fast path of the same passes (odbc_fast_write.cc).
   void writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared);
   void writeLinksFast(CDataSet* dataSet, CDataTable* relations, PreparedStatements* prepared);
+  // One row of pass 1 on the fast path: found or not, then written alone or added to `*sets`
+  // (null: rows are written one at a time).
+  void writeRowFast(CDataRow* row, bool keyed, StoredKeys* keys, TableSets* sets,
+                    PreparedStatements* prepared);
+  // Writes every set of the table, then the rows that waited for them, until none is left.
+  void flushTable(TableSets* sets, StoredKeys* keys, PreparedStatements* prepared);
+  // One row of the fast path, on its own: the update of a row found by `where` (its key cells
+  // or, with `byPrimaryKey`, its primary key cells), and the insert of a new row, which takes
+  // its identity and is remembered in `*keys` (may be null).
+  void updateFoundRow(CDataRow* row, const std::vector<std::u16string>& set,
+                      const std::vector<std::u16string>& where, bool byPrimaryKey,
+                      PreparedStatements* prepared);
+  void insertNewRow(CDataRow* row, const std::vector<std::u16string>& columns,
+                    PreparedStatements* prepared, StoredKeys* keys);
+  // Adds a row to `*pending` (an insert, or an update), writing what is pending first when the row
+  // does not fit there (another statement, its key there already, the set full). `key` empty: no
+  // key to watch.
+  void queueRow(PendingRows* pending, bool insert, CDataRow* row,
+                const std::vector<std::u16string>& columns,
+                const std::vector<std::u16string>& where, bool byPrimaryKey,
+                const std::u16string& key, PreparedStatements* prepared, StoredKeys* keys);
+  // Writes the pending rows in one statement inside a savepoint; when it fails, the savepoint is
+  // rolled back and the rows are written one by one, so that a failing row costs only itself
+  // and is logged as on the statement path.
+  void flushRows(PendingRows* pending, PreparedStatements* prepared, StoredKeys* keys);
   // Runs `statement` (true when it succeeded) as one row's statement: fenced by a savepoint
   // where a failed statement would abort the transaction; a failure that ends the transaction is
   // recorded in report_.fatal.

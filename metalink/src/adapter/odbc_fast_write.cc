@@ -73,72 +73,128 @@ bool CODBCAdapter::usesFastWrite() const {
 void CODBCAdapter::writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared) {
   CODBCCommand* odbc = odbcCommand();
   const SqlStatementBuilder sql = statements();
+  const bool sets = odbc->getDialect().writesRowSets();
   for (const auto& entry : dataSet->getTables()) {
     CDataTable* table = entry.second.get();
     if (table->getRows().empty()) continue;
-    const CDataColumn* identity = table->getIdentityColumn();
-    const std::u16string identityName = identity != nullptr ? identity->getName() : u"";
-    const bool returning = odbc->getDialect().insertReturnsIdentity();
     StoredKeys keys;
     const bool keyed = table->hasPrimaryKey();
     if (keyed) keys.read(odbc, sql, *table);
     if (report_.stopped()) return;
+    TableSets pending;
     for (const auto& owned : table->getRows()) {
-      CDataRow* row = owned.get();
       if (report_.stopped()) return;
       if (rowObserver_) rowObserver_();
-      bool found = false;
-      if (keyed && !StoredKeys::keyCells(*row).empty()) {
-        StoredKeys::Match match;
-        const StoredKeys::Lookup lookup = keys.find(*row, &match);
-        if (lookup == StoredKeys::Lookup::kAskDatabase) {
-          writeRowByStatements(table, row);
-          continue;
-        }
-        found = lookup == StoredKeys::Lookup::kFound;
-        if (found && identity != nullptr) row->setValue(identityName, match.identity);
-      }
-      if (found) {
-        const std::vector<std::u16string> set = settableCells(*row);
-        if (set.empty()) continue;
-        const std::vector<std::u16string> where = StoredKeys::keyCells(*row);
-        CODBCPrepared* update = prepared->get(sql.updateMarkers(table->getName(), set, where));
-        if (update == nullptr) {
-          if (!runRowStatement(buildUpdate(*row, false))) rowFailed(row);
-          continue;
-        }
-        std::vector<std::u16string> values = cellValues(*row, set);
-        for (const auto& value : cellValues(*row, where)) values.push_back(value);
-        if (!fenced([&] { return update->run(values) != Outcome::kFailed; })) rowFailed(row);
-        continue;
-      }
-      const std::vector<std::u16string> columns = cellNames(*row);
-      if (columns.empty()) continue;
-      CODBCPrepared* insert = prepared->get(
-          sql.insertMarkers(table->getName(), columns, 1, returning ? identityName : u""));
-      CODBCPrepared* identityQuery =
-          returning || identity == nullptr ? nullptr : prepared->get(sql.newIdentityQuery());
-      if (insert == nullptr || (!returning && identity != nullptr && identityQuery == nullptr)) {
-        writeRowByStatements(table, row);
-        continue;
-      }
-      const std::vector<std::u16string> values = cellValues(*row, columns);
-      if (!fenced([&] { return insert->run(values) != Outcome::kFailed; })) {
-        rowFailed(row);
-        continue;
-      }
-      if (identity == nullptr) {
-        if (keyed) keys.add(*row, std::u16string());
-        continue;
-      }
-      if (identityQuery != nullptr) identityQuery->run({});
-      const auto& returned = returning ? insert->rows() : identityQuery->rows();
-      const std::u16string newIdentity =
-          !returned.empty() && !returned[0].empty() ? returned[0][0].value_or(u"") : u"";
-      row->setValue(identityName, newIdentity);
-      if (keyed) keys.add(*row, newIdentity);
+      writeRowFast(owned.get(), keyed, &keys, sets ? &pending : nullptr, prepared);
+    }
+    if (sets) flushTable(&pending, &keys, prepared);
+  }
+}
+
+void CODBCAdapter::writeRowFast(CDataRow* row, bool keyed, StoredKeys* keys, TableSets* sets,
+                                PreparedStatements* prepared) {
+  CDataTable* table = row->getTable();
+  const CDataColumn* identity = table->getIdentityColumn();
+  bool found = false;
+  std::u16string key;
+  if (keyed && !StoredKeys::keyCells(*row).empty()) {
+    key = keys->keyOf(*row).value_or(u"");
+    // A row whose key is in a set finds that row once the set is written: it waits till then.
+    if (sets != nullptr && !key.empty() && sets->holds(key)) {
+      sets->waiting.push_back(row);
+      sets->waitingKeys.insert(key);
+      return;
+    }
+    StoredKeys::Match match;
+    const StoredKeys::Lookup lookup = keys->find(*row, &match);
+    if (lookup == StoredKeys::Lookup::kAskDatabase) {
+      if (sets != nullptr) flushTable(sets, keys, prepared);
+      if (report_.stopped()) return;
+      writeRowByStatements(table, row);
+      return;
+    }
+    found = lookup == StoredKeys::Lookup::kFound;
+    if (found && identity != nullptr) row->setValue(identity->getName(), match.identity);
+  }
+  if (found) {
+    const std::vector<std::u16string> set = settableCells(*row);
+    if (set.empty()) return;
+    const std::vector<std::u16string> where = StoredKeys::keyCells(*row);
+    if (sets != nullptr) {
+      queueRow(&sets->updates, false, row, set, where, false, key, prepared, keys);
+    } else {
+      updateFoundRow(row, set, where, false, prepared);
+    }
+    return;
+  }
+  const std::vector<std::u16string> columns = cellNames(*row);
+  if (columns.empty()) return;
+  if (sets != nullptr) {
+    queueRow(&sets->inserts, true, row, columns, {}, false, key, prepared, keys);
+  } else {
+    insertNewRow(row, columns, prepared, keys);
+  }
+}
+
+void CODBCAdapter::flushTable(TableSets* sets, StoredKeys* keys, PreparedStatements* prepared) {
+  for (;;) {
+    flushRows(&sets->updates, prepared, keys);
+    flushRows(&sets->inserts, prepared, keys);
+    if (report_.stopped() || sets->waiting.empty()) return;
+    std::vector<CDataRow*> waiting;
+    waiting.swap(sets->waiting);
+    sets->waitingKeys.clear();
+    for (CDataRow* row : waiting) {
+      if (report_.stopped()) return;
+      writeRowFast(row, true, keys, sets, prepared);
     }
   }
+}
+
+void CODBCAdapter::updateFoundRow(CDataRow* row, const std::vector<std::u16string>& set,
+                                  const std::vector<std::u16string>& where, bool byPrimaryKey,
+                                  PreparedStatements* prepared) {
+  const SqlStatementBuilder sql = statements();
+  CODBCPrepared* update = prepared->get(sql.updateMarkers(row->getTable()->getName(), set, where));
+  if (update == nullptr) {
+    if (!runRowStatement(buildUpdate(*row, byPrimaryKey))) rowFailed(row);
+    return;
+  }
+  std::vector<std::u16string> values = cellValues(*row, set);
+  for (const auto& value : cellValues(*row, where)) values.push_back(value);
+  if (!fenced([&] { return update->run(values) != Outcome::kFailed; })) rowFailed(row);
+}
+
+void CODBCAdapter::insertNewRow(CDataRow* row, const std::vector<std::u16string>& columns,
+                                PreparedStatements* prepared, StoredKeys* keys) {
+  CDataTable* table = row->getTable();
+  const SqlStatementBuilder sql = statements();
+  const CDataColumn* identity = table->getIdentityColumn();
+  const std::u16string identityName = identity != nullptr ? identity->getName() : u"";
+  const bool returning = odbcCommand()->getDialect().insertReturnsIdentity();
+  CODBCPrepared* insert = prepared->get(
+      sql.insertMarkers(table->getName(), columns, 1, returning ? identityName : u""));
+  CODBCPrepared* identityQuery =
+      returning || identity == nullptr ? nullptr : prepared->get(sql.newIdentityQuery());
+  if (insert == nullptr || (!returning && identity != nullptr && identityQuery == nullptr)) {
+    writeRowByStatements(table, row);
+    return;
+  }
+  const std::vector<std::u16string> values = cellValues(*row, columns);
+  if (!fenced([&] { return insert->run(values) != Outcome::kFailed; })) {
+    rowFailed(row);
+    return;
+  }
+  if (identity == nullptr) {
+    if (keys != nullptr) keys->add(*row, std::u16string());
+    return;
+  }
+  if (identityQuery != nullptr) identityQuery->run({});
+  const auto& returned = returning ? insert->rows() : identityQuery->rows();
+  const std::u16string newIdentity =
+      !returned.empty() && !returned[0].empty() ? returned[0][0].value_or(u"") : u"";
+  row->setValue(identityName, newIdentity);
+  if (keys != nullptr) keys->add(*row, newIdentity);
 }
 
 void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
@@ -146,6 +202,8 @@ void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
   const SqlStatementBuilder sql = statements();
   std::vector<CDataRow*> linked;
   std::vector<CDataRow*> links;
+  const bool sets = odbcCommand()->getDialect().writesRowSets();
+  PendingRows pending;
   const bool made = makeLinks(dataSet, relations, &linked, &links, [&](CDataRow* row) {
     CDataTable* table = row->getTable();
     std::vector<std::u16string> where;
@@ -154,16 +212,20 @@ void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
     }
     const std::vector<std::u16string> set = settableCells(*row);
     if (where.empty() || set.empty()) return false;
-    CODBCPrepared* update = prepared->get(sql.updateMarkers(table->getName(), set, where));
-    if (update == nullptr) {
-      if (!runRowStatement(buildUpdate(*row, true))) rowFailed(row);
+    if (!sets) {
+      updateFoundRow(row, set, where, true, prepared);
       return true;
     }
-    std::vector<std::u16string> values = cellValues(*row, set);
-    for (const auto& value : cellValues(*row, where)) values.push_back(value);
-    if (!fenced([&] { return update->run(values) != Outcome::kFailed; })) rowFailed(row);
+    // Two rows of the library may be one row of the database (the second found the first): they
+    // have one identity, and the second must be written after the first.
+    std::u16string key = row->getIdentityValue();
+    if (key.empty()) {
+      for (const auto& column : where) key += SqlStatementBuilder::cell(*row, column) + u'\0';
+    }
+    queueRow(&pending, false, row, set, where, true, key, prepared, nullptr);
     return true;
   });
+  flushRows(&pending, prepared, nullptr);
   if (!made) return;
 
   // The old link rows of the linked rows, a table's identities at a time. A delete that fails

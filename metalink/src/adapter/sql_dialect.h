@@ -41,6 +41,10 @@ class SqlDialect {
   // clause (3.35 on), but its ODBC driver reads rows only from statements that begin with SELECT;
   // there the identity query is asked after the insert instead, in the same process.
   bool insertReturnsIdentity() const { return kind_ == Kind::kPostgres; }
+  // Whether the fast path writes many rows in one statement (see
+  // SqlStatementBuilder::insertRowSet): a round trip per row is most of an import's time on a
+  // server.
+  bool writesRowSets() const { return kind_ == Kind::kPostgres; }
 
   // Whether a wide character type the driver does not list borrows the name of the matching
   // narrow type (the SQLite driver lists no wide types).

@@ -325,6 +325,48 @@ std::u16string SqlStatementBuilder::rollbackToSavepoint() const {
   return isPostgres(dialect_) ? u"ROLLBACK TO SAVEPOINT eda_row" : u"";
 }
 
+std::u16string SqlStatementBuilder::insertRowSet(const std::u16string& table,
+                                                 const std::vector<std::u16string>& columns,
+                                                 const std::u16string& returning) const {
+  if (!isPostgres(dialect_) || columns.empty()) return std::u16string();
+  std::vector<std::u16string> names;
+  std::vector<std::u16string> values;
+  for (const auto& column : columns) {
+    names.push_back(q(column));
+    values.push_back(u"v." + q(column));
+  }
+  // The whole set is converted before the first row is inserted (a value that does not fit its
+  // column fails the statement before any identity is drawn), and the rows are inserted in the
+  // order of the set, so the generated values are drawn in that order.
+  std::u16string text = u"INSERT INTO " + q(table) + u"(" + join(names, u",") + u") SELECT " +
+                        join(values, u", ") + u" FROM json_populate_recordset(NULL::" + q(table) +
+                        u", CAST(? AS json)) AS v";
+  if (returning.empty()) return text;
+  return u"WITH i AS (" + text + u" RETURNING " + q(returning) + u") SELECT " + q(returning) +
+         u" FROM i ORDER BY 1";
+}
+
+std::u16string SqlStatementBuilder::updateRowSet(
+    const std::u16string& table, const std::vector<std::u16string>& setColumns,
+    const std::vector<std::u16string>& whereColumns) const {
+  if (!isPostgres(dialect_) || setColumns.empty() || whereColumns.empty()) return std::u16string();
+  // A row that leaves a column out of its object keeps the column as it is.
+  std::vector<std::u16string> assignments;
+  for (const auto& column : setColumns) {
+    assignments.push_back(q(column) + u" = CASE WHEN e.doc -> " + quoteLiteral(column) +
+                          u" IS NULL THEN " + q(table) + u"." + q(column) + u" ELSE v." +
+                          q(column) + u" END");
+  }
+  std::vector<std::u16string> terms;
+  for (const auto& column : whereColumns) {
+    terms.push_back(q(table) + u"." + q(column) + u" = v." + q(column));
+  }
+  return u"UPDATE " + q(table) + u" SET " + join(assignments, u", ") +
+         u" FROM json_array_elements(CAST(? AS json)) AS e(doc), LATERAL "
+         u"json_populate_record(NULL::" +
+         q(table) + u", e.doc) AS v WHERE " + join(terms, u" AND ");
+}
+
 std::u16string SqlStatementBuilder::columnKinds(const std::u16string& table) const {
   if (isSqlite(dialect_)) {
     return u"SELECT name, type, 'y' FROM pragma_table_info(" + quoteLiteral(table) +

@@ -55,6 +55,19 @@ class SqlStatementBuilder {
   // DELETE FROM q(T) WHERE q(c) = ? AND q(in) IN (?, ? ...), `count` markers in the list.
   std::u16string deleteWhereIn(const std::u16string& table, const std::u16string& column,
                                const std::u16string& inColumn, size_t count) const;
+  // A set of rows in one statement where the database can take them so (PostgreSQL; empty
+  // elsewhere): the rows are one JSON parameter (see json_rows.h) that the database turns into
+  // rows of the table's own column types, each value read as its quoted literal would be.
+  // Inserts in the order of the set, a column a row leaves out as NULL; with `returning`, the
+  // generated values come back in ascending order, one row each.
+  std::u16string insertRowSet(const std::u16string& table,
+                              const std::vector<std::u16string>& columns,
+                              const std::u16string& returning) const;
+  // UPDATE q(T) SET q(s1) = v.q(s1), ... FROM the set AS v WHERE q(T).q(w1) = v.q(w1) AND ...;
+  // a column a row leaves out keeps its value in that row.
+  std::u16string updateRowSet(const std::u16string& table,
+                              const std::vector<std::u16string>& setColumns,
+                              const std::vector<std::u16string>& whereColumns) const;
   // SELECT q(c1), q(c2) ... FROM q(T)
   std::u16string selectColumns(const std::u16string& table,
                                const std::vector<std::u16string>& columns) const;

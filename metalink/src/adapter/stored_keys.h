@@ -55,9 +55,11 @@ class StoredKeys {
   // The key columns of a row: its cells named in its key column list, in cell order.
   static std::vector<std::u16string> keyCells(const CDataRow& row);
 
- private:
+  // The row's key as compared here (one text for all key cells); nullopt when it cannot be
+  // matched in memory.
   std::optional<std::u16string> keyOf(const CDataRow& row) const;
 
+ private:
   bool usable_ = false;
   std::vector<std::u16string> columns_;
   std::vector<Rule> rules_;

@@ -2,8 +2,16 @@
 // two fresh databases of one driver, one through each path, must leave every table equal cell by
 // cell (identities, reference cells and link rows included), with the same result, the same
 // failed rows and the same error lines.
+//
+// One difference is allowed where it is the database's: on PostgreSQL a set of inserts in which a
+// row breaks a constraint has drawn identities for the rows before it, which the sequence does not
+// give back; the rows written again one by one then get higher identities. There the tables are
+// compared with each identity replaced by its rank in its table (in reference cells and link rows
+// too): the same rows in the same order, pointing at the same rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +24,40 @@
 #include "odbc_test_database.h"
 
 namespace {
+
+using Rows = std::vector<edatest::TestDatabase::Row>;
+
+enum class Identities { kSame, kSameRank };
+
+// Each identity of `table` (column 0 of its rows) replaced by its rank, in `rows` of any table at
+// the cells `at` (identities) and `refs` (reference cells "T&#44;id&#44;Reference").
+struct Ranks {
+  std::map<std::string, std::map<std::string, std::string>> byTable;
+
+  void learn(const std::string& table, const Rows& rows) {
+    std::vector<long long> ids;
+    for (const auto& row : rows) ids.push_back(std::stoll(row.at(0).value_or("0")));
+    std::sort(ids.begin(), ids.end());
+    for (size_t i = 0; i < ids.size(); ++i) {
+      byTable[table][std::to_string(ids[i])] = "#" + std::to_string(i + 1);
+    }
+  }
+  std::string id(const std::string& table, const std::string& value) const {
+    const auto t = byTable.find(table);
+    if (t == byTable.end()) return value;
+    const auto found = t->second.find(value);
+    return found == t->second.end() ? value : found->second;
+  }
+  std::string reference(const std::string& cell) const {
+    const std::string sep = "&#44;";
+    const size_t first = cell.find(sep);
+    const size_t second = cell.find(sep, first + sep.size());
+    if (first == std::string::npos || second == std::string::npos) return cell;
+    const std::string table = cell.substr(0, first);
+    const std::string value = cell.substr(first + sep.size(), second - first - sep.size());
+    return table + sep + id(table, value) + cell.substr(second);
+  }
+};
 
 struct Item {
   std::u16string code;  // key; an integer column
@@ -127,29 +169,72 @@ class WritePathsTest : public ::testing::Test {
     return rows;
   }
 
+  // The three tables, identities replaced by their ranks when `rank`.
+  std::vector<Rows> tables(Side* side, bool rank) {
+    Rows items = dump(side, "SELECT * FROM \"Items\" ORDER BY \"Id\"");
+    Rows tags = dump(side, "SELECT * FROM \"Tags\" ORDER BY \"Id\"");
+    Rows links = dump(side, "SELECT * FROM \"Relations\"");
+    if (rank) {
+      Ranks ranks;
+      ranks.learn("Items", items);
+      ranks.learn("Tags", tags);
+      for (auto& row : items) {
+        row[0] = ranks.id("Items", row[0].value_or(""));
+        for (size_t c : {4, 5}) {
+          if (row[c]) row[c] = ranks.reference(*row[c]);
+        }
+      }
+      for (auto& row : tags) {
+        row[0] = ranks.id("Tags", row[0].value_or(""));
+        if (row[3]) row[3] = ranks.reference(*row[3]);
+      }
+      for (auto& row : links) {
+        // PrimaryTable, PrimaryID, SecondaryTable, SecondaryID, Relation
+        row[1] = ranks.id(row[0].value_or(""), row[1].value_or(""));
+        row[3] = ranks.id(row[2].value_or(""), row[3].value_or(""));
+      }
+    }
+    std::sort(links.begin(), links.end());
+    return {items, tags, links};
+  }
+
   // Writes through both paths and compares everything.
   void writeBoth(const std::vector<Item>& items, const std::vector<std::u16string>& tags,
-                 const std::string& round) {
+                 const std::string& round, Identities identities = Identities::kSame,
+                 bool someFail = true) {
     SCOPED_TRACE(round);
     const Outcome slow = write(&statements_, items, tags);
     const Outcome fast = write(&fast_, items, tags);
     bool prepared = false;
+    bool sets = false;
     for (const auto& line : log_.messages("DEBUG")) {
-      prepared = prepared || line.find("Prepared: INSERT") != std::string::npos;
+      prepared = prepared || line.find("Prepared: ") != std::string::npos;
+      sets = sets || line.find("json_populate_record") != std::string::npos;
     }
     EXPECT_TRUE(prepared) << "the fast path wrote the rows";
-    EXPECT_GT(slow.failedRows, 0);
+    // PostgreSQL takes the rows in sets.
+    EXPECT_EQ(sets, !isSqlite());
+    if (someFail) {
+      EXPECT_GT(slow.failedRows, 0);
+    }
     EXPECT_EQ(fast.result, slow.result);
     EXPECT_EQ(fast.failedRows, slow.failedRows);
     EXPECT_EQ(fast.errorLines, slow.errorLines);
-    EXPECT_EQ(fast.identities, slow.identities);
-    for (const std::string sql :
-         {"SELECT * FROM \"Items\" ORDER BY \"Id\"", "SELECT * FROM \"Tags\" ORDER BY \"Id\"",
-          "SELECT * FROM \"Relations\" ORDER BY \"PrimaryTable\", \"PrimaryID\", "
-          "\"SecondaryTable\", \"SecondaryID\", \"Relation\""}) {
-      const auto expected = dump(&statements_, sql);
-      EXPECT_FALSE(expected.empty()) << sql;
-      EXPECT_EQ(dump(&fast_, sql), expected) << sql;
+    // Ranks only where a constraint failed inside a set, which only PostgreSQL writes.
+    const bool rank = identities == Identities::kSameRank && !isSqlite();
+    if (!rank) {
+      EXPECT_EQ(fast.identities, slow.identities);
+    }
+    EXPECT_EQ(fast.identities.size(), slow.identities.size());
+    for (size_t i = 0; i < fast.identities.size() && i < slow.identities.size(); ++i) {
+      EXPECT_EQ(fast.identities[i].empty(), slow.identities[i].empty()) << "row " << i;
+    }
+    const std::vector<Rows> expected = tables(&statements_, rank);
+    const std::vector<Rows> got = tables(&fast_, rank);
+    const char* const names[] = {"Items", "Tags", "Relations"};
+    for (size_t t = 0; t < expected.size(); ++t) {
+      EXPECT_FALSE(expected[t].empty()) << names[t];
+      EXPECT_EQ(got[t], expected[t]) << names[t];
     }
   }
 
@@ -173,15 +258,41 @@ TYPED_TEST(WritePathsTest, BothPathsLeaveTheSameDatabase) {
   first.push_back({u"40", u"far too long a name", u"4"});
   first.push_back({u"41", u"after it", u"4"});
   const std::vector<std::u16string> tags = {u"ab", u"AB", u"ab  ", u"cd"};
-  this->writeBoth(first, tags, "first import");
-  this->writeBoth(first, tags, "the same again");
+  this->writeBoth(first, tags, "first import", Identities::kSameRank);
+  this->writeBoth(first, tags, "the same again", Identities::kSameRank);
   std::vector<Item> changed = first;
   changed[1].name = u"twenty!";
   changed[3].qty = u"3";
   changed.push_back({u"50", u"fifty", u"50"});
   changed.push_back({u"0050", u"fifty too", u"51"});
   changed.push_back({u"60", u"sixty", u"1000"});
-  this->writeBoth(changed, {u"cd", u"ef", u"AB"}, "changed and new items");
+  this->writeBoth(changed, {u"cd", u"ef", u"AB"}, "changed and new items", Identities::kSameRank);
+}
+
+TYPED_TEST(WritePathsTest, RowsWrittenInSetsKeepTheStatementPathsIdentities) {
+  // Many rows, so that they are written many to a statement where the database allows it; a
+  // value that does not fit its column in the middle (PostgreSQL: varchar(10), an integer key
+  // that is no number) fails its set before any identity is drawn, and the rows are written again
+  // one by one. Keys repeat inside a set ('0007' is 7, written twice more later on).
+  std::vector<Item> items;
+  for (int i = 0; i < 40; ++i) {
+    items.push_back(
+        {std::u16string(u"10") + char16_t(u'0' + i / 10) + char16_t(u'0' + i % 10), u"item", u"1"});
+  }
+  items.push_back({u"7", u"seven", u"2"});
+  items[12] = {u"99", u"a name far too long", u"3"};
+  items.insert(items.begin() + 20, {u"0007", u"seven again", u"4"});
+  items.insert(items.begin() + 25, {u"no number", u"bad key", u"5"});
+  items.insert(items.begin() + 26, {u"1001", u"1001 again", u"6"});
+  const std::vector<std::u16string> tags = {u"t1", u"t2", u"t3"};
+  const bool fails = !this->isSqlite();
+  this->writeBoth(items, tags, "first import", Identities::kSame, fails);
+  this->writeBoth(items, tags, "re-import: every row an update", Identities::kSame, fails);
+  items[3].name = u"changed";
+  items[30].qty = u"9";
+  items.push_back({u"2000", u"new", u"1"});
+  items.push_back({u"2001", u"new too", u""});
+  this->writeBoth(items, {u"t3", u"t4"}, "changed and new items", Identities::kSame, fails);
 }
 
 }  // namespace

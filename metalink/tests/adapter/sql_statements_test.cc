@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "adapter/json_rows.h"
 #include "adapter/odbc_value_text.h"
 #include "adapter/result_row.h"
 #include "platform/text.h"
@@ -190,6 +191,43 @@ TEST(SqlStatementBuilderTest, SchemaAndProbeStatements) {
   };
   for (size_t i = 0; i < sizeof cases / sizeof *cases; ++i) {
     EXPECT_EQ(utf8(cases[i].got), utf8(cases[i].expected)) << "case " << i;
+  }
+}
+
+// Sets of rows: only PostgreSQL takes them; names stay quoted inside the JSON lookups too.
+TEST(SqlStatementBuilderTest, RowSetStatements) {
+  const SqlStatementBuilder sqlite(u"\"", SqlDialect(SqlDialect::Kind::kSqlite));
+  const SqlStatementBuilder postgres(u"\"", SqlDialect(SqlDialect::Kind::kPostgres));
+  EXPECT_EQ(sqlite.insertRowSet(u"P", {u"a"}, u"P0"), u"");
+  EXPECT_EQ(sqlite.updateRowSet(u"P", {u"a"}, {u"k"}), u"");
+  EXPECT_EQ(postgres.updateRowSet(u"P", {u"a"}, {}), u"");
+  EXPECT_EQ(utf8(postgres.insertRowSet(u"P\"", {u"a", u"b"}, u"")),
+            "INSERT INTO \"P\"\"\"(\"a\",\"b\") SELECT v.\"a\", v.\"b\" FROM "
+            "json_populate_recordset(NULL::\"P\"\"\", CAST(? AS json)) AS v");
+  EXPECT_EQ(utf8(postgres.insertRowSet(u"P", {u"a"}, u"P0")),
+            "WITH i AS (INSERT INTO \"P\"(\"a\") SELECT v.\"a\" FROM "
+            "json_populate_recordset(NULL::\"P\", CAST(? AS json)) AS v RETURNING \"P0\") "
+            "SELECT \"P0\" FROM i ORDER BY 1");
+  EXPECT_EQ(utf8(postgres.updateRowSet(u"P", {u"it's"}, {u"k"})),
+            "UPDATE \"P\" SET \"it's\" = CASE WHEN e.doc -> 'it''s' IS NULL THEN \"P\".\"it's\" "
+            "ELSE v.\"it's\" END FROM json_array_elements(CAST(? AS json)) AS e(doc), LATERAL "
+            "json_populate_record(NULL::\"P\", e.doc) AS v WHERE \"P\".\"k\" = v.\"k\"");
+}
+
+TEST(JsonRowsTest, EscapesWhatJsonNeedsAndNothingElse) {
+  struct Case {
+    std::vector<JsonRow> rows;
+    std::u16string expected;
+  };
+  const Case cases[] = {
+      {{}, u"[]"},
+      {{{{u"a", u"1"}}, {}}, u"[{\"a\":\"1\"},{}]"},
+      {{{{u"q\"", u"x\\y"}, {u"b", u""}}}, u"[{\"q\\\"\":\"x\\\\y\",\"b\":\"\"}]"},
+      {{{{u"c", u"line\nfeed\t\x1f"}}}, u"[{\"c\":\"line\\u000afeed\\u0009\\u001f\"}]"},
+      {{{{u"k", u"k\u03a9 \U0001F600 &#59;'"}}}, u"[{\"k\":\"k\u03a9 \U0001F600 &#59;'\"}]"},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof *cases; ++i) {
+    EXPECT_EQ(utf8(jsonRows(cases[i].rows)), utf8(cases[i].expected)) << "case " << i;
   }
 }
 
