@@ -2,8 +2,9 @@
 // for row. Existing rows are found from one read of each table's keys (StoredKeys) instead of a
 // query per row; rows are written by prepared statements that return the new identity; the old
 // link rows of the linked rows go in a few set-based deletes and the new ones in multi-row
-// inserts. A set-based statement that fails is done again row by row, so that a failing row
-// costs only itself and is logged as on the statement path.
+// inserts. Where the database takes sets of rows (odbc_batch_write.cc), pass 1 and the reference
+// cells of pass 2 go many rows to a statement too. A set-based statement that fails is done again
+// row by row, so that a failing row costs only itself and is logged as on the statement path.
 #include "adapter/odbc_fast_write.h"
 
 #include <algorithm>
@@ -129,11 +130,20 @@ void CODBCAdapter::writeRowFast(CDataRow* row, bool keyed, StoredKeys* keys, Tab
   }
   const std::vector<std::u16string> columns = cellNames(*row);
   if (columns.empty()) return;
-  if (sets != nullptr) {
+  // A set hands out the identities it gets back in the order the rows drew them; a row that
+  // brings its own identity draws none, so it is written alone, in its turn.
+  const bool ownIdentity =
+      identity != nullptr &&
+      std::any_of(columns.begin(), columns.end(), [identity](const std::u16string& column) {
+        return equalsIgnoreCase(column, identity->getName());
+      });
+  if (sets != nullptr && !ownIdentity) {
     queueRow(&sets->inserts, true, row, columns, {}, false, key, prepared, keys);
-  } else {
-    insertNewRow(row, columns, prepared, keys);
+    return;
   }
+  if (sets != nullptr) flushTable(sets, keys, prepared);
+  if (report_.stopped()) return;
+  insertNewRow(row, columns, prepared, keys);
 }
 
 void CODBCAdapter::flushTable(TableSets* sets, StoredKeys* keys, PreparedStatements* prepared) {
