@@ -270,25 +270,28 @@ TYPED_TEST(WritePathsTest, BothPathsLeaveTheSameDatabase) {
 }
 
 TYPED_TEST(WritePathsTest, RowsWrittenInSetsKeepTheStatementPathsIdentities) {
-  // Many rows, so that they are written many to a statement where the database allows it; a
-  // value that does not fit its column in the middle (PostgreSQL: varchar(10), an integer key
-  // that is no number) fails its set before any identity is drawn, and the rows are written again
-  // one by one. Keys repeat inside a set ('0007' is 7, written twice more later on).
+  // Many rows, so that they are written many to a statement where the database allows it. A
+  // value that does not fit its column in the middle of a set (PostgreSQL: varchar(10)) fails the
+  // set before any identity is drawn, and its rows are written again one by one; a key that is
+  // no number is looked up by the database. Keys repeat inside a set ('0007', '7' and '07' are
+  // one key, and '1001' comes twice): each later row updates the row the first one wrote.
   std::vector<Item> items;
   for (int i = 0; i < 40; ++i) {
     items.push_back(
         {std::u16string(u"10") + char16_t(u'0' + i / 10) + char16_t(u'0' + i % 10), u"item", u"1"});
   }
-  items.push_back({u"7", u"seven", u"2"});
   items[12] = {u"99", u"a name far too long", u"3"};
-  items.insert(items.begin() + 20, {u"0007", u"seven again", u"4"});
-  items.insert(items.begin() + 25, {u"no number", u"bad key", u"5"});
-  items.insert(items.begin() + 26, {u"1001", u"1001 again", u"6"});
+  items.insert(items.begin() + 20, {u"0007", u"seven", u"4"});
+  items.insert(items.begin() + 22, {u"7", u"7 again", u"2"});
+  items.insert(items.begin() + 26, {u"1001", u"1001 agn", u"6"});
+  items.insert(items.begin() + 27, {u"07", u"7 thrice", u"8"});
+  items.insert(items.begin() + 35, {u"no number", u"bad key", u"5"});
   const std::vector<std::u16string> tags = {u"t1", u"t2", u"t3"};
   const bool fails = !this->isSqlite();
   this->writeBoth(items, tags, "first import", Identities::kSame, fails);
   this->writeBoth(items, tags, "re-import: every row an update", Identities::kSame, fails);
   items[3].name = u"changed";
+  items[5].name = u"now too long a name";
   items[30].qty = u"9";
   items.push_back({u"2000", u"new", u"1"});
   items.push_back({u"2001", u"new too", u""});
