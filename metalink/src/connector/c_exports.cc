@@ -169,7 +169,12 @@ METALINK_EXPORT long long metalinkLastImportFailedRows(void) {
   return metalink::lastImportFailedRows();
 }
 
-METALINK_EXPORT const char* metalinkLogFile(void) { return MessageLogger::logFilePath().c_str(); }
+METALINK_EXPORT const char* metalinkLogFile(void) {
+  // A copy per thread: another thread's operation may change the setting meanwhile.
+  static thread_local std::string path;
+  path = MessageLogger::logFilePath();
+  return path.c_str();
+}
 
 METALINK_EXPORT void metalinkSetProgressHandler(metalink_progress_handler handler, void* context) {
   metalink::setProgressHandler(handler, context);

@@ -37,7 +37,8 @@ void applyLevel(const LevelFlags& level) {
 
 CODBCConBase::CODBCConBase() : command_(std::make_unique<CODBCCommand>()) { setUpLog(); }
 
-CODBCConBase::~CODBCConBase() = default;
+// The log stays open while the operation runs; a host between its calls holds no descriptor.
+CODBCConBase::~CODBCConBase() { MessageLogger::closeFile(); }
 
 void CODBCConBase::setLogFile(const std::string& path) {
   logFile_ = path;

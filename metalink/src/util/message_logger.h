@@ -1,11 +1,11 @@
 // The connector log: one text file, four levels, one line format.
 //
-// The settings are process-wide and unguarded: the connector's operations run one at a time in a
-// process, and the configuration of each operation resets them before anything is logged.
+// The settings are process-wide: the configuration of each operation resets them before anything
+// is logged. Every call may come from any thread; operations running at once in one process share
+// the settings and the open file, and their lines never interleave.
 #pragma once
 
 #include <string>
-#include <utility>
 
 class MessageLogger {
  public:
@@ -18,11 +18,18 @@ class MessageLogger {
   virtual ~MessageLogger() = default;
 
   // Writes one line "<tag> <time> <message>" whatever the level flags say. `source` names the
-  // calling module and is not written. The file is opened and closed for every line, never
-  // through a symbolic link and never when another user owns it, and is created readable by its
-  // owner only. When it cannot be opened the line is dropped and a warning goes to standard
-  // error, once per process for each path. An empty path means the log is off.
+  // calling module and is not written. The file is opened at the first line and stays open until
+  // the path changes or closeFile(); it is never opened through a symbolic link nor when another
+  // user owns it, and is created readable by its owner only. Each line is one append of its own
+  // (O_APPEND), handed to the system before write returns: other processes may append to the same
+  // file, and a crash loses no line already written. When the path no longer names the open file
+  // (removed, or renamed away by log rotation) a new file is opened there. When the file cannot be
+  // opened the line is dropped and a warning goes to standard error, once per process for each
+  // path. An empty path means the log is off.
   static void write(const char* tag, const char* source, const std::string& message);
+  // Closes the file; the next line opens it again. An operation calls it when it ends, so that no
+  // descriptor is held between the calls of a host.
+  static void closeFile();
 
   // Tells the user on standard error what keeps the log from working, as one line that starts
   // with "metalink: warning: ". The same text is told once per process only, since a host may
@@ -42,17 +49,14 @@ class MessageLogger {
     bool info = false;
     bool debug = false;
   };
-  static const Settings& settings() { return settings_; }
-  static void configure(Settings settings) { settings_ = std::move(settings); }
-  static void setLogFile(std::string path) { settings_.logFile = std::move(path); }
+  static Settings settings();
+  static void configure(const Settings& settings);
+  static void setLogFile(const std::string& path);
   static void setLevels(bool error, bool warn, bool info, bool debug);
 
-  static const std::string& logFilePath() { return settings_.logFile; }
-  static bool errorEnabled() { return settings_.error; }
-  static bool warnEnabled() { return settings_.warn; }
-  static bool infoEnabled() { return settings_.info; }
-  static bool debugEnabled() { return settings_.debug; }
-
- private:
-  static Settings settings_;
+  static std::string logFilePath();
+  static bool errorEnabled();
+  static bool warnEnabled();
+  static bool infoEnabled();
+  static bool debugEnabled();
 };

@@ -136,6 +136,39 @@ TEST_F(ConfigurationTest, SetLogFileMovesTheProcessLog) {
   EXPECT_EQ(levels(env_.path("moved.log")), std::vector<std::string>{"some info"});
 }
 
+// Descriptors of this process open on `path`.
+int descriptorsOn(const std::string& path) {
+  int count = 0;
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ignored)) {
+    if (std::filesystem::read_symlink(entry.path(), ignored) ==
+        std::filesystem::weakly_canonical(path, ignored)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+TEST_F(ConfigurationTest, AnOperationHoldsItsLogOpenOnlyWhileItRuns) {
+  env_.writeIni("LogLevel=info\n");
+  {
+    CODBCConBase base;
+    MessageLogger::info("test", "first");
+    MessageLogger::info("test", "second");
+    EXPECT_EQ(descriptorsOn(env_.defaultLogPath()), 1);
+    // Moved elsewhere: the old file is let go at once.
+    base.setLogFile(env_.path("moved.log"));
+    MessageLogger::info("test", "third");
+    EXPECT_EQ(descriptorsOn(env_.defaultLogPath()), 0);
+    EXPECT_EQ(descriptorsOn(env_.path("moved.log")), 1);
+  }
+  EXPECT_EQ(descriptorsOn(env_.path("moved.log")), 0);
+  using Env = edatest::ConnectorEnvironment;
+  EXPECT_EQ(Env::messages(env_.defaultLogPath(), "INFO"),
+            (std::vector<std::string>{"first", "second"}));
+  EXPECT_EQ(Env::messages(env_.path("moved.log"), "INFO"), std::vector<std::string>{"third"});
+}
+
 TEST_F(ConfigurationTest, TemporaryDirectoryFallsBackAndMustBeUsable) {
   // Without TEMP the platform's temporary directory (TMPDIR here) holds the configuration.
   {

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testsupport/temp_dir.h"
@@ -37,11 +41,14 @@ class MessageLoggerTest : public ::testing::Test {
 };
 
 TEST_F(MessageLoggerTest, NothingIsWrittenBeforeLevelsAreSet) {
+  setLevels(false, false, false, false);
   MessageLogger::error("Test", "e");
   MessageLogger::warn("Test", "w");
   MessageLogger::info("Test", "i");
   MessageLogger::debug("Test", "d");
-  EXPECT_TRUE(lines().empty());
+  // With every level off the file is not even made.
+  struct stat st;
+  EXPECT_NE(stat((dir_ + "/connector.log").c_str(), &st), 0);
 }
 
 TEST_F(MessageLoggerTest, EveryLevelPutsTheTimeStampAtColumnSeven) {
@@ -126,6 +133,124 @@ TEST_F(MessageLoggerTest, LogIsNeverWrittenThroughALinkAndIsPrivate) {
   testing::internal::CaptureStderr();
   MessageLogger::error("Test", "nowhere");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// The message of a log line: what follows "<tag> <stamp> ".
+std::string messageOf(const std::string& line) { return line.size() > 26 ? line.substr(26) : ""; }
+
+TEST_F(MessageLoggerTest, LinesReachTheFileAtOnceAndTheFileIsKeptAcrossLines) {
+  setLevels(true, false, false, false);
+  MessageLogger::error("Test", "one");
+  // Visible to a reader before anything is closed: a crash now would lose nothing.
+  ASSERT_EQ(lines().size(), 1u);
+  // Emptied by another program in place (as `> file` or copytruncate do): the file is the same
+  // one, and the next line goes to its new end rather than past a hole.
+  std::ofstream(dir_ + "/connector.log", std::ios::trunc).close();
+  MessageLogger::error("Test", "two");
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_EQ(messageOf(lines()[0]), "two");
+  MessageLogger::closeFile();
+  MessageLogger::error("Test", "three");
+  ASSERT_EQ(lines().size(), 2u);
+  EXPECT_EQ(messageOf(lines()[1]), "three");
+}
+
+TEST_F(MessageLoggerTest, ARotatedOrRemovedFileIsFollowedByANewOneAtThePath) {
+  setLevels(true, false, false, false);
+  const std::string path = dir_ + "/connector.log";
+  MessageLogger::error("Test", "before rotation");
+  ASSERT_EQ(std::rename(path.c_str(), (path + ".1").c_str()), 0);
+  MessageLogger::error("Test", "after rotation");
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_EQ(messageOf(lines()[0]), "after rotation");
+  std::ifstream rotated(path + ".1");
+  std::string old;
+  std::getline(rotated, old);
+  EXPECT_EQ(messageOf(old), "before rotation");
+
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  MessageLogger::error("Test", "after removal");
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_EQ(messageOf(lines()[0]), "after removal");
+
+  // A link planted in the open file's place is refused like any link at the path.
+  ASSERT_EQ(std::rename(path.c_str(), (path + ".2").c_str()), 0);
+  ASSERT_EQ(symlink((path + ".2").c_str(), path.c_str()), 0);
+  testing::internal::CaptureStderr();
+  MessageLogger::error("Test", "not through the link");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("(it is a symbolic link)"),
+            std::string::npos);
+  std::ifstream target(path + ".2");
+  std::string content((std::istreambuf_iterator<char>(target)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content.find("not through the link"), std::string::npos) << content;
+}
+
+// Every line of the file is "<tag> <stamp> <writer> <number> <padding>", whole; returns the
+// lines seen per writer, or fails the test at the first line that is not whole.
+std::map<std::string, int> wholeLinesPerWriter(const std::vector<std::string>& got,
+                                               size_t padding) {
+  std::map<std::string, int> counts;
+  for (const std::string& line : got) {
+    std::istringstream fields(messageOf(line));
+    std::string writer, pad;
+    int number = -1;
+    fields >> writer >> number >> pad;
+    EXPECT_EQ(line.substr(0, 6), "ERROR ") << line;
+    EXPECT_EQ(pad.size(), padding) << line;
+    EXPECT_EQ(pad.find_first_not_of('x'), std::string::npos) << line;
+    if (::testing::Test::HasFailure()) return counts;
+    ++counts[writer];
+  }
+  return counts;
+}
+
+TEST_F(MessageLoggerTest, ThreadsAndProcessesAppendingToOneFileNeverSplitALine) {
+  setLevels(true, false, false, false);
+  constexpr int kLines = 2000;
+  // Longer than a pipe's atomic size and than stdio's buffer, so a line written in pieces shows.
+  const std::string padding(6000, 'x');
+  auto writeLines = [&padding](const std::string& writer) {
+    for (int i = 0; i < kLines; ++i) {
+      MessageLogger::error("Test", writer + " " + std::to_string(i) + " " + padding);
+    }
+  };
+  std::vector<pid_t> children;
+  for (const char* writer : {"processA", "processB"}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      writeLines(writer);
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  {
+    // Meanwhile, threads of this process, one of them switching the path to and fro.
+    std::thread first(writeLines, "threadA");
+    std::thread second(writeLines, "threadB");
+    std::thread switcher([this] {
+      for (int i = 0; i < 200; ++i) {
+        MessageLogger::setLogFile(dir_ + "/other.log");
+        MessageLogger::setLogFile(dir_ + "/connector.log");
+        MessageLogger::closeFile();
+      }
+    });
+    first.join();
+    second.join();
+    switcher.join();
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::vector<std::string> got = lines();
+  std::ifstream other(dir_ + "/other.log");
+  for (std::string line; std::getline(other, line);) got.push_back(line);
+  const std::map<std::string, int> counts = wholeLinesPerWriter(got, padding.size());
+  for (const char* writer : {"processA", "processB", "threadA", "threadB"}) {
+    EXPECT_EQ(counts.count(writer) != 0 ? counts.at(writer) : 0, kLines) << writer;
+  }
 }
 
 }  // namespace
