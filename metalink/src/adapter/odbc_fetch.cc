@@ -7,12 +7,15 @@
 //   BIT, TINYINT, INTEGER, SMALLINT                -> SQL_C_SLONG, written in decimal
 //   everything else                                -> text, the value itself, in the driver's
 //                                                     text encoding (see odbc_text.h)
-// Numbers are bound up to the first text column. Text is read with SQLGetData, in parts through
-// one bounded buffer, so every value arrives whole: a declared size is no limit everywhere
-// (SQLite keeps any length in a VARCHAR(255)), and long types report sizes up to two thousand
-// million or none. Columns after the first text column are read that way too, because drivers
-// need SQLGetData columns to follow the bound ones. Measured on SQLite, reading every text with
-// SQLGetData costs the same as binding it.
+// Every value must arrive whole, and a declared size is no limit everywhere (SQLite keeps any
+// length in a VARCHAR(255); long types report sizes up to two thousand million or none).
+// Where the driver lets SQLGetData read a bound column again (DriverText::bindsText), every column
+// is bound, text into a buffer of its declared size up to a bound, so one SQLFetch converts the
+// whole row; a value that did not fit its buffer is then read again whole with SQLGetData. A
+// call per value costs the PostgreSQL driver more than the conversion itself. Elsewhere numbers
+// are bound up to the first text column and text is read with SQLGetData, in parts through one
+// bounded buffer; columns after the first text column are read that way too, because drivers
+// need SQLGetData columns to follow the bound ones.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -27,8 +30,12 @@
 namespace odbc {
 namespace {
 
-// Stands for "text in the driver's encoding"; text is never bound.
+// Stands for "text in the driver's encoding"; the C type of a bound text buffer comes from the
+// DriverText.
 constexpr SQLSMALLINT kTextType = SQL_C_WCHAR;
+// Characters of a bound text buffer: the declared size when it is at most this, else this. Most
+// values of a part library are short; a longer one costs one more call.
+constexpr SQLULEN kBoundTextCharacters = 512;
 
 SQLSMALLINT cTypeFor(SQLSMALLINT sqlType) {
   switch (sqlType) {
@@ -61,9 +68,16 @@ struct Column {
     SQL_TIMESTAMP_STRUCT timestamp;
     SQLINTEGER integer;
   } fixed{};
+  std::vector<char> text;  // the bound buffer of a text column
   SQLLEN indicator = 0;
 
   bool isText() const { return cType == kTextType; }
+  // A bound text value that did not fit its buffer (the terminator included).
+  bool cutShort(const DriverText& driverText) const {
+    const SQLLEN terminator = driverText.wide() ? sizeof(SQLWCHAR) : 1;
+    return indicator == SQL_NO_TOTAL ||
+           (indicator > 0 && indicator > static_cast<SQLLEN>(text.size()) - terminator);
+  }
   SQLLEN fixedBytes() const {
     if (cType == SQL_C_DOUBLE) return sizeof(double);
     if (cType == SQL_C_TIMESTAMP) return sizeof(SQL_TIMESTAMP_STRUCT);
@@ -129,16 +143,26 @@ bool fetchRows(SQLHSTMT statement, const DriverText& driverText, CDataCommand::R
   for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {
     auto column = std::make_unique<Column>();
     SQLSMALLINT sqlType = 0;
-    SQLULEN size = 0;  // not used: see the top of this file
+    SQLULEN size = 0;  // only the size of a bound text buffer: see the top of this file
     if (!succeeded(driverText.describeColumn(statement, number, &column->name, &sqlType, &size))) {
       return fail(readFailure(SQL_HANDLE_STMT, statement, &driverText));
     }
     column->cType = cTypeFor(sqlType);
-    if (column->isText()) binding = false;
+    if (column->isText() && !driverText.bindsText()) binding = false;
     column->bound = binding;
-    if (column->bound &&
-        !succeeded(EDA_ODBC(SQLBindCol, statement, number, column->cType, &column->fixed,
-                            column->fixedBytes(), &column->indicator))) {
+    SQLRETURN bound = SQL_SUCCESS;
+    if (column->bound && column->isText()) {
+      column->text.assign(
+          driverText.bufferBytes(size > 0 && size < kBoundTextCharacters ? size
+                                                                         : kBoundTextCharacters),
+          0);
+      bound = EDA_ODBC(SQLBindCol, statement, number, driverText.cType(), column->text.data(),
+                       static_cast<SQLLEN>(column->text.size()), &column->indicator);
+    } else if (column->bound) {
+      bound = EDA_ODBC(SQLBindCol, statement, number, column->cType, &column->fixed,
+                       column->fixedBytes(), &column->indicator);
+    }
+    if (!succeeded(bound)) {
       column->bound = false;
       binding = false;
     }
@@ -157,7 +181,14 @@ bool fetchRows(SQLHSTMT statement, const DriverText& driverText, CDataCommand::R
     for (size_t i = 0; i < columns.size(); ++i) {
       Column& column = *columns[i];
       std::u16string& value = values[i];
-      if (column.bound) {
+      if (column.bound && column.isText()) {
+        if (!column.cutShort(driverText)) {
+          value = driverText.decode(column.text.data(), column.indicator, column.text.size());
+        } else if (!unboundValue(driverText, statement, static_cast<SQLUSMALLINT>(i + 1), &column,
+                                 &part, &value, &failed)) {
+          return fail(failed);
+        }
+      } else if (column.bound) {
         value.clear();
         if (column.indicator > 0) value = fixedText(column);
       } else if (!unboundValue(driverText, statement, static_cast<SQLUSMALLINT>(i + 1), &column,

@@ -65,12 +65,18 @@ DriverText DriverText::probe(SQLHDBC connection, bool narrowByDefault) {
   // loses one of them. The text makes a real round trip through the driver's parser and its
   // result (SQLNativeSql would be cheaper, but one widespread driver writes past its buffers).
   static const std::u16string kSample = u"\u03a9\U0001F600";
-  const DriverText wideText(TextEncoding::kUtf16);
-  if (roundTrips(connection, wideText, kSample)) return wideText;
-  const DriverText narrowText(TextEncoding::kUtf8);
-  if (roundTrips(connection, narrowText, kSample)) return narrowText;
+  DriverText wideText(TextEncoding::kUtf16);
+  DriverText narrowText(TextEncoding::kUtf8);
   // A database that cannot select without a table says nothing either way.
-  return narrowByDefault ? narrowText : wideText;
+  DriverText chosen = roundTrips(connection, wideText, kSample)     ? wideText
+                      : roundTrips(connection, narrowText, kSample) ? narrowText
+                      : narrowByDefault                             ? narrowText
+                                                                    : wideText;
+  SQLUINTEGER extensions = 0;
+  chosen.bindsText_ = succeeded(EDA_ODBC(SQLGetInfoW, connection, SQL_GETDATA_EXTENSIONS,
+                                         &extensions, sizeof extensions, nullptr)) &&
+                      (extensions & SQL_GD_BOUND) != 0;
+  return chosen;
 }
 
 SQLRETURN DriverText::execDirect(SQLHSTMT statement, const std::u16string& sql) const {

@@ -46,6 +46,10 @@ class DriverText {
 
   TextEncoding encoding() const { return encoding_; }
   bool wide() const { return encoding_ == TextEncoding::kUtf16; }
+  // Whether result readers may bind text columns: the driver lets SQLGetData read a bound column
+  // again (SQL_GD_BOUND), which is how a value longer than its bound buffer is read whole.
+  // Decided by probe; false otherwise.
+  bool bindsText() const { return bindsText_; }
 
   // Statements.
   SQLRETURN execDirect(SQLHSTMT statement, const std::u16string& sql) const;
@@ -89,6 +93,7 @@ class DriverText {
 
  private:
   TextEncoding encoding_;
+  bool bindsText_ = false;
 };
 
 }  // namespace odbc

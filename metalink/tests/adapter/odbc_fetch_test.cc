@@ -69,6 +69,57 @@ TYPED_TEST(OdbcFetchTest, ValuesLongerThanTheirDeclaredSizeReadBackWhole) {
   EXPECT_EQ(whole, 3u);
 }
 
+TYPED_TEST(OdbcFetchTest, ValuesAroundTheirBufferSizesReadBackExactly) {
+  // Rows are read through buffers of the declared size up to a bound, and a value that does not
+  // fit is read again: lengths on both sides of the bound, in characters that take one, two, three
+  // or four bytes (and one or two UTF-16 units), between and after columns of numbers and NULLs.
+  const std::string type = this->isSqlite() ? "VARCHAR(255)" : "TEXT";
+  const std::string real = this->isSqlite() ? "REAL" : "DOUBLE PRECISION";
+  this->sql("CREATE TABLE \"Cells\" (\"Id\" " + this->identityType() +
+            ", \"Code\" VARCHAR(4), \"Count\" INTEGER, \"Body\" " + type + ", \"Price\" " + real +
+            ", \"Note\" VARCHAR(10))");
+  struct Row {
+    std::string code, body, note;
+    int count;
+  };
+  std::vector<Row> rows;
+  const std::vector<std::string> characters = {"a", "\u00e9", "\u20ac", "\U0001F600"};
+  for (const std::string& character : characters) {
+    for (size_t length : {1u, 255u, 256u, 511u, 512u, 513u, 1100u}) {
+      std::string body;
+      for (size_t i = 0; i < length; ++i) body += character;
+      std::string code;
+      for (int i = 0; i < 4; ++i) code += character;
+      rows.push_back(
+          {code, body, "n" + std::to_string(rows.size()), static_cast<int>(rows.size())});
+    }
+  }
+  for (const Row& row : rows) {
+    this->sql(
+        "INSERT INTO \"Cells\" (\"Code\", \"Count\", \"Body\", \"Price\", \"Note\") VALUES ('" +
+        row.code + "', " + std::to_string(row.count) + ", '" + row.body + "', " +
+        std::to_string(row.count) + ".5, '" + row.note + "')");
+  }
+  this->sql("INSERT INTO \"Cells\" (\"Code\") VALUES (NULL)");
+  ASSERT_TRUE(this->command_.executeQuery(
+      u"SELECT \"Code\", \"Count\", \"Body\", \"Price\", \"Note\" FROM \"Cells\" ORDER BY \"Id\""));
+  const auto& got = this->command_.getRows();
+  ASSERT_EQ(got.size(), rows.size() + 1);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE("row " + std::to_string(i) + ", " + std::to_string(rows[i].body.size()) +
+                 " bytes of body");
+    ASSERT_EQ(got[i].size(), 5u);
+    EXPECT_TRUE(got[i][0].second == wide(rows[i].code));
+    EXPECT_EQ(got[i][1].second, wide(std::to_string(rows[i].count)));
+    EXPECT_EQ(got[i][2].second.size(), wide(rows[i].body).size());
+    EXPECT_TRUE(got[i][2].second == wide(rows[i].body));
+    EXPECT_EQ(got[i][3].second, wide(std::to_string(rows[i].count) + ".5"));
+    EXPECT_EQ(got[i][4].second, wide(rows[i].note));
+  }
+  for (const auto& cell : got.back())
+    EXPECT_EQ(cell.second, u"") << platform::utf16ToUtf8(cell.first);
+}
+
 TYPED_TEST(OdbcFetchTest, NamesLongerThanTheCatalogDeclaresAreListedWhole) {
   if (!this->isSqlite()) GTEST_SKIP() << "PostgreSQL cuts names at 63 bytes itself";
   const std::string table(300, 't');
