@@ -45,6 +45,17 @@ std::unique_ptr<CODBCPrepared> CODBCCommand::prepare(const std::u16string& text,
 
 CODBCCommand::Outcome CODBCPrepared::run(const std::vector<std::u16string>& values, bool quiet) {
   rows_.clear();
+  return execute(values, quiet, [this](Row&& row) { rows_.push_back(std::move(row)); });
+}
+
+CODBCCommand::Outcome CODBCPrepared::runEach(const std::vector<std::u16string>& values,
+                                             const std::function<void(const Row&)>& each) {
+  rows_.clear();
+  return execute(values, false, [&each](Row&& row) { each(row); });
+}
+
+CODBCCommand::Outcome CODBCPrepared::execute(const std::vector<std::u16string>& values, bool quiet,
+                                             const std::function<void(Row&&)>& each) {
   SQLHSTMT statement = handle_->statement.get();
   const odbc::DriverText& text = handle_->text;
   auto fail = [&]() {
@@ -93,7 +104,7 @@ CODBCCommand::Outcome CODBCPrepared::run(const std::vector<std::u16string>& valu
         }
         if (!isNull) row[static_cast<size_t>(c)] = std::move(value);
       }
-      rows_.push_back(std::move(row));
+      each(std::move(row));
     }
     EDA_ODBC(SQLFreeStmt, statement, SQL_CLOSE);
   }

@@ -6,6 +6,7 @@
 // Made by CODBCCommand::prepare; lives no longer than the command's connection.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,11 +32,17 @@ class CODBCPrepared {
   // run again in smaller parts (a failure that ends the transaction is an ERROR all the same).
   CODBCCommand::Outcome run(const std::vector<std::u16string>& values, bool quiet = false);
   const std::vector<Row>& rows() const { return rows_; }
+  // As run(), but each row the statement returns goes to `each` as it is fetched and none is
+  // kept: a read of a whole table then holds one row at a time.
+  CODBCCommand::Outcome runEach(const std::vector<std::u16string>& values,
+                                const std::function<void(const Row&)>& each);
 
  private:
   friend class CODBCCommand;
   struct Handle;
   CODBCPrepared(CODBCCommand* command, std::unique_ptr<Handle> handle, std::u16string text);
+  CODBCCommand::Outcome execute(const std::vector<std::u16string>& values, bool quiet,
+                                const std::function<void(Row&&)>& each);
 
   CODBCCommand* command_;
   std::unique_ptr<Handle> handle_;
