@@ -23,6 +23,7 @@ class CODBCCommand;
 class PreparedStatements;
 class StoredKeys;
 struct PendingRows;
+struct StoredTables;
 struct TableSets;
 
 class CODBCAdapter : public CDataAdapter {
@@ -182,8 +183,15 @@ class CODBCAdapter : public CDataAdapter {
                  std::vector<CDataRow*>* links,
                  const std::function<bool(CDataRow*)>& writeReferences);
   // The fast path of the same passes (odbc_fast_write.cc).
-  void writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared);
-  void writeLinksFast(CDataSet* dataSet, CDataTable* relations, PreparedStatements* prepared);
+  // A row the database already holds as it would be written is left alone (pass 1, and the
+  // reference cells of pass 2), and so are the link rows of a row when they are already there.
+  void writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared, StoredTables* stored);
+  void writeLinksFast(CDataSet* dataSet, CDataTable* relations, PreparedStatements* prepared,
+                      StoredTables* stored);
+  // The link rows of `linked` that the database holds already as they are in `links`: both lists
+  // lose them, so that they are neither deleted nor written again.
+  void dropStoredLinks(const CDataTable& relations, std::vector<CDataRow*>* linked,
+                       std::vector<CDataRow*>* links);
   // One row of pass 1 on the fast path: found or not, then written alone or added to `*sets`
   // (null: rows are written one at a time).
   void writeRowFast(CDataRow* row, bool keyed, StoredKeys* keys, TableSets* sets,

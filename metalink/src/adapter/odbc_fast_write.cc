@@ -5,15 +5,24 @@
 // inserts. Where the database takes sets of rows (odbc_batch_write.cc), pass 1 and the reference
 // cells of pass 2 go many rows to a statement too. A set-based statement that fails is done again
 // row by row, so that a failing row costs only itself and is logged as on the statement path.
+//
+// A row whose stored cells already are what the update would write them to (StoredCells) is not
+// written at all: on a re-import most rows are, and an update that changes nothing still makes a
+// new row version and its index entries. The same for reference cells, and for the link rows of
+// a row when the stored ones are exactly the new ones. The database ends up the same either way.
 #include "adapter/odbc_fast_write.h"
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "adapter/odbc_adapter.h"
 #include "adapter/odbc_command.h"
 #include "adapter/stored_keys.h"
+#include "adapter/stored_links.h"
 #include "util/message_logger.h"
 #include "util/text_conversion.h"
 #include "util/wide_text.h"
@@ -40,6 +49,14 @@ std::vector<std::u16string> cellValues(const CDataRow& row,
   values.reserve(names.size());
   for (const auto& name : names) values.push_back(SqlStatementBuilder::cell(row, name));
   return values;
+}
+
+// (column, text) of each of `names`: what writing them would store.
+StoredCells::Cells cellsOf(const CDataRow& row, const std::vector<std::u16string>& names) {
+  StoredCells::Cells cells;
+  cells.reserve(names.size());
+  for (const auto& name : names) cells.emplace_back(name, SqlStatementBuilder::cell(row, name));
+  return cells;
 }
 
 // Every cell of the row but its identity: what an update sets.
@@ -71,16 +88,17 @@ bool CODBCAdapter::usesFastWrite() const {
   return fastWrite_ && odbc != nullptr && odbc->getDialect().kind() != SqlDialect::Kind::kDefault;
 }
 
-void CODBCAdapter::writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared) {
+void CODBCAdapter::writeRowsFast(CDataSet* dataSet, PreparedStatements* prepared,
+                                 StoredTables* stored) {
   CODBCCommand* odbc = odbcCommand();
   const SqlStatementBuilder sql = statements();
   const bool sets = odbc->getDialect().writesRowSets();
   for (const auto& entry : dataSet->getTables()) {
     CDataTable* table = entry.second.get();
     if (table->getRows().empty()) continue;
-    StoredKeys keys;
+    StoredKeys& keys = stored->byTable[table->getName()];
     const bool keyed = table->hasPrimaryKey();
-    if (keyed) keys.read(odbc, sql, *table);
+    if (keyed) keys.read(odbc, sql, *table, /*cells=*/true);
     if (report_.stopped()) return;
     TableSets pending;
     for (const auto& owned : table->getRows()) {
@@ -98,6 +116,7 @@ void CODBCAdapter::writeRowFast(CDataRow* row, bool keyed, StoredKeys* keys, Tab
   const CDataColumn* identity = table->getIdentityColumn();
   bool found = false;
   std::u16string key;
+  StoredKeys::Match match;
   if (keyed && !StoredKeys::keyCells(*row).empty()) {
     key = keys->keyOf(*row).value_or(u"");
     // A row whose key is in a set finds that row once the set is written: it waits till then.
@@ -106,11 +125,12 @@ void CODBCAdapter::writeRowFast(CDataRow* row, bool keyed, StoredKeys* keys, Tab
       sets->waitingKeys.insert(key);
       return;
     }
-    StoredKeys::Match match;
     const StoredKeys::Lookup lookup = keys->find(*row, &match);
     if (lookup == StoredKeys::Lookup::kAskDatabase) {
       if (sets != nullptr) flushTable(sets, keys, prepared);
       if (report_.stopped()) return;
+      // The database may find any stored row for it, which is then no longer as read.
+      keys->forgetCells();
       writeRowByStatements(table, row);
       return;
     }
@@ -119,7 +139,8 @@ void CODBCAdapter::writeRowFast(CDataRow* row, bool keyed, StoredKeys* keys, Tab
   }
   if (found) {
     const std::vector<std::u16string> set = settableCells(*row);
-    if (set.empty()) return;
+    if (set.empty() || keys->unchanged(match.ordinal, cellsOf(*row, set))) return;
+    keys->written(match.ordinal);
     const std::vector<std::u16string> where = StoredKeys::keyCells(*row);
     if (sets != nullptr) {
       queueRow(&sets->updates, false, row, set, where, false, key, prepared, keys);
@@ -208,7 +229,7 @@ void CODBCAdapter::insertNewRow(CDataRow* row, const std::vector<std::u16string>
 }
 
 void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
-                                  PreparedStatements* prepared) {
+                                  PreparedStatements* prepared, StoredTables* stored) {
   const SqlStatementBuilder sql = statements();
   std::vector<CDataRow*> linked;
   std::vector<CDataRow*> links;
@@ -222,6 +243,18 @@ void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
     }
     const std::vector<std::u16string> set = settableCells(*row);
     if (where.empty() || set.empty()) return false;
+    // Only by its identity is the stored row the update finds known.
+    const CDataColumn* identity = table->getIdentityColumn();
+    const auto keys = stored->byTable.find(table->getName());
+    if (keys != stored->byTable.end()) {
+      const bool byIdentity = identity != nullptr && where.size() == 1 &&
+                              equalsIgnoreCase(where.front(), identity->getName());
+      const long long ordinal =
+          byIdentity ? keys->second.rowOfIdentity(row->getIdentityValue()) : -1;
+      if (keys->second.unchanged(ordinal, cellsOf(*row, set))) return true;
+      if (!byIdentity) keys->second.forgetCells();
+      keys->second.written(ordinal);
+    }
     if (!sets) {
       updateFoundRow(row, set, where, true, prepared);
       return true;
@@ -237,6 +270,7 @@ void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
   });
   flushRows(&pending, prepared, nullptr);
   if (!made) return;
+  dropStoredLinks(*relations, &linked, &links);
 
   // The old link rows of the linked rows, a table's identities at a time. A delete that fails
   // is done again one row at a time, so that each failing row is logged and counted as itself.
@@ -290,4 +324,46 @@ void CODBCAdapter::writeLinksFast(CDataSet* dataSet, CDataTable* relations,
       if (!runRowStatement(buildInsert(*links[i]))) rowFailed(links[i]);
     }
   }
+}
+
+void CODBCAdapter::dropStoredLinks(const CDataTable& relations, std::vector<CDataRow*>* linked,
+                                   std::vector<CDataRow*>* links) {
+  if (linked->empty()) return;
+  std::set<std::u16string> tableSet;
+  for (const CDataRow* row : *linked) tableSet.insert(row->getTable()->getName());
+  StoredLinks stored;
+  if (!stored.read(odbcCommand(), statements(), relations, {tableSet.begin(), tableSet.end()})) {
+    return;
+  }
+  // The new link rows of each linking row; two rows of the library that are one row of the
+  // database share theirs, as the delete of either removes both's.
+  std::unordered_map<std::u16string, std::vector<const CDataRow*>> byRow;
+  for (const CDataRow* link : *links) {
+    byRow[StoredLinks::rowKey(link->getValue(u"PrimaryTable"), link->getValue(u"PrimaryID"))]
+        .push_back(link);
+  }
+  std::unordered_set<std::u16string> kept;
+  for (const CDataRow* row : *linked) {
+    const std::u16string key =
+        StoredLinks::rowKey(row->getTable()->getName(), row->getIdentityValue());
+    if (kept.count(key) == 0 &&
+        stored.same(row->getTable()->getName(), row->getIdentityValue(), byRow[key])) {
+      kept.insert(key);
+    }
+  }
+  if (kept.empty()) return;
+  const auto isKept = [&kept](const std::u16string& table, const std::u16string& id) {
+    return kept.count(StoredLinks::rowKey(table, id)) != 0;
+  };
+  linked->erase(std::remove_if(linked->begin(), linked->end(),
+                               [&](const CDataRow* row) {
+                                 return isKept(row->getTable()->getName(), row->getIdentityValue());
+                               }),
+                linked->end());
+  links->erase(std::remove_if(links->begin(), links->end(),
+                              [&](const CDataRow* link) {
+                                return isKept(link->getValue(u"PrimaryTable"),
+                                              link->getValue(u"PrimaryID"));
+                              }),
+               links->end());
 }

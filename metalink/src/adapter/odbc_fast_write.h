@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "adapter/odbc_prepared.h"
+#include "adapter/stored_keys.h"
 
 class PreparedStatements {
  public:
@@ -56,4 +57,10 @@ struct TableSets {
   PendingRows updates;
   std::vector<CDataRow*> waiting;
   std::set<std::u16string> waitingKeys;
+};
+
+// What the fast path read of each table (by name) in pass 1: pass 2 leaves alone the reference
+// cells of the rows it finds there unchanged.
+struct StoredTables {
+  std::map<std::u16string, StoredKeys> byTable;
 };

@@ -36,8 +36,11 @@ bool CODBCAdapter::update(CDataSet* dataSet) {
   const std::u16string setting = statements().fastWriteSetting();
   if (usesFastWrite() && (setting.empty() || runRowStatement(setting))) {
     PreparedStatements prepared(odbcCommand());
-    writeRowsFast(dataSet, &prepared);
-    if (relations != nullptr && !report_.stopped()) writeLinksFast(dataSet, relations, &prepared);
+    StoredTables stored;
+    writeRowsFast(dataSet, &prepared, &stored);
+    if (relations != nullptr && !report_.stopped()) {
+      writeLinksFast(dataSet, relations, &prepared, &stored);
+    }
   } else {
     writeRows(dataSet);
     if (relations != nullptr && !report_.stopped()) writeLinks(dataSet, relations);

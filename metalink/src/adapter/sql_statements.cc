@@ -279,6 +279,14 @@ std::u16string SqlStatementBuilder::selectColumns(
   return u"SELECT " + join(names, u", ") + u" FROM " + q(table);
 }
 
+std::u16string SqlStatementBuilder::selectColumnsWhereIn(const std::u16string& table,
+                                                         const std::vector<std::u16string>& columns,
+                                                         const std::u16string& inColumn,
+                                                         size_t count) const {
+  return selectColumns(table, columns) + u" WHERE " + q(inColumn) + u" IN (" +
+         join(std::vector<std::u16string>(count, u"?"), u", ") + u")";
+}
+
 std::u16string SqlStatementBuilder::sqliteTableSql(const std::u16string& table) const {
   return u"SELECT sql FROM sqlite_master WHERE type = 'table' AND name = " + quoteLiteral(table) +
          u" COLLATE NOCASE";
@@ -377,6 +385,20 @@ std::u16string SqlStatementBuilder::columnKinds(const std::u16string& table) con
            u"c.collisdeterministic = false THEN 'n' ELSE 'y' END FROM pg_attribute a LEFT JOIN "
            u"pg_collation c ON c.oid = a.attcollation WHERE a.attrelid = to_regclass(" +
            quoteLiteral(q(table)) + u") AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
+  }
+  return std::u16string();
+}
+
+std::u16string SqlStatementBuilder::writeTriggers(const std::u16string& table) const {
+  if (isSqlite(dialect_)) {
+    return u"SELECT name FROM sqlite_master WHERE type = 'trigger' AND tbl_name = " +
+           quoteLiteral(table) + u" COLLATE NOCASE";
+  }
+  if (isPostgres(dialect_)) {
+    const std::u16string relation = u"to_regclass(" + quoteLiteral(q(table)) + u")";
+    return u"SELECT tgname FROM pg_trigger WHERE tgrelid = " + relation +
+           u" AND NOT tgisinternal UNION ALL SELECT rulename FROM pg_rewrite WHERE ev_class = " +
+           relation + u" AND ev_type <> '1'";
   }
   return std::u16string();
 }

@@ -71,10 +71,17 @@ class SqlStatementBuilder {
   // SELECT q(c1), q(c2) ... FROM q(T)
   std::u16string selectColumns(const std::u16string& table,
                                const std::vector<std::u16string>& columns) const;
+  // SELECT q(c1), q(c2) ... FROM q(T) WHERE q(in) IN (?, ? ...), `count` markers in the list.
+  std::u16string selectColumnsWhereIn(const std::u16string& table,
+                                      const std::vector<std::u16string>& columns,
+                                      const std::u16string& inColumn, size_t count) const;
   // How the columns of a table compare: rows of (name, declared type, "y" unless the column has
   // a collation that may call different texts equal). SQLite's declared types; PostgreSQL's type
   // names as format_type writes them. Empty for unknown systems.
   std::u16string columnKinds(const std::u16string& table) const;
+  // A row for each trigger or rule that runs when rows of the table are written (PostgreSQL: not
+  // those behind constraints). Empty for unknown systems.
+  std::u16string writeTriggers(const std::u16string& table) const;
   // Run before the fast path's statements. PostgreSQL: plans made for each run's values, as for
   // literal statements; a plan reused across runs would check a too-long value only after the
   // row took its identity, and the identities after a failed row would then differ from those

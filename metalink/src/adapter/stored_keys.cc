@@ -1,6 +1,7 @@
 #include "adapter/stored_keys.h"
 
 #include <algorithm>
+#include <set>
 
 #include "adapter/odbc_command.h"
 #include "adapter/odbc_prepared.h"
@@ -9,72 +10,24 @@
 
 namespace {
 
-bool contains(const std::u16string& upper, const char16_t* part) {
-  return upper.find(part) != std::u16string::npos;
-}
-
-std::u16string upperAscii(std::u16string text) {
-  for (char16_t& c : text) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+// Every column a row of the table would write: its cells and reference cells, not the identity.
+std::vector<std::u16string> writtenColumns(const CDataTable& table) {
+  const CDataColumn* identity = table.getIdentityColumn();
+  std::set<std::u16string> names;
+  for (const auto& row : table.getRows()) {
+    for (const auto& cell : row->getValueMap()) names.insert(cell.first);
+    for (const auto& reference : row->getReferencedRows()) names.insert(reference.first);
   }
-  return text;
-}
-
-// SQLite's rules for the affinity of a declared column type, in their order.
-std::optional<StoredKeys::Rule> sqliteRule(const std::u16string& declared) {
-  const std::u16string type = upperAscii(declared);
-  if (contains(type, u"INT")) return StoredKeys::Rule::kInteger18;
-  if (contains(type, u"CHAR") || contains(type, u"CLOB") || contains(type, u"TEXT")) {
-    return StoredKeys::Rule::kText;
+  std::vector<std::u16string> columns;
+  for (const auto& name : names) {
+    if (identity == nullptr || !equalsIgnoreCase(name, identity->getName())) {
+      columns.push_back(name);
+    }
   }
-  // BLOB or no type compares numbers and text as different things, REAL and NUMERIC convert
-  // text that looks like a number in ways not modelled here.
-  return std::nullopt;
-}
-
-std::optional<StoredKeys::Rule> postgresRule(const std::u16string& type) {
-  if (type == u"smallint") return StoredKeys::Rule::kInteger4;
-  if (type == u"integer") return StoredKeys::Rule::kInteger9;
-  if (type == u"bigint") return StoredKeys::Rule::kInteger18;
-  if (type == u"text" || type.rfind(u"character varying", 0) == 0) return StoredKeys::Rule::kText;
-  if (type == u"character" || type.rfind(u"character(", 0) == 0) {
-    return StoredKeys::Rule::kTrailingBlanks;
-  }
-  return std::nullopt;
-}
-
-size_t maxDigits(StoredKeys::Rule rule) {
-  switch (rule) {
-    case StoredKeys::Rule::kInteger4:
-      return 4;
-    case StoredKeys::Rule::kInteger9:
-      return 9;
-    default:
-      return 18;
-  }
+  return columns;
 }
 
 }  // namespace
-
-std::optional<std::u16string> StoredKeys::normalise(Rule rule, const std::u16string& value) {
-  if (rule == Rule::kText) return value;
-  if (rule == Rule::kTrailingBlanks) {
-    const size_t end = value.find_last_not_of(u' ');
-    return end == std::u16string::npos ? std::u16string() : value.substr(0, end + 1);
-  }
-  // A whole number in plain digits, and small enough for every integer type of the kind; signs
-  // other than a leading minus, blanks and exponents are left to the database.
-  const bool negative = !value.empty() && value[0] == u'-';
-  const size_t first = negative ? 1 : 0;
-  if (value.size() == first) return std::nullopt;
-  for (size_t i = first; i < value.size(); ++i) {
-    if (value[i] < u'0' || value[i] > u'9') return std::nullopt;
-  }
-  size_t start = value.find_first_not_of(u'0', first);
-  if (start == std::u16string::npos) return std::u16string(u"0");
-  if (value.size() - start > maxDigits(rule)) return std::nullopt;
-  return (negative ? u"-" : u"") + value.substr(start);
-}
 
 std::vector<std::u16string> StoredKeys::keyCells(const CDataRow& row) {
   std::vector<std::u16string> cells;
@@ -87,9 +40,12 @@ std::vector<std::u16string> StoredKeys::keyCells(const CDataRow& row) {
   return cells;
 }
 
-bool StoredKeys::read(CODBCCommand* odbc, const SqlStatementBuilder& sql, const CDataTable& table) {
+bool StoredKeys::read(CODBCCommand* odbc, const SqlStatementBuilder& sql, const CDataTable& table,
+                      bool cells) {
   usable_ = false;
   byKey_.clear();
+  byIdentity_.clear();
+  cells_.forget();
   columns_.clear();
   rules_.clear();
   for (const auto& row : table.getRows()) {
@@ -103,51 +59,92 @@ bool StoredKeys::read(CODBCCommand* odbc, const SqlStatementBuilder& sql, const 
   if (sqlite) {
     // A collation declared anywhere in the table may change how its text compares.
     if (!odbc->executeQuery(sql.sqliteTableSql(table.getName())) || odbc->getRows().size() != 1 ||
-        contains(upperAscii(odbc->getRows()[0][0].second), u"COLLATE")) {
+        sqliteDeclaresCollation(odbc->getRows()[0][0].second)) {
       return false;
     }
   }
   if (!odbc->executeQuery(sql.columnKinds(table.getName()))) return false;
-  for (const std::u16string& column : columns_) {
-    std::optional<Rule> rule;
-    for (const auto& stored : odbc->getRows()) {
-      if (stored.size() < 3) return false;
+  const auto kinds = odbc->getRows();
+  // The rule of a column and whether it compares text by its own collation; nullopt when the
+  // table has no such column or its kind has no rule.
+  const auto ruleOf = [&kinds, sqlite](const std::u16string& column,
+                                       bool* collated) -> std::optional<Rule> {
+    for (const auto& stored : kinds) {
+      if (stored.size() < 3) return std::nullopt;
       const bool same =
           sqlite ? equalsIgnoreCase(stored[0].second, column) : stored[0].second == column;
       if (!same) continue;
-      rule = sqlite ? sqliteRule(stored[1].second) : postgresRule(stored[1].second);
-      if (stored[2].second != u"y") rule.reset();
-      break;
+      *collated = stored[2].second != u"y";
+      return valueRule(sqlite, stored[1].second);
     }
-    if (!rule) return false;
+    return std::nullopt;
+  };
+  for (const std::u16string& column : columns_) {
+    bool collated = false;
+    const std::optional<Rule> rule = ruleOf(column, &collated);
+    if (!rule || collated) return false;
     rules_.push_back(*rule);
   }
 
-  // One read of identity and key values.
+  // The cells are compared as values, where a collation plays no part.
+  std::vector<std::u16string> printed;
+  std::vector<Rule> printedRules;
+  const std::u16string triggers = cells ? sql.writeTriggers(table.getName()) : std::u16string();
+  if (!triggers.empty() && odbc->executeQuery(triggers) && odbc->getRows().empty()) {
+    for (const std::u16string& column : writtenColumns(table)) {
+      bool collated = false;
+      if (const std::optional<Rule> rule = ruleOf(column, &collated)) {
+        printed.push_back(column);
+        printedRules.push_back(*rule);
+      }
+    }
+  }
+  cells_.reset(printed, printedRules);
+
+  // One read of identity, key values and the printed cells.
   const CDataColumn* identity = table.getIdentityColumn();
   std::vector<std::u16string> read;
   read.push_back(identity != nullptr ? identity->getName() : columns_.front());
   read.insert(read.end(), columns_.begin(), columns_.end());
+  read.insert(read.end(), printed.begin(), printed.end());
   auto query = odbc->prepare(sql.selectColumns(table.getName(), read));
-  if (query == nullptr || query->run({}) == CODBCCommand::Outcome::kFailed) return false;
   long long ordinal = 0;
-  for (const auto& stored : query->rows()) {
+  const auto each = [&](const CODBCPrepared::Row& stored) {
     const long long position = ordinal++;
+    if (!cells_.empty()) {
+      cells_.addRow(stored, 1 + columns_.size());
+      if (identity != nullptr && stored[0]) byIdentity_.emplace(*stored[0], position);
+    }
     std::u16string key;
-    bool matchable = true;
-    for (size_t i = 0; i < columns_.size() && matchable; ++i) {
+    for (size_t i = 0; i < columns_.size(); ++i) {
       // NULL equals nothing.
       const auto& value = stored[i + 1];
       const auto normal = value ? normalise(rules_[i], *value) : std::nullopt;
-      matchable = normal.has_value();
-      if (matchable) key += *normal + u'\0';
+      if (!normal) return;
+      key += *normal + u'\0';
     }
-    if (!matchable) continue;
-    // The database answers with the first row it finds.
-    byKey_.emplace(key, Match{identity != nullptr ? stored[0].value_or(u"") : u"", position});
+    // The database answers an existence query with the first row it finds, but an update by the
+    // key writes every row that has it: rows that share a key are never left alone.
+    const auto added =
+        byKey_.emplace(key, Match{identity != nullptr ? stored[0].value_or(u"") : u"", position});
+    if (!added.second) {
+      cells_.written(added.first->second.ordinal);
+      cells_.written(position);
+    }
+  };
+  if (query == nullptr || query->runEach({}, each) == CODBCCommand::Outcome::kFailed) {
+    byKey_.clear();
+    byIdentity_.clear();
+    cells_.forget();
+    return false;
   }
   usable_ = true;
   return true;
+}
+
+long long StoredKeys::rowOfIdentity(const std::u16string& identity) const {
+  const auto found = byIdentity_.find(identity);
+  return found == byIdentity_.end() ? -1 : found->second;
 }
 
 std::optional<std::u16string> StoredKeys::keyOf(const CDataRow& row) const {

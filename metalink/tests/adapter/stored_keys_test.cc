@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "adapter/stored_cells.h"
+
 namespace {
 
 using Rule = StoredKeys::Rule;
@@ -59,3 +61,47 @@ TEST(StoredKeysTest, KeyCellsAreTheRowsCellsAmongItsKeyColumns) {
 }
 
 }  // namespace
+
+// A stored row is the same as the cells an import would write only when the database would
+// store each written text as the value it holds: '0010' is the stored 10 in an integer column,
+// 'ab  ' the stored 'ab' in a char(n), but a NULL is no '' and a text column keeps its blanks.
+TEST(StoredCellsTest, RowsAreTheSameOnlyWhereTheDatabaseStoresTheSameValues) {
+  StoredCells cells;
+  cells.reset({u"code", u"name", u"tag", u"note"}, {ValueRule::kInteger9, ValueRule::kText,
+                                                    ValueRule::kTrailingBlanks, ValueRule::kText});
+  using Value = std::optional<std::u16string>;
+  // Column 0 of each read row is not printed (the identity, as the key read gives it).
+  cells.addRow({u"1", u"10", u"ten", Value(u"ab    "), std::nullopt}, 1);
+  cells.addRow({u"2", u"x1", u"", Value(u""), u""}, 1);
+  struct Case {
+    const char* what;
+    long long row;
+    StoredCells::Cells written;
+    bool same;
+  };
+  const Case cases[] = {
+      {"integer as written", 0, {{u"code", u"0010"}, {u"name", u"ten"}}, true},
+      {"char(n) without its blanks", 0, {{u"tag", u"ab"}}, true},
+      {"char(n) other text", 0, {{u"tag", u" ab"}}, false},
+      {"text with a blank more", 0, {{u"name", u"ten "}}, false},
+      {"text in another case", 0, {{u"name", u"Ten"}}, false},
+      {"integer with a sign", 0, {{u"code", u"+10"}}, false},
+      {"another integer", 0, {{u"code", u"11"}}, false},
+      {"NULL is no empty text", 0, {{u"note", u""}}, false},
+      {"a column not read", 0, {{u"other", u"x"}}, false},
+      {"nothing written", 0, {}, true},
+      {"stored text an integer column cannot read", 1, {{u"code", u"x1"}}, false},
+      {"empty text is empty text", 1, {{u"name", u""}, {u"note", u""}, {u"tag", u"  "}}, true},
+      {"a row not read", 2, {}, false},
+      {"a row added since", -1, {}, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(cells.same(c.row, c.written), c.same) << c.what;
+  }
+  // A row written since the read is never the same again, nor any row after a forget.
+  cells.written(0);
+  EXPECT_FALSE(cells.same(0, {}));
+  EXPECT_TRUE(cells.same(1, {{u"name", u""}}));
+  cells.forget();
+  EXPECT_FALSE(cells.same(1, {{u"name", u""}}));
+}
