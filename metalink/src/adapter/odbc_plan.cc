@@ -91,32 +91,26 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
   // Pass 1, as update's first pass: which rows exist, and with which identity. A row of the
   // library that another row before it already claimed counts as an update of that one.
   struct Found {
-    const CDataCommand::ResultRow* stored;  // null: the import inserts the row
+    long long ordinal = -1;                          // the row in the table's read, if any
+    const CDataCommand::ResultRow* asked = nullptr;  // the row the database found for it alone
+    bool stored = false;                             // false: the import inserts the row
   };
   std::map<const CDataRow*, Found> found;
   std::deque<CDataCommand::ResultRow> asked;  // rows the database found for single rows
-  std::vector<std::vector<CDataCommand::ResultRow>> storedRows;
-  storedRows.reserve(dataSet->getTables().size());
+  // The same read as update's, cells printed: what update would leave alone, it counts so.
+  std::map<std::u16string, StoredKeys> storedKeys;
   for (const auto& entry : dataSet->getTables()) {
     CDataTable* table = entry.second.get();
     if (table->getName() == kRelationsTable || table->getRows().empty()) continue;
     ImportTablePlan plan;
     plan.table = table->getName();
     plan.created = missing.count(table->getName()) > 0;
-    storedRows.push_back(plan.created ? std::vector<CDataCommand::ResultRow>()
-                                      : readExistingRows(table));
     // Rows are matched the way update matches them: from one read of the keys where the key
     // columns compare in a way known exactly, else by asking the database row by row. A table the
     // import would create has no rows yet, and its new text columns compare exactly.
-    StoredKeys keys;
-    if (!plan.created && table->hasPrimaryKey()) keys.read(odbc, statements(), *table);
+    StoredKeys& keys = storedKeys[table->getName()];
+    if (!plan.created && table->hasPrimaryKey()) keys.read(odbc, statements(), *table, true);
     const CDataColumn* identity = table->getIdentityColumn();
-    std::map<std::u16string, const CDataCommand::ResultRow*> byIdentity;
-    if (identity != nullptr) {
-      for (const auto& stored : storedRows.back()) {
-        byIdentity.emplace(resultValue(stored, identity->getName()), &stored);
-      }
-    }
     std::set<std::u16string> inserted;
     for (const auto& row : table->getRows()) {
       const bool lookedUp = table->hasPrimaryKey() && !StoredKeys::keyCells(*row).empty();
@@ -127,25 +121,24 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
       StoredKeys::Match match;
       const StoredKeys::Lookup lookup =
           plan.created ? StoredKeys::Lookup::kMissing : keys.find(*row, &match);
-      const CDataCommand::ResultRow* stored = nullptr;
+      Found stored;
       if (lookup == StoredKeys::Lookup::kAskDatabase) {
         const std::u16string select = buildSelect(*row, false);
         if (odbc->executeQuery(select) && !odbc->getRows().empty()) {
           asked.push_back(odbc->getRows().front());
-          stored = &asked.back();
+          stored.asked = &asked.back();
+          stored.stored = true;
+          if (identity != nullptr) {
+            row->setValue(identity->getName(), resultValue(asked.back(), identity->getName()));
+          }
         }
       } else if (lookup == StoredKeys::Lookup::kFound && match.ordinal >= 0) {
-        const auto byId = byIdentity.find(match.identity);
-        const auto& all = storedRows.back();
-        stored = identity != nullptr ? (byId != byIdentity.end() ? byId->second : nullptr)
-                 : match.ordinal < static_cast<long long>(all.size()) ? &all[match.ordinal]
-                                                                      : nullptr;
+        stored.ordinal = match.ordinal;
+        stored.stored = true;
+        if (identity != nullptr) row->setValue(identity->getName(), match.identity);
       }
-      if (stored != nullptr) {
-        found[row.get()] = {stored};
-        if (identity != nullptr) {
-          row->setValue(identity->getName(), resultValue(*stored, identity->getName()));
-        }
+      if (stored.stored) {
+        found[row.get()] = stored;
         continue;
       }
       // Not in the database: the first row with the key is inserted, later ones update it.
@@ -153,7 +146,7 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
       const bool again =
           lookup == StoredKeys::Lookup::kFound || (byText && inserted.count(keyOf(*row)) > 0);
       if (again) {
-        found[row.get()] = {nullptr};
+        found[row.get()] = stored;
         ++plan.updated;
       } else {
         ++plan.inserted;
@@ -180,7 +173,7 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
       for (const auto& related : row->getRelatedRows()) links += related.second.size();
       plan.linksWritten += links;
       const auto entry = found.find(row.get());
-      if (entry == found.end() || entry->second.stored == nullptr) continue;
+      if (entry == found.end() || !entry->second.stored) continue;
       if (links > 0) {
         const auto stored = storedLinks.find({table->getName(), row->getIdentityValue()});
         if (stored != storedLinks.end()) plan.linksReplaced += stored->second;
@@ -199,9 +192,21 @@ std::vector<ImportTablePlan> CODBCAdapter::planUpdate(CDataSet* dataSet,
             cell_text::referenceCell(target->getTable()->getName(), target->getIdentityValue());
       }
       const CDataColumn* identity = table->getIdentityColumn();
+      StoredCells::Cells written;
       for (const auto& cell : cells) {
         if (identity != nullptr && equalsIgnoreCase(cell.first, identity->getName())) continue;
-        same = same && cell.second == resultValue(*entry->second.stored, cell.first);
+        written.push_back(cell);
+      }
+      if (entry->second.asked != nullptr) {
+        // The database found this row alone: its texts are compared as they are.
+        for (const auto& [column, text] : written) {
+          same = same && text == resultValue(*entry->second.asked, column);
+        }
+      } else {
+        StoredKeys& keys = storedKeys[table->getName()];
+        same = same && keys.unchanged(entry->second.ordinal, written);
+        // A later row of the library that is this row of the database finds it changed.
+        if (!same) keys.written(entry->second.ordinal);
       }
       ++(same ? plan.unchanged : plan.updated);
     }
