@@ -162,10 +162,18 @@ TYPED_TEST(PostgresImportSafetyTest, ALostConnectionLeavesTheDatabaseAsBefore) {
   ASSERT_EQ(this->importLibrary(kSampleLibrary), 1);
   const std::string before = this->snapshot();
   const std::string changed = this->changedLibrary("Yageo Corp");
-  // A row lock of this session holds the import in the middle of its writes.
+  // The manufacturer of a second resistor changes too. Rows the import finds as stored are not
+  // written at all, so the lock of this session on the second resistor's row holds the import
+  // in the middle of its writes, with the first one written.
+  std::string text = edatest::readFile(changed);
+  const std::string from = "name=\"Manufacturer\" value=\"Yageo\"";
+  text.replace(text.find(from), from.size(), "name=\"Manufacturer\" value=\"Yageo Two\"");
+  edatest::writeFile(changed, text);
   std::string error;
   ASSERT_TRUE(this->db_->execute("BEGIN", &error)) << error;
-  ASSERT_TRUE(this->db_->execute("SELECT * FROM \"Symbols\" FOR UPDATE", &error)) << error;
+  ASSERT_TRUE(this->db_->execute(
+      "SELECT * FROM \"Resistors\" WHERE \"PartNumber\" = 'R-100R-0603' FOR UPDATE", &error))
+      << error;
   auto result =
       std::async(std::launch::async, [this, changed] { return this->importLibrary(changed); });
   bool ended = false;
