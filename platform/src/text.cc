@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <cstdint>
+
 namespace platform {
 namespace {
 
@@ -35,6 +37,20 @@ void appendUtf8(char32_t cp, std::string* out) {
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+// Nearly all library text is ASCII: a run of it is copied unit by unit into room made once,
+// instead of growing the output one character at a time. Returns the end of the run.
+template <typename From, typename To>
+size_t copyAsciiRun(const From* in, size_t at, size_t n, To* out) {
+  size_t end = at;
+  while (end < n && static_cast<uint32_t>(in[end]) < 0x80) ++end;
+  if (end == at) return at;
+  const size_t start = out->size();
+  out->resize(start + (end - at));
+  auto* target = &(*out)[start];
+  for (size_t i = at; i < end; ++i) *target++ = static_cast<typename To::value_type>(in[i]);
+  return end;
+}
+
 }  // namespace
 
 std::u16string utf8ToUtf16(std::string_view in) {
@@ -43,12 +59,9 @@ std::u16string utf8ToUtf16(std::string_view in) {
   size_t i = 0;
   const size_t n = in.size();
   while (i < n) {
+    i = copyAsciiRun(in.data(), i, n, &out);
+    if (i == n) break;
     const unsigned char c = static_cast<unsigned char>(in[i]);
-    if (c < 0x80) {
-      out.push_back(c);
-      ++i;
-      continue;
-    }
     size_t len;
     char32_t cp;
     char32_t min;
@@ -82,14 +95,17 @@ std::u16string utf8ToUtf16(std::string_view in) {
 
 namespace {
 
-// Converts `in`; with `exact`, stops at the first unpaired surrogate and returns false instead of
-// putting U+FFFD in its place.
+// Appends `in` converted; with `exact`, stops at the first unpaired surrogate and returns false
+// instead of putting U+FFFD in its place.
 bool convertUtf16(std::u16string_view in, bool exact, std::string* out) {
-  out->reserve(in.size());
-  for (size_t i = 0; i < in.size(); ++i) {
+  const size_t n = in.size();
+  size_t i = 0;
+  while (i < n) {
+    i = copyAsciiRun(in.data(), i, n, out);
+    if (i == n) break;
     char32_t cp = in[i];
     if (cp >= 0xD800 && cp <= 0xDBFF) {
-      if (i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+      if (i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
         cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
         ++i;
       } else {
@@ -101,6 +117,7 @@ bool convertUtf16(std::u16string_view in, bool exact, std::string* out) {
       if (exact) return false;
     }
     appendUtf8(cp, out);
+    ++i;
   }
   return true;
 }
@@ -109,12 +126,19 @@ bool convertUtf16(std::u16string_view in, bool exact, std::string* out) {
 
 std::string utf16ToUtf8(std::u16string_view in) {
   std::string out;
+  out.reserve(in.size());
   convertUtf16(in, false, &out);
   return out;
 }
 
+void utf16ToUtf8(std::u16string_view in, std::string* out) {
+  out->clear();
+  convertUtf16(in, false, out);
+}
+
 bool utf16ToUtf8Exact(std::u16string_view in, std::string* utf8) {
   std::string out;
+  out.reserve(in.size());
   if (!convertUtf16(in, true, &out)) {
     utf8->clear();
     return false;

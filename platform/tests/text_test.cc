@@ -40,6 +40,65 @@ TEST(TextTest, Utf16ToUtf8Cases) {
       << "high without low";
 }
 
+// ASCII runs are copied in bulk; the character after a run, and a run after a character, must
+// still convert exactly as on their own.
+TEST(TextTest, AsciiRunsNextToOtherCharacters) {
+  const std::string longAscii(40, 'x');
+  const std::u16string longAscii16(40, u'x');
+  const Utf8Case cases[] = {
+      {"run then two-byte", "abc\xC3\xA9", u"abc\u00E9"},
+      {"two-byte then run",
+       "\xC3\xA9"
+       "abc",
+       u"\u00E9abc"},
+      {"run then four-byte then run",
+       "ab\xF0\x9F\x98\x80"
+       "cd",
+       u"ab\U0001F600cd"},
+      {"long run then three-byte", longAscii + "\xE2\x82\xAC", longAscii16 + u"\u20AC"},
+      {"run, truncated, run",
+       "ab\xE2\x82"
+       "cd",
+       u"ab\uFFFDcd"},
+      {"run then stray continuation at end", "ab\x80", u"ab\uFFFD"},
+      {"DEL stays ASCII", "a\x7F", u"a\u007F"},
+      {"only non-ASCII", "\xC3\xA9\xC3\xA9", u"\u00E9\u00E9"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(utf8ToUtf16(c.utf8), c.utf16) << c.name;
+  }
+
+  const char16_t high = 0xD83D, low = 0xDE00;
+  const struct {
+    const char* name;
+    std::u16string utf16;
+    std::string utf8;
+  } back[] = {
+      {"run then pair then run", std::u16string{u'a', high, low, u'b'},
+       "a\xF0\x9F\x98\x80"
+       "b"},
+      {"run then lone high then run", std::u16string{u'a', high, u'b'},
+       "a\xEF\xBF\xBD"
+       "b"},
+      {"run then lone low", std::u16string{u'a', u'b', low}, "ab\xEF\xBF\xBD"},
+      {"lone high at end after long run", longAscii16 + std::u16string(1, high),
+       longAscii + "\xEF\xBF\xBD"},
+      {"U+0080 after run", u"ab\u0080", "ab\xC2\x80"},
+      {"U+07FF then run", u"\u07FFab",
+       "\xDF\xBF"
+       "ab"},
+  };
+  for (const auto& c : back) {
+    EXPECT_EQ(utf16ToUtf8(c.utf16), c.utf8) << c.name;
+    std::string reused = "stale text longer than the result";
+    utf16ToUtf8(c.utf16, &reused);
+    EXPECT_EQ(reused, c.utf8) << c.name << " (into a used buffer)";
+  }
+  std::string exact;
+  EXPECT_FALSE(utf16ToUtf8Exact(std::u16string{u'a', u'b', high, u'c'}, &exact));
+  EXPECT_EQ(exact, "");
+}
+
 TEST(TextTest, ExactConversionRefusesWhatWouldBeSubstituted) {
   struct Case {
     const char* name;
