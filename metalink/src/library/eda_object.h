@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class EDAObject {
@@ -27,7 +28,7 @@ class EDAObject {
   // The number n of the identity.
   int32_t getElemNumber() const { return elemNumber_; }
   // The number of an identity text "id<n>" as getElemId writes it; false for any other text.
-  static bool parseElemId(const std::string& elemId, int32_t* number);
+  static bool parseElemId(std::string_view elemId, int32_t* number);
 
   // The value the last constructed object took.
   static uint32_t getObjectCounter() { return objectCounter_; }
@@ -82,10 +83,12 @@ class EDAAttribute : public EDAObject {
   };
   Detail& detail();
 
+  // First, so that it takes the padding after the base's fields: libraries hold attributes by
+  // the hundred thousand.
+  bool required_ = false;
   std::string name_;
   std::string value_;
   std::unique_ptr<Detail> detail_;
-  bool required_ = false;
 };
 
 class EDAContextObject;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "library/eda_library.h"
+#include "util/connector_util.h"
 
 namespace {
 
@@ -233,6 +235,43 @@ TEST(ObjectModelTest, RegistriesFindObjectsByClassTypeAndKey) {
   EXPECT_EQ(library.findObject(item->getElemId()), item);
   EXPECT_EQ(library.findObject(""), nullptr);
   EXPECT_EQ(library.findObject("id99"), nullptr);
+}
+
+// Only the spelling getElemId writes names an object: any other text (leading zeros, "-0", a
+// sign, a number beyond 32 bits) must not alias an identity.
+TEST(ObjectModelTest, ParsesOnlyTheIdentitySpellingItWrites) {
+  const struct {
+    const char* text;
+    bool parsed;
+    int32_t number;
+  } cases[] = {
+      {"id0", true, 0},
+      {"id7", true, 7},
+      {"id-3", true, -3},
+      {"id2147483647", true, INT32_MAX},
+      {"id-2147483648", true, INT32_MIN},
+      {"id2147483648", false, 0},
+      {"id-2147483649", false, 0},
+      {"id07", false, 0},
+      {"id00", false, 0},
+      {"id-0", false, 0},
+      {"id-07", false, 0},
+      {"id+7", false, 0},
+      {"id", false, 0},
+      {"id-", false, 0},
+      {"ID7", false, 0},
+      {"id7 ", false, 0},
+      {"x7", false, 0},
+      {"id12345678901", false, 0},
+  };
+  for (const auto& c : cases) {
+    int32_t number = 12345;
+    EXPECT_EQ(EDAObject::parseElemId(c.text, &number), c.parsed) << c.text;
+    if (c.parsed) {
+      EXPECT_EQ(number, c.number) << c.text;
+      EXPECT_EQ(ConnectorUtil::makeElemId(number), c.text);
+    }
+  }
 }
 
 TEST(ObjectModelTest, FindItemsMatchesTypeExactlyAndItemIdIgnoringCase) {
