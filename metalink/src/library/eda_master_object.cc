@@ -18,6 +18,10 @@ std::unique_ptr<EDAMasterObject> EDAMasterObject::create(const std::string& name
 EDAMasterObject::EDAMasterObject(const std::string& name, const std::string& type)
     : EDAWorkspaceObject(name, type) {}
 
+EDAMasterObject::EDAMasterObject(const std::string& name, const std::string& type,
+                                 const std::string& identity)
+    : EDAWorkspaceObject(name, type, identity) {}
+
 const std::string& EDAMasterObject::getClassName() const {
   static const std::string name = "EDAMasterObject";
   return name;
@@ -62,9 +66,7 @@ std::unique_ptr<EDAItem> EDAItem::create(const std::string& itemId, const std::s
 }
 
 EDAItem::EDAItem(const std::string& itemId, const std::string& name, const std::string& type)
-    : EDAMasterObject(name, type), itemId_(itemId) {
-  setKey(itemId_);
-}
+    : EDAMasterObject(name, type, itemId), itemId_(itemId) {}
 
 const std::string* EDAItem::propertyField(const std::string& name, bool* settable) const {
   if (name == "itemId" || name == "revision") {

@@ -34,6 +34,10 @@ class EDAMasterObject : public EDAWorkspaceObject {
   // The first dataset under the default relation type, or null.
   EDADataset* getDataset() const;
 
+ protected:
+  // For items, identified by their itemId.
+  EDAMasterObject(const std::string& name, const std::string& type, const std::string& identity);
+
  private:
   std::string libraryId_;
 };

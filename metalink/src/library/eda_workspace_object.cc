@@ -11,8 +11,14 @@ std::unique_ptr<EDAWorkspaceObject> EDAWorkspaceObject::create(const std::string
 }
 
 EDAWorkspaceObject::EDAWorkspaceObject(const std::string& name, const std::string& type)
+    : EDAWorkspaceObject(name, type, name) {}
+
+EDAWorkspaceObject::EDAWorkspaceObject(const std::string& name, const std::string& type,
+                                       const std::string& identity)
     : name_(name), type_(type) {
-  setKey(name_);
+  std::string lowered = identity;
+  ConnectorUtil::toLowerAscii(lowered);
+  key_ = "[" + type_ + "," + lowered + "]";
 }
 
 EDAWorkspaceObject::~EDAWorkspaceObject() = default;
@@ -20,12 +26,6 @@ EDAWorkspaceObject::~EDAWorkspaceObject() = default;
 const std::string& EDAWorkspaceObject::getClassName() const {
   static const std::string name = "EDAWorkspaceObject";
   return name;
-}
-
-void EDAWorkspaceObject::setKey(const std::string& identity) {
-  std::string lowered = identity;
-  ConnectorUtil::toLowerAscii(lowered);
-  key_ = "[" + type_ + "," + lowered + "]";
 }
 
 const std::string& EDAWorkspaceObject::getKey() const { return key_; }

@@ -64,9 +64,10 @@ class EDAWorkspaceObject : public EDAContextObject {
   // The field behind the property `name` and, in `*settable`, its flag; null for a name that is
   // no property of the class. Subclasses with more properties extend it.
   virtual const std::string* propertyField(const std::string& name, bool* settable) const;
+  // For subclasses identified by another text than the name (the key is made once, from it).
+  EDAWorkspaceObject(const std::string& name, const std::string& type, const std::string& identity);
   // After a setter changed a field: the property reads the field again.
   void fieldChanged(const std::string& name);
-  void setKey(const std::string& identity);
 
  private:
   // A property reads its field unless setValue gave it a value of its own, kept here. Few

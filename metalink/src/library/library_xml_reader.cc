@@ -9,12 +9,12 @@
 // the order of the file.
 #include <algorithm>
 #include <set>
-#include <unordered_map>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/util/XMLString.hpp>
 
 #include "library/eda_library.h"
+#include "library/file_identities.h"
 #include "library/library_xml_names.h"
 #include "platform/text.h"
 #include "syncmap/xerces_support.h"
@@ -51,10 +51,16 @@ class Wanted {
   }
 
   bool has(size_t k) const { return values_[k] != nullptr; }
-  // The value as UTF-8; empty when absent.
-  std::string text(size_t k) const {
-    return has(k) ? platform::utf16ToUtf8(std::u16string_view(values_[k])) : std::string();
+  // The value as the parser gives it; empty when absent.
+  std::u16string_view view(size_t k) const {
+    return has(k) ? std::u16string_view(values_[k]) : std::u16string_view();
   }
+  // The value as UTF-8; empty when absent.
+  std::string text(size_t k) const { return platform::utf16ToUtf8(view(k)); }
+  // The same into `*out`, reusing its room.
+  void text(size_t k, std::string* out) const { platform::utf16ToUtf8(view(k), out); }
+  // True when the value is "true" in any letter case.
+  bool isTrue(size_t k) const { return has(k) && sameName(values_[k], "true"); }
 
  private:
   // `wanted` is ASCII, so a name with any other character never matches.
@@ -74,24 +80,24 @@ class Wanted {
 
 // An attribute entry as read; absent parts leave the attribute as it is.
 struct Entry {
-  std::string name, value, type, unit, required;
-  bool hasValue = false, hasType = false, hasUnit = false;
+  std::string name, value, type, unit;
+  bool hasValue = false, hasType = false, hasUnit = false, required = false;
 };
 
-Entry readEntry(const Attributes& attributes) {
+// Fills `*entry` in place: an item's entries are applied at once, so one entry's room serves
+// them all.
+void readEntry(const Attributes& attributes, Entry* entry) {
   enum { kName, kValue, kType, kUnit, kRequired };
   static const char* const kNames[] = {"name", "value", "type", "unit", "required"};
   const Wanted<5> a(attributes, kNames);
-  Entry entry;
-  entry.name = a.text(kName);
-  entry.hasValue = a.has(kValue);
-  entry.value = a.text(kValue);
-  entry.hasType = a.has(kType);
-  entry.type = a.text(kType);
-  entry.hasUnit = a.has(kUnit);
-  entry.unit = a.text(kUnit);
-  entry.required = a.text(kRequired);
-  return entry;
+  a.text(kName, &entry->name);
+  entry->hasValue = a.has(kValue);
+  a.text(kValue, &entry->value);
+  entry->hasType = a.has(kType);
+  a.text(kType, &entry->type);
+  entry->hasUnit = a.has(kUnit);
+  a.text(kUnit, &entry->unit);
+  entry->required = a.isTrue(kRequired);
 }
 
 // A GDE object or dataset, built once the file is read (after all items).
@@ -140,20 +146,20 @@ class EDALibrary::XmlReader : public DefaultHandler {
     for (Pending& gde : gdes_) {
       EDAGde* object = library_->createGde(gde.name, gde.type);
       if (object == nullptr) continue;
-      remember(gde.fileId, object);
+      identities_.remember(gde.fileId, object);
       const size_t firstReference = references_.size();
-      for (Entry& entry : gde.entries) apply(std::move(entry), object, firstReference);
+      for (const Entry& entry : gde.entries) apply(entry, object, firstReference);
     }
     for (const Pending& dataset : datasets_) {
       EDADataset* object = library_->createDataset(dataset.name, dataset.type);
       if (object == nullptr) continue;
-      remember(dataset.fileId, object);
+      identities_.remember(dataset.fileId, object);
       if (dataset.hasFolder) object->setFolder(dataset.folder);
     }
     // A relation whose ends are missing or name no object of the file is skipped.
     for (const PendingRelation& relation : relations_) {
-      EDAWorkspaceObject* primary = lookup(relation.primary);
-      EDAWorkspaceObject* secondary = lookup(relation.secondary);
+      EDAWorkspaceObject* primary = identities_.lookup(relation.primary);
+      EDAWorkspaceObject* secondary = identities_.lookup(relation.secondary);
       if (primary != nullptr && secondary != nullptr) {
         primary->addRelation(relation.type, secondary);
       }
@@ -180,9 +186,11 @@ class EDALibrary::XmlReader : public DefaultHandler {
     // Every element child of an item or GDE object is an attribute entry, whatever its name.
     const Open& parent = open_.back();
     if (parent.item != nullptr) {
-      apply(readEntry(attributes), parent.item, parent.firstReference);
+      readEntry(attributes, &entry_);
+      apply(entry_, parent.item, parent.firstReference);
     } else if (parent.gde != 0) {
-      gdes_[parent.gde - 1].entries.push_back(readEntry(attributes));
+      readEntry(attributes, &entry_);
+      gdes_[parent.gde - 1].entries.push_back(entry_);
     }
 
     Open opened;
@@ -244,7 +252,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
     if (created == nullptr) return nullptr;
     EDAItem* item = created.get();
     items_.push_back(std::move(created));
-    remember(a.text(kElemId), item);
+    identities_.remember(a.view(kElemId), item);
     const std::string category = a.text(kCategory);
     if (!category.empty()) {
       item->setCategory(category);
@@ -289,13 +297,14 @@ class EDALibrary::XmlReader : public DefaultHandler {
 
   // `firstReference` is where the references of the object being read begin in references_:
   // an object's entries come together, so a repeated entry is found among those.
-  void apply(Entry entry, EDAWorkspaceObject* object, size_t firstReference) {
+  void apply(const Entry& entry, EDAWorkspaceObject* object, size_t firstReference) {
     EDAAttribute* attribute = object->getOrCreateAttribute(entry.name);
     if (attribute == nullptr) return;
-    if (entry.hasValue) attribute->setValue(std::move(entry.value));
-    if (entry.hasType) attribute->setType(std::move(entry.type));
-    if (entry.hasUnit) attribute->setUnit(std::move(entry.unit));
-    attribute->setRequiredFromText(entry.required);
+    if (entry.hasValue) attribute->setValue(entry.value);
+    // Nearly every entry repeats the type and unit the attribute has; those are not set again.
+    if (entry.hasType && entry.type != attribute->getType()) attribute->setType(entry.type);
+    if (entry.hasUnit && entry.unit != attribute->getUnit()) attribute->setUnit(entry.unit);
+    attribute->setRequired(entry.required);
     if (!attribute->isReference()) return;
     const auto first = references_.begin() + static_cast<std::ptrdiff_t>(firstReference);
     if (std::find(first, references_.end(), attribute) == references_.end()) {
@@ -307,7 +316,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
     for (EDAAttribute* attribute : references_) {
       // A later entry of the same name may have changed the type.
       if (!attribute->isReference()) continue;
-      if (const EDAWorkspaceObject* target = lookup(attribute->getValue())) {
+      if (const EDAWorkspaceObject* target = identities_.lookup(attribute->getValue())) {
         attribute->setValue(target->getElemId());
         continue;
       }
@@ -315,18 +324,6 @@ class EDALibrary::XmlReader : public DefaultHandler {
                              " because the referenced object cannot be found");
       MessageLogger::warn(kSource, library_->lastError_);
     }
-  }
-
-  // On a repeated identity the first object keeps it. An empty identity names nothing, so an
-  // empty reference never resolves to an object that merely lacked its elemId.
-  void remember(const std::string& fileId, EDAWorkspaceObject* object) {
-    if (!fileId.empty()) fileMap_.emplace(fileId, object);
-  }
-
-  EDAWorkspaceObject* lookup(const std::string& fileId) const {
-    if (fileId.empty()) return nullptr;
-    const auto it = fileMap_.find(fileId);
-    return it == fileMap_.end() ? nullptr : it->second;
   }
 
   EDALibrary* library_;
@@ -343,8 +340,11 @@ class EDALibrary::XmlReader : public DefaultHandler {
   std::vector<Pending> datasets_;
   std::vector<PendingRelation> relations_;
 
-  std::unordered_map<std::string, EDAWorkspaceObject*> fileMap_;
+  // On a repeated identity the first object keeps it.
+  FileIdentities identities_;
   std::vector<EDAAttribute*> references_;
+  // The entry being read; its strings keep their room from entry to entry.
+  Entry entry_;
 };
 
 bool EDALibrary::load(const char* path) {
