@@ -375,6 +375,10 @@ int CODBCConOperation::importMetadataDB(const std::u16string& dataSource,
   info("End to read the structure of the data source");
 
   libraryAdapter->fill(dataSet.get());
+  // The rows hold copies of everything the writing needs: the library would only add its size to
+  // the peak of the writing.
+  libraryAdapter.reset();
+  library.reset();
 
   info("Start to import edalib.xml to part metadata database");
   // One transaction: a failure after which nothing can be written leaves the database exactly as
