@@ -117,13 +117,28 @@ std::u16string CDataRow::getIdentityValue() const {
   return identity ? getValue(identity->getName()) : std::u16string();
 }
 
+CDataRow::Links& CDataRow::links() {
+  if (links_ == nullptr) links_ = std::make_unique<Links>();
+  return *links_;
+}
+
+const CDataRow::RelatedRows& CDataRow::getRelatedRows() const {
+  static const RelatedRows none;
+  return links_ != nullptr ? links_->related : none;
+}
+
+const CDataRow::ReferencedRows& CDataRow::getReferencedRows() const {
+  static const ReferencedRows none;
+  return links_ != nullptr ? links_->referenced : none;
+}
+
 void CDataRow::addRelatedRow(const std::u16string& relation, CDataRow* row) {
-  auto& rows = relatedRows_[relation];
+  auto& rows = links().related[relation];
   if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows.push_back(row);
 }
 
 void CDataRow::setReferencedRow(const std::u16string& column, CDataRow* row) {
-  referencedRows_[column] = row;
+  links().referenced[column] = row;
 }
 
 void CDataRow::addKeyColumn(const std::u16string& column) {

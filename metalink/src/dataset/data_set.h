@@ -151,12 +151,11 @@ class CDataRow {
   CDataTable* getTable() const { return table_; }
   Values& getValueMap() { return values_; }
   const Values& getValueMap() const { return values_; }
-  RelatedRows& getRelatedRows() { return relatedRows_; }
-  const RelatedRows& getRelatedRows() const { return relatedRows_; }
+  // Filled through addRelatedRow and setReferencedRow only.
+  const RelatedRows& getRelatedRows() const;
   std::vector<std::u16string>& getKeyColumns() { return keyColumns_; }
   const std::vector<std::u16string>& getKeyColumns() const { return keyColumns_; }
-  ReferencedRows& getReferencedRows() { return referencedRows_; }
-  const ReferencedRows& getReferencedRows() const { return referencedRows_; }
+  const ReferencedRows& getReferencedRows() const;
 
   bool hasValue(const std::u16string& column) const;
   // The first value of the cell; empty when the row has no entry for the column.
@@ -176,13 +175,19 @@ class CDataRow {
 
  private:
   CDataValues& cell(const std::u16string& column);
+  // Most rows link to no other row: the links are made only for those that do, as a data set
+  // holds a row for every row of the tables it reads.
+  struct Links {
+    RelatedRows related;
+    ReferencedRows referenced;
+  };
+  Links& links();
 
   Values values_;
   uint32_t state_;
   CDataTable* table_;
-  RelatedRows relatedRows_;
   std::vector<std::u16string> keyColumns_;
-  ReferencedRows referencedRows_;
+  std::unique_ptr<Links> links_;
 };
 
 class CDataTable {
