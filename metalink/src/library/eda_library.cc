@@ -135,6 +135,12 @@ void EDALibrary::clear() {
   objects_.clear();
 }
 
+void EDALibrary::reserve(size_t objects) {
+  objects_.reserve(objects_.size() + objects);
+  objectsById_.reserve(objectsById_.size() + objects);
+  objectsByKey_.reserve(objectsByKey_.size() + objects);
+}
+
 void EDALibrary::setLastError(const std::string& message) {
   assignLimited(&lastError_, message, kMaxErrorLength);
 }

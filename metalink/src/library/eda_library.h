@@ -88,6 +88,8 @@ class EDALibrary : public EDAObject {
   class XmlReader;
   class XmlWriter;
   void setLastError(const std::string& message);
+  // Room for `objects` more objects in the owners and the indexes, before registering many.
+  void reserve(size_t objects);
 
   // getElemId, made once for the libraryId of every object registered.
   std::string elemIdText_;

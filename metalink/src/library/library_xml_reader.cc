@@ -136,6 +136,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
   // Once the whole file was read: replaces the library's content by what was read.
   void commit() {
     library_->clear();
+    library_->reserve(items_.size() + gdes_.size() + datasets_.size());
     if (sawLibrary_) {
       library_->setName(libraryName_);
       library_->setFolder(libraryFolder_);
@@ -194,7 +195,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
     }
 
     Open opened;
-    if (std::u16string_view(uri != nullptr ? uri : u"") == rootNamespace_) {
+    if (inRootNamespace(uri)) {
       switch (kindOf(localName)) {
         case Kind::kLibrary:
           readLibrary(attributes);
@@ -231,6 +232,15 @@ class EDALibrary::XmlReader : public DefaultHandler {
     size_t firstReference = 0;
     size_t gde = 0;
   };
+
+  // The parser hands out each namespace name from one pool, so nearly every element repeats the
+  // pointer of the last match and the name is compared once, not at every element.
+  bool inRootNamespace(const XMLCh* uri) {
+    if (uri != nullptr && uri == rootUri_) return true;
+    if (std::u16string_view(uri != nullptr ? uri : u"") != rootNamespace_) return false;
+    rootUri_ = uri;
+    return true;
+  }
 
   void readLibrary(const Attributes& attributes) {
     enum { kName, kFolder };
@@ -329,6 +339,8 @@ class EDALibrary::XmlReader : public DefaultHandler {
   EDALibrary* library_;
   bool sawRoot_ = false;
   std::u16string rootNamespace_;
+  // The parser's text last found equal to rootNamespace_; it lives as long as the parse.
+  const XMLCh* rootUri_ = nullptr;
   std::vector<Open> open_;
   std::string stopReason_;
 
