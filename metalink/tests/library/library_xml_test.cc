@@ -538,6 +538,65 @@ TEST_F(LibraryXmlTest, IdentitiesFollowTheObjectKindsNotTheFileOrder) {
   EXPECT_EQ(item->getRelations()[0]->getSecondary(), gde);
 }
 
+// Identities spelled as this library writes them and any other text share one index: a text
+// finds only the object remembered under the very same text, the first claim of a text wins
+// whatever kind of object makes the second, and a spelling that merely reads as the same number
+// ("id05", "id-0") names another identity.
+TEST_F(LibraryXmlTest, FileIdentitiesResolveByTheirExactText) {
+  EDALibrary library;
+  const std::string file = write("identities.xml", R"(<lib>
+    <item elemId="id5" itemId="A" name="a" type="Part"/>
+    <item elemId="id5" itemId="B" name="b" type="Part"/>
+    <item elemId="id05" itemId="C" name="c" type="Part"/>
+    <item elemId="&#xEF;d5" itemId="E" name="e" type="Part"/>
+    <item elemId="x7" itemId="D" name="d" type="Part">
+      <attr name="ToFirst" value="id5" type="Reference"/>
+      <attr name="ToPadded" value="id05" type="Reference"/>
+      <attr name="ToText" value="x7" type="Reference"/>
+      <attr name="ToMinusZero" value="id-0" type="Reference"/>
+      <attr name="ToAccented" value="&#xEF;d5" type="Reference"/>
+      <attr name="Unknown" value="id6" type="Reference"/>
+      <attr name="ZeroUnknown" value="id0" type="Reference"/>
+    </item>
+    <gde elemId="id5" name="G" type="Footprint"/>
+    <dataset elemId="id-0" name="S" type="Datasheet"/>
+    <relation primary="id5" secondary="id05" type="alt"/>
+    <relation primary="x7" secondary="id-0" type="sheet"/>
+    <relation primary="id6" secondary="id5" type="none"/>
+  </lib>)");
+  ASSERT_TRUE(library.load(file.c_str())) << library.getLastError();
+  EDAItem* a = library.findItem("Part", "A");
+  EDAItem* b = library.findItem("Part", "B");
+  EDAItem* c = library.findItem("Part", "C");
+  EDAItem* d = library.findItem("Part", "D");
+  EDAItem* e = library.findItem("Part", "E");
+  EDAGde* g = library.findGde("Footprint", "G");
+  ASSERT_TRUE(a && b && c && d && e && g);
+  const auto target = [&](const char* name) {
+    return library.findObject(d->getAttribute(name)->getValue());
+  };
+  EXPECT_EQ(target("ToFirst"), a);
+  EXPECT_EQ(target("ToPadded"), c);
+  EXPECT_EQ(target("ToText"), d);
+  ASSERT_NE(target("ToMinusZero"), nullptr);
+  EXPECT_EQ(target("ToMinusZero")->getName(), "S");
+  EXPECT_EQ(target("ToAccented"), e);
+  EXPECT_EQ(d->getAttribute("Unknown")->getValue(), "id6");
+  EXPECT_EQ(d->getAttribute("ZeroUnknown")->getValue(), "id0");
+
+  ASSERT_EQ(a->getRelations().size(), 1u);
+  EXPECT_EQ(a->getRelations()[0]->getSecondary(), c);
+  EXPECT_TRUE(b->getRelations().empty());
+  EXPECT_TRUE(g->getRelations().empty());
+  ASSERT_EQ(d->getRelations().size(), 1u);
+  EXPECT_EQ(d->getRelations()[0]->getRelationType(), "sheet");
+
+  const auto lines = logLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("Invalid reference attribute Unknown because"), std::string::npos);
+  EXPECT_NE(lines[1].find("Invalid reference attribute ZeroUnknown because"), std::string::npos);
+}
+
 TEST_F(LibraryXmlTest, RefusesElementsNestedBeyondTheLimit) {
   std::string deep = "<lib><item elemId=\"i\" itemId=\"A\" name=\"a\" type=\"Part\"/>";
   for (int i = 0; i < 1000; ++i) deep += "<g>";
