@@ -64,13 +64,15 @@ class Wanted {
 
  private:
   // `wanted` is ASCII, so a name with any other character never matches.
+  // Files nearly always spell names as written, so case is folded only where units differ.
   static bool sameName(const XMLCh* name, const char* wanted) {
+    const auto fold = [](char16_t c) {
+      return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    };
     for (; *wanted != '\0'; ++name, ++wanted) {
-      XMLCh c = *name;
-      if (c >= u'A' && c <= u'Z') c = static_cast<XMLCh>(c - u'A' + u'a');
-      char w = *wanted;
-      if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
-      if (c != static_cast<unsigned char>(w)) return false;
+      const XMLCh c = *name;
+      const auto w = static_cast<char16_t>(static_cast<unsigned char>(*wanted));
+      if (c != w && fold(c) != fold(w)) return false;
     }
     return *name == 0;
   }
