@@ -1,5 +1,7 @@
 #include "library/file_identities.h"
 
+#include <algorithm>
+
 #include "library/eda_object.h"
 #include "platform/text.h"
 
@@ -14,7 +16,8 @@ void FileIdentities::remember(std::string_view fileId, EDAWorkspaceObject* objec
   if (fileId.empty()) return;
   int32_t number = 0;
   if (EDAObject::parseElemId(fileId, &number)) {
-    byNumber_.emplace(number, object);
+    byNumber_.emplace_back(number, object);
+    sorted_ = false;
   } else {
     byText_.emplace(std::string(fileId), object);
   }
@@ -37,12 +40,21 @@ void FileIdentities::remember(std::u16string_view fileId, EDAWorkspaceObject* ob
   remember(platform::utf16ToUtf8(fileId), object);
 }
 
-EDAWorkspaceObject* FileIdentities::lookup(std::string_view fileId) const {
+EDAWorkspaceObject* FileIdentities::lookup(std::string_view fileId) {
   if (fileId.empty()) return nullptr;
   int32_t number = 0;
   if (EDAObject::parseElemId(fileId, &number)) {
-    const auto it = byNumber_.find(number);
-    return it == byNumber_.end() ? nullptr : it->second;
+    const auto byFirst = [](const std::pair<int32_t, EDAWorkspaceObject*>& a,
+                            const std::pair<int32_t, EDAWorkspaceObject*>& b) {
+      return a.first < b.first;
+    };
+    if (!sorted_) {
+      std::stable_sort(byNumber_.begin(), byNumber_.end(), byFirst);
+      sorted_ = true;
+    }
+    const std::pair<int32_t, EDAWorkspaceObject*> wanted(number, nullptr);
+    const auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), wanted, byFirst);
+    return it != byNumber_.end() && it->first == number ? it->second : nullptr;
   }
   if (byText_.empty()) return nullptr;
   const auto it = byText_.find(std::string(fileId));

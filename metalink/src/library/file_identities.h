@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class EDAWorkspaceObject;
 
@@ -15,8 +17,6 @@ class EDAWorkspaceObject;
 // Either way a text finds exactly the object remembered under the same text.
 class FileIdentities {
  public:
-  void reserve(size_t count) { byNumber_.reserve(count); }
-
   // An empty identity names nothing, so an empty reference never resolves to an object that
   // merely lacked its identity.
   void remember(std::string_view fileId, EDAWorkspaceObject* object);
@@ -24,9 +24,13 @@ class FileIdentities {
   // the other texts takes it (U+FFFD).
   void remember(std::u16string_view fileId, EDAWorkspaceObject* object);
   // Null for an empty or unknown identity.
-  EDAWorkspaceObject* lookup(std::string_view fileId) const;
+  EDAWorkspaceObject* lookup(std::string_view fileId);
 
  private:
-  std::unordered_map<int32_t, EDAWorkspaceObject*> byNumber_;
+  // Numbers in the order remembered, sorted (stably, so the first claim of a number comes first)
+  // at the first lookup after a remember: one block instead of a node per object, and files are
+  // read whole before anything is looked up.
+  std::vector<std::pair<int32_t, EDAWorkspaceObject*>> byNumber_;
+  bool sorted_ = true;
   std::unordered_map<std::string, EDAWorkspaceObject*> byText_;
 };
