@@ -196,13 +196,23 @@ TEST_F(SyncMapTest, LongMessagesAreCutToTheBufferSize) {
   EXPECT_EQ(map_.getLastError().size(), CEDASyncMap::kMaxErrorLength);
 }
 
-TEST_F(SyncMapTest, NestingBeyondTheLimitFails) {
+// `levels` elements, each inside the one before; the innermost is of type "inner".
+std::string nested(int levels) {
   std::string deep = "<map>";
-  for (int i = 0; i <= CEDASyncMap::kMaxNesting; ++i) deep += "<element name=\"e\" type=\"t\">";
-  for (int i = 0; i <= CEDASyncMap::kMaxNesting; ++i) deep += "</element>";
-  deep += "</map>";
-  EXPECT_FALSE(load(deep));
-  EXPECT_NE(map_.getLastError().find("nested"), std::string::npos);
+  for (int i = 1; i <= levels; ++i) {
+    deep += std::string("<element name=\"e\" type=\"") + (i == levels ? "inner" : "t") + "\">";
+  }
+  for (int i = 0; i < levels; ++i) deep += "</element>";
+  return deep + "</map>";
+}
+
+TEST_F(SyncMapTest, NestingUpToTheLimitLoadsAndBeyondItFails) {
+  ASSERT_TRUE(load(nested(CEDASyncMap::kMaxNesting))) << map_.getLastError();
+  EXPECT_EQ(map_.findElementsByType(map_.getElements(), "inner").size(), 1u);
+
+  CEDASyncMap deeper;
+  EXPECT_FALSE(deeper.load(write("deeper.xml", nested(CEDASyncMap::kMaxNesting + 1)).c_str()));
+  EXPECT_NE(deeper.getLastError().find("nested"), std::string::npos);
 }
 
 TEST_F(SyncMapTest, RootWithoutElementsLoadsEmpty) {
