@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -51,12 +52,23 @@ TEST_F(MessageLoggerTest, NothingIsWrittenBeforeLevelsAreSet) {
   EXPECT_NE(stat((dir_ + "/connector.log").c_str(), &st), 0);
 }
 
+// The local time in the log's stamp format.
+std::string localStamp(std::time_t t) {
+  std::tm local{};
+  char text[32] = "";
+  if (localtime_r(&t, &local) == nullptr) return text;
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
 TEST_F(MessageLoggerTest, EveryLevelPutsTheTimeStampAtColumnSeven) {
   setLevels(true, true, true, true);
+  const std::string before = localStamp(std::time(nullptr));
   MessageLogger::error("Test", "first");
   MessageLogger::warn("Test", "second");
   MessageLogger::info("Test", "third");
   MessageLogger::debug("Test", "fourth");
+  const std::string after = localStamp(std::time(nullptr));
   const auto got = lines();
   ASSERT_EQ(got.size(), 4u);
   const char* tags[] = {"ERROR ", "WARN  ", "INFO  ", "DEBUG "};
@@ -70,6 +82,10 @@ TEST_F(MessageLoggerTest, EveryLevelPutsTheTimeStampAtColumnSeven) {
     EXPECT_TRUE(isdigit(stamp[0]) && stamp[4] == '-' && stamp[7] == '-' && stamp[10] == ' ' &&
                 stamp[13] == ':' && stamp[16] == ':')
         << line;
+    // The stamp is the local time of the write, every field counted as people count it (months
+    // from 1); the format sorts as the time does.
+    EXPECT_GE(stamp, before) << line;
+    EXPECT_LE(stamp, after) << line;
     EXPECT_EQ(line.substr(25), std::string(" ") + messages[i]) << line;
   }
 }
