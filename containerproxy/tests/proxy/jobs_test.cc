@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
@@ -119,29 +117,6 @@ TEST_F(JobsTest, AFailedJobLeavesTheContainerAsItWas) {
   EXPECT_EQ(vxn_test::countEntries(dir_), 2);
 }
 
-// Limits the size of the files this process writes while it lives, so that a write fails the way
-// it does on a full disk (with SIGXFSZ ignored, a write past the limit fails with EFBIG).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, previous_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
-};
-
 TEST_F(JobsTest, APartWhoseDataCannotBeKeptFailsTheJob) {
   writeFile(path("small"), "small");
   writeFile(path("big"), std::string(3000, 'b'));
@@ -150,7 +125,7 @@ TEST_F(JobsTest, APartWhoseDataCannotBeKeptFailsTheJob) {
   {
     // The part's bytes are buffered on their way to the spool file, so the copy itself succeeds
     // and the failure only shows when the stream is released.
-    FileSizeLimit limit(2000);
+    vxn_test::FileSizeLimit limit(2000);
     expectFailure(addParts(at("c.zrm"), 1, partsFrom({{at("big"), "big", "t"}})),
                   "Add part big fails");
   }

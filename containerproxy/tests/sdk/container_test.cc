@@ -216,6 +216,40 @@ TEST_F(ContainerTest, FailedWriteAtCloseIsReportedAndLeavesNothing) {
   EXPECT_EQ(countEntries(dir_), 0) << "spool files left behind";
 }
 
+// Part data waits in a stdio buffer on its way to the spool file, so a full disk may only show
+// when the stream is released: that release must fail and the part must not take the truncated
+// spool region as its data.
+TEST_F(ContainerTest, DataTheSpoolCouldNotKeepFailsTheRelease) {
+  makeContainer(path("c.zrm"), {{"a.txt", "kept"}});
+  Container* container = openContainer(path("c.zrm"), 3);
+  ASSERT_NE(container, nullptr);
+  ContainerPart* part = nullptr;
+  ASSERT_TRUE(container->GetPart("a.txt", &part).Ok());
+  PartStream* stream = nullptr;
+  ASSERT_TRUE(part->GetStream(ContainerPart::kWrite, &stream).Ok());
+  const std::string data = noise(3000, 7);
+  Result released;
+  {
+    FileSizeLimit limit(2000);
+    ASSERT_EQ(stream->Write(data.data(), data.size(), 1, 0), data.size());
+    released = stream->Release();
+  }
+  EXPECT_FALSE(released.Ok());
+  EXPECT_EQ(message(released),
+            "Cannot keep the data of part a.txt: the spool file could not be written");
+  EXPECT_TRUE(part->Close().Ok());
+  ASSERT_TRUE(Container::Close(container).Ok());
+
+  container = openContainer(path("c.zrm"), 1);
+  ASSERT_NE(container, nullptr);
+  ASSERT_TRUE(container->GetPart("a.txt", &part).Ok());
+  bool ok = false;
+  EXPECT_EQ(readPart(part, &ok), "kept");
+  EXPECT_TRUE(ok);
+  part->Close();
+  Container::Close(container);
+}
+
 TEST_F(ContainerTest, PropertiesArePerKeyAndSurviveAnyText) {
   makeContainer(path("c.zrm"), {{"a.txt", "a"}});
   const String awkward(u"line\nbreak\0nul 12:34\n\xD83D\xDE00", 24);

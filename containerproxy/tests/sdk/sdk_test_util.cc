@@ -1,6 +1,7 @@
 #include "sdk_test_util.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +106,19 @@ std::string readPart(vxn_container::ContainerPart* part, bool* ok) {
   *ok = !stream->Failed();
   stream->Release();
   return data;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+  getrlimit(RLIMIT_FSIZE, &saved_);
+  previous_ = signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = saved_;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  setrlimit(RLIMIT_FSIZE, &saved_);
+  signal(SIGXFSZ, previous_);
 }
 
 }  // namespace vxn_test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <memory>
 #include <string>
@@ -45,5 +46,19 @@ void makeContainer(const std::string& path,
                    const std::vector<std::pair<std::string, std::string>>& parts);
 // The data of one part, read through its stream; *ok false when the stream fails.
 std::string readPart(vxn_container::ContainerPart* part, bool* ok);
+
+// Limits the size of the files this process writes while it lives, so that a write fails the way
+// it does on a full disk (with SIGXFSZ ignored, a write past the limit fails with EFBIG).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes);
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  ~FileSizeLimit();
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
 
 }  // namespace vxn_test
