@@ -1,12 +1,12 @@
 #include "jni/native_frame.h"
 
-#include <clocale>
 #include <new>
 #include <string>
 
 #include "jni/java_result.h"
 #include "jnisupport/java_string.h"
 #include "jnisupport/local_ref.h"
+#include "platform/user_locale.h"
 
 namespace containerproxy {
 namespace {
@@ -26,10 +26,8 @@ String elementText(const char* prefix, int index, const char* arrayName, const c
 
 }  // namespace
 
-void useUserLocale() { std::setlocale(LC_ALL, ""); }
-
 jobject runResultNative(JNIEnv* env, const std::function<JobOutcome()>& job) {
-  useUserLocale();
+  const platform::ScopedUserLocale userLocale;
   if (!findJavaResult(env)) return nullptr;
   JobOutcome outcome;
   try {

@@ -11,10 +11,8 @@
 
 namespace containerproxy {
 
-// Sets the process's C locale to the user's default; every native does this first.
-void useUserLocale();
-
-// The frame of the natives that return a Result: sets the locale, finds the Result class, runs
+// The frame of the natives that return a Result: runs in the user's default C locale on the
+// calling thread (the process's locale stays the host's), finds the Result class, runs
 // `job` and makes the Result from its outcome. Returns null when a Java exception is pending
 // (the VM then throws it), including one that `job` left behind.
 jobject runResultNative(JNIEnv* env, const std::function<JobOutcome()>& job);

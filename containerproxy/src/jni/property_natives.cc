@@ -9,6 +9,7 @@
 #include "jni/native_frame.h"
 #include "jnisupport/java_string.h"
 #include "jnisupport/local_ref.h"
+#include "platform/user_locale.h"
 #include "proxy/container_jobs.h"
 
 namespace containerproxy {
@@ -105,7 +106,7 @@ VXN_CONTAINER_PROXY_EXPORT jobjectArray JNICALL
 Java_com_morvane_vxncontainer_VXNContainerProxy_GetProperties(JNIEnv* env, jobject,
                                                               jstring containerPath,
                                                               jstring propertyKey) {
-  containerproxy::useUserLocale();
+  const platform::ScopedUserLocale userLocale;
   try {
     return containerproxy::getPropertiesForJava(env, containerPath, propertyKey);
   } catch (const std::exception&) {
