@@ -1,5 +1,7 @@
 #include "library/eda_library.h"
 
+#include <algorithm>
+
 #include "syncmap/xerces_support.h"
 #include "util/connector_util.h"
 
@@ -31,13 +33,19 @@ EDAWorkspaceObject* EDALibrary::addObject(std::unique_ptr<EDAWorkspaceObject> ob
   objects_.push_back(std::move(object));
   // A second library restarts the counter, so an elemId may come round again; the older object
   // stays owned and listed, only the id lookup moves to the newer one.
-  objectsById_[added->getElemNumber()] = added;
+  const int32_t number = added->getElemNumber();
+  if (risingById_.empty() || number > risingById_.back().first) {
+    risingById_.emplace_back(number, added);
+  } else {
+    laterById_[number] = added;
+  }
   const std::string& className = added->getClassName();
   objectsByClass_[className].push_back(added);
   if (!ConnectorUtil::equalsIgnoreAsciiCase(added->getType(), className)) {
     objectsByClass_[added->getType()].push_back(added);
   }
-  objectsByKey_[std::string_view(added->getKey())].push_back(added);
+  const auto first = firstByKey_.emplace(std::string_view(added->getKey()), added);
+  if (!first.second) moreByKey_[first.first->first].push_back(added);
   if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(elemIdText_);
   return added;
 }
@@ -45,8 +53,14 @@ EDAWorkspaceObject* EDALibrary::addObject(std::unique_ptr<EDAWorkspaceObject> ob
 EDAWorkspaceObject* EDALibrary::findObject(const std::string& elemId) const {
   int32_t number = 0;
   if (!EDAObject::parseElemId(elemId, &number)) return nullptr;
-  const auto it = objectsById_.find(number);
-  return it == objectsById_.end() ? nullptr : it->second;
+  if (!laterById_.empty()) {
+    const auto later = laterById_.find(number);
+    if (later != laterById_.end()) return later->second;
+  }
+  const auto it = std::lower_bound(risingById_.begin(), risingById_.end(), number,
+                                   [](const std::pair<int32_t, EDAWorkspaceObject*>& entry,
+                                      int32_t wanted) { return entry.first < wanted; });
+  return it != risingById_.end() && it->first == number ? it->second : nullptr;
 }
 
 void EDALibrary::getObjects(const std::string& classOrType,
@@ -84,22 +98,23 @@ std::string lookupKey(const std::string& type, const std::string& identity) {
   return "[" + type + "," + lowered + "]";
 }
 
+}  // namespace
+
 template <typename T>
-void collectByKey(
-    const std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>>& byKey,
-    const std::string& key, std::vector<T*>* out) {
-  const auto it = byKey.find(key);
-  if (it == byKey.end()) return;
-  for (EDAWorkspaceObject* object : it->second) {
+void EDALibrary::collectByKey(const std::string& key, std::vector<T*>* out) const {
+  const auto first = firstByKey_.find(key);
+  if (first == firstByKey_.end()) return;
+  if (auto* typed = dynamic_cast<T*>(first->second)) out->push_back(typed);
+  const auto more = moreByKey_.find(key);
+  if (more == moreByKey_.end()) return;
+  for (EDAWorkspaceObject* object : more->second) {
     if (auto* typed = dynamic_cast<T*>(object)) out->push_back(typed);
   }
 }
 
-}  // namespace
-
 void EDALibrary::findItems(const std::string& type, const std::string& itemId,
                            std::vector<EDAItem*>* out) const {
-  collectByKey(objectsByKey_, lookupKey(type, itemId), out);
+  collectByKey(lookupKey(type, itemId), out);
 }
 
 EDAItem* EDALibrary::findItem(const std::string& type, const std::string& itemId) const {
@@ -114,7 +129,7 @@ bool EDALibrary::hasItem(const std::string& type, const std::string& itemId) con
 
 void EDALibrary::findGdes(const std::string& type, const std::string& name,
                           std::vector<EDAGde*>* out) const {
-  collectByKey(objectsByKey_, lookupKey(type, name), out);
+  collectByKey(lookupKey(type, name), out);
 }
 
 EDAGde* EDALibrary::findGde(const std::string& type, const std::string& name) const {
@@ -128,17 +143,19 @@ bool EDALibrary::hasGde(const std::string& type, const std::string& name) const 
 }
 
 void EDALibrary::clear() {
-  objectsById_.clear();
+  risingById_.clear();
+  laterById_.clear();
   objectsByClass_.clear();
-  objectsByKey_.clear();
+  firstByKey_.clear();
+  moreByKey_.clear();
   categories_.clear();
   objects_.clear();
 }
 
 void EDALibrary::reserve(size_t objects) {
   objects_.reserve(objects_.size() + objects);
-  objectsById_.reserve(objectsById_.size() + objects);
-  objectsByKey_.reserve(objectsByKey_.size() + objects);
+  risingById_.reserve(risingById_.size() + objects);
+  firstByKey_.reserve(firstByKey_.size() + objects);
 }
 
 void EDALibrary::setLastError(const std::string& message) {

@@ -90,6 +90,9 @@ class EDALibrary : public EDAObject {
   void setLastError(const std::string& message);
   // Room for `objects` more objects in the owners and the indexes, before registering many.
   void reserve(size_t objects);
+  // Appends to `*out` the objects of type T registered under `key`, in registration order.
+  template <typename T>
+  void collectByKey(const std::string& key, std::vector<T*>* out) const;
 
   // getElemId, made once for the libraryId of every object registered.
   std::string elemIdText_;
@@ -97,10 +100,16 @@ class EDALibrary : public EDAObject {
   std::string folder_;
   // The owners, in registration order; the maps below hold links.
   std::vector<std::unique_ptr<EDAWorkspaceObject>> objects_;
-  std::unordered_map<int32_t, EDAWorkspaceObject*> objectsById_;
+  // By elemId number. Objects are nearly always registered in the order they were made, so their
+  // numbers rise and go into one sorted block; a number that does not (after the counter was
+  // restarted, or an object made earlier) goes into a map, which then wins as the later one.
+  std::vector<std::pair<int32_t, EDAWorkspaceObject*>> risingById_;
+  std::unordered_map<int32_t, EDAWorkspaceObject*> laterById_;
   std::map<std::string, std::vector<EDAWorkspaceObject*>> objectsByClass_;
-  // Keyed by views of the keys of the objects listed, which live as long as their entry.
-  std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>> objectsByKey_;
+  // Keyed by views of the keys of the objects listed, which live as long as their entry. Keys
+  // are nearly always unique, so only the objects after the first of a key pay for a list.
+  std::unordered_map<std::string_view, EDAWorkspaceObject*> firstByKey_;
+  std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>> moreByKey_;
   std::set<std::string> categories_;
   std::string lastError_;
 };

@@ -298,6 +298,17 @@ TEST(ObjectModelTest, FindItemsMatchesTypeExactlyAndItemIdIgnoringCase) {
   EXPECT_EQ(library.findGde("Part", "a-100"), gde);
   EXPECT_TRUE(library.hasGde("Part", "A-100"));
   EXPECT_FALSE(library.hasGde("Part", "Res"));
+
+  // Objects sharing a key come in registration order; the first is the one found.
+  EDAItem* second = library.createItem("a-100", "Second", "Part");
+  std::vector<EDAItem*> items;
+  library.findItems("Part", "A-100", &items);
+  EXPECT_EQ(items, (std::vector<EDAItem*>{item, second}));
+  EXPECT_EQ(library.findItem("Part", "a-100"), item);
+  library.clear();
+  EXPECT_FALSE(library.hasItem("Part", "A-100"));
+  EDAItem* again = library.createItem("A-100", "Again", "Part");
+  EXPECT_EQ(library.findItem("Part", "A-100"), again);
 }
 
 TEST(ObjectModelTest, RelationsAreKeptOnBothSidesAndFilteredByTypes) {
@@ -386,6 +397,16 @@ TEST(ObjectModelTest, ObjectsSurviveAnIdentityThatComesRoundAgain) {
   EXPECT_EQ(first.countObjects("EDAItem"), 2u);
   EXPECT_EQ(first.findItem("Part", "A"), older);
   EXPECT_EQ(older->getItemId(), "A");
+
+  // Numbers rise again after the repeat; an object made before others is found when added after.
+  EDAItem* third = first.createItem("C", "c", "Part");
+  std::unique_ptr<EDAItem> early = EDAItem::create("D", "d", "Part");
+  const std::string earlyId = early->getElemId();
+  EDAItem* fourth = first.createItem("E", "e", "Part");
+  EDAWorkspaceObject* added = first.addObject(std::move(early));
+  EXPECT_EQ(first.findObject(third->getElemId()), third);
+  EXPECT_EQ(first.findObject(fourth->getElemId()), fourth);
+  EXPECT_EQ(first.findObject(earlyId), added);
 }
 
 }  // namespace
