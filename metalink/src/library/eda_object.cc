@@ -90,7 +90,9 @@ void EDAAttribute::setUnit(std::string unit) {
 }
 
 bool EDAAttribute::isReference() const {
-  return ConnectorUtil::equalsIgnoreAsciiCase(getType(), kReferenceType);
+  // Without a detail the type is "String".
+  return detail_ != nullptr &&
+         ConnectorUtil::equalsIgnoreAsciiCase(detail_->type, std::string_view(kReferenceType));
 }
 
 bool EDAAttribute::isReferencedValue() const {

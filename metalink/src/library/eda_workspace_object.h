@@ -49,6 +49,8 @@ class EDAWorkspaceObject : public EDAContextObject {
   void getAttributes(std::vector<EDAAttribute*>* out) const;
   // The attribute of that name, created (type "String") when missing; null for an empty name.
   EDAAttribute* getOrCreateAttribute(const std::string& name);
+  // Room for `count` attributes in all, before creating several.
+  void reserveAttributes(size_t count) { attributes_.reserve(count); }
 
   // The property value of `name`; failing that, with `includeAttributes`, the value of the
   // attribute of that name; else empty.

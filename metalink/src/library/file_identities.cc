@@ -16,8 +16,9 @@ void FileIdentities::remember(std::string_view fileId, EDAWorkspaceObject* objec
   if (fileId.empty()) return;
   int32_t number = 0;
   if (EDAObject::parseElemId(fileId, &number)) {
+    // An equal number may follow: the first claim stays first either way.
+    if (!byNumber_.empty() && number < byNumber_.back().first) sorted_ = false;
     byNumber_.emplace_back(number, object);
-    sorted_ = false;
   } else {
     byText_.emplace(std::string(fileId), object);
   }
@@ -41,22 +42,29 @@ void FileIdentities::remember(std::u16string_view fileId, EDAWorkspaceObject* ob
 }
 
 EDAWorkspaceObject* FileIdentities::lookup(std::string_view fileId) {
+  int32_t number = 0;
+  if (!sorted_ && EDAObject::parseElemId(fileId, &number)) {
+    std::stable_sort(
+        byNumber_.begin(), byNumber_.end(),
+        [](const std::pair<int32_t, EDAWorkspaceObject*>& a,
+           const std::pair<int32_t, EDAWorkspaceObject*>& b) { return a.first < b.first; });
+    sorted_ = true;
+  }
+  return lookupRemembered(fileId);
+}
+
+EDAWorkspaceObject* FileIdentities::lookupRemembered(std::string_view fileId) {
   if (fileId.empty()) return nullptr;
   int32_t number = 0;
-  if (EDAObject::parseElemId(fileId, &number)) {
-    const auto byFirst = [](const std::pair<int32_t, EDAWorkspaceObject*>& a,
-                            const std::pair<int32_t, EDAWorkspaceObject*>& b) {
-      return a.first < b.first;
-    };
-    if (!sorted_) {
-      std::stable_sort(byNumber_.begin(), byNumber_.end(), byFirst);
-      sorted_ = true;
-    }
-    const std::pair<int32_t, EDAWorkspaceObject*> wanted(number, nullptr);
-    const auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), wanted, byFirst);
-    return it != byNumber_.end() && it->first == number ? it->second : nullptr;
-  }
+  if (EDAObject::parseElemId(fileId, &number)) return sorted_ ? findNumber(number) : nullptr;
   if (byText_.empty()) return nullptr;
   const auto it = byText_.find(std::string(fileId));
   return it == byText_.end() ? nullptr : it->second;
+}
+
+EDAWorkspaceObject* FileIdentities::findNumber(int32_t number) const {
+  const auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), number,
+                                   [](const std::pair<int32_t, EDAWorkspaceObject*>& entry,
+                                      int32_t wanted) { return entry.first < wanted; });
+  return it != byNumber_.end() && it->first == number ? it->second : nullptr;
 }

@@ -25,11 +25,18 @@ class FileIdentities {
   void remember(std::u16string_view fileId, EDAWorkspaceObject* object);
   // Null for an empty or unknown identity.
   EDAWorkspaceObject* lookup(std::string_view fileId);
+  // The same while the file is still being read, for identities already remembered. It never
+  // reorders the index, so while numbers arrive out of order it finds no number; asking lookup
+  // again once everything is remembered gives the full answer. What it does find is final, as a
+  // later claim of the same identity never wins.
+  EDAWorkspaceObject* lookupRemembered(std::string_view fileId);
 
  private:
+  EDAWorkspaceObject* findNumber(int32_t number) const;
+
   // Numbers in the order remembered, sorted (stably, so the first claim of a number comes first)
-  // at the first lookup after a remember: one block instead of a node per object, and files are
-  // read whole before anything is looked up.
+  // at the first lookup after a remember that broke the order: one block instead of a node per
+  // object. Files this library wrote give their numbers in rising order, so they stay sorted.
   std::vector<std::pair<int32_t, EDAWorkspaceObject*>> byNumber_;
   bool sorted_ = true;
   std::unordered_map<std::string, EDAWorkspaceObject*> byText_;

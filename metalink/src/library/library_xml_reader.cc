@@ -31,6 +31,9 @@ constexpr const char* kSource = "EDALibrary";
 // the stack of open elements small whatever a file holds.
 constexpr size_t kMaxNesting = 1000;
 
+// Items get room for as many attributes as the item before had, up to this many.
+constexpr size_t kMaxAttributeRoom = 64;
+
 // The values of the wanted attributes of one element, read in one pass over its attributes.
 // Names match ignoring ASCII case and the first match in the element's attribute list wins.
 template <size_t N>
@@ -57,8 +60,6 @@ class Wanted {
   }
   // The value as UTF-8; empty when absent.
   std::string text(size_t k) const { return platform::utf16ToUtf8(view(k)); }
-  // The same into `*out`, reusing its room.
-  void text(size_t k, std::string* out) const { platform::utf16ToUtf8(view(k), out); }
   // True when the value is "true" in any letter case.
   bool isTrue(size_t k) const { return has(k) && sameName(values_[k], "true"); }
 
@@ -80,33 +81,70 @@ class Wanted {
   const XMLCh* values_[N] = {};
 };
 
-// An attribute entry as read; absent parts leave the attribute as it is.
+// An attribute entry as the parser gives it; absent parts leave the attribute as it is. The
+// texts are views of the parser's, valid while the element is reported, or of a KeptEntry.
 struct Entry {
-  std::string name, value, type, unit;
+  std::u16string_view name, value, type, unit;
   bool hasValue = false, hasType = false, hasUnit = false, required = false;
 };
 
-// Fills `*entry` in place: an item's entries are applied at once, so one entry's room serves
-// them all.
-void readEntry(const Attributes& attributes, Entry* entry) {
+Entry readEntry(const Attributes& attributes) {
   enum { kName, kValue, kType, kUnit, kRequired };
   static const char* const kNames[] = {"name", "value", "type", "unit", "required"};
   const Wanted<5> a(attributes, kNames);
-  a.text(kName, &entry->name);
-  entry->hasValue = a.has(kValue);
-  a.text(kValue, &entry->value);
-  entry->hasType = a.has(kType);
-  a.text(kType, &entry->type);
-  entry->hasUnit = a.has(kUnit);
-  a.text(kUnit, &entry->unit);
-  entry->required = a.isTrue(kRequired);
+  Entry entry;
+  entry.name = a.view(kName);
+  entry.hasValue = a.has(kValue);
+  entry.value = a.view(kValue);
+  entry.hasType = a.has(kType);
+  entry.type = a.view(kType);
+  entry.hasUnit = a.has(kUnit);
+  entry.unit = a.view(kUnit);
+  entry.required = a.isTrue(kRequired);
+  return entry;
+}
+
+// An entry that waits for the end of the file, with its own copy of the texts.
+class KeptEntry {
+ public:
+  explicit KeptEntry(const Entry& entry)
+      : flags_(entry),
+        name_(entry.name),
+        value_(entry.value),
+        type_(entry.type),
+        unit_(entry.unit) {
+    flags_.name = flags_.value = flags_.type = flags_.unit = std::u16string_view();
+  }
+  // Views of the copies, valid while this entry stays where it is.
+  Entry get() const {
+    Entry entry = flags_;
+    entry.name = name_;
+    entry.value = value_;
+    entry.type = type_;
+    entry.unit = unit_;
+    return entry;
+  }
+
+ private:
+  Entry flags_;  // The flags of the entry; its texts are the copies below.
+  std::u16string name_, value_, type_, unit_;
+};
+
+// True when `text` is `ascii`: nearly every entry repeats the type and unit its attribute has.
+// Text that is not ASCII is reported as different, and merely set again.
+bool sameAscii(std::u16string_view text, const std::string& ascii) {
+  if (text.size() != ascii.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] >= 0x80 || text[i] != static_cast<unsigned char>(ascii[i])) return false;
+  }
+  return true;
 }
 
 // A GDE object or dataset, built once the file is read (after all items).
 struct Pending {
   std::string fileId, name, type, folder;
   bool hasFolder = false;
-  std::vector<Entry> entries;
+  std::vector<KeptEntry> entries;
 };
 
 struct PendingRelation {
@@ -151,7 +189,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
       if (object == nullptr) continue;
       identities_.remember(gde.fileId, object);
       const size_t firstReference = references_.size();
-      for (const Entry& entry : gde.entries) apply(entry, object, firstReference);
+      for (const KeptEntry& entry : gde.entries) apply(entry.get(), object, firstReference);
     }
     for (const Pending& dataset : datasets_) {
       EDADataset* object = library_->createDataset(dataset.name, dataset.type);
@@ -187,13 +225,12 @@ class EDALibrary::XmlReader : public DefaultHandler {
       return;
     }
     // Every element child of an item or GDE object is an attribute entry, whatever its name.
-    const Open& parent = open_.back();
+    Open& parent = open_.back();
     if (parent.item != nullptr) {
-      readEntry(attributes, &entry_);
-      apply(entry_, parent.item, parent.firstReference);
+      apply(readEntry(attributes), parent.item, parent.firstReference);
+      ++parent.entries;
     } else if (parent.gde != 0) {
-      readEntry(attributes, &entry_);
-      gdes_[parent.gde - 1].entries.push_back(entry_);
+      gdes_[parent.gde - 1].entries.emplace_back(readEntry(attributes));
     }
 
     Open opened;
@@ -223,7 +260,13 @@ class EDALibrary::XmlReader : public DefaultHandler {
   }
 
   void endElement(const XMLCh*, const XMLCh*, const XMLCh*) override {
-    if (!open_.empty()) open_.pop_back();
+    if (open_.empty()) return;
+    const Open& closed = open_.back();
+    if (closed.item != nullptr) {
+      resolveRemembered(closed.firstReference);
+      entriesPerItem_ = closed.entries;
+    }
+    open_.pop_back();
   }
 
  private:
@@ -232,6 +275,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
   struct Open {
     EDAItem* item = nullptr;
     size_t firstReference = 0;
+    size_t entries = 0;
     size_t gde = 0;
   };
 
@@ -264,6 +308,8 @@ class EDALibrary::XmlReader : public DefaultHandler {
     if (created == nullptr) return nullptr;
     EDAItem* item = created.get();
     items_.push_back(std::move(created));
+    // Items of one file mostly have as many attributes as the last.
+    item->reserveAttributes(std::min(entriesPerItem_, kMaxAttributeRoom));
     identities_.remember(a.view(kElemId), item);
     const std::string category = a.text(kCategory);
     if (!category.empty()) {
@@ -310,18 +356,40 @@ class EDALibrary::XmlReader : public DefaultHandler {
   // `firstReference` is where the references of the object being read begin in references_:
   // an object's entries come together, so a repeated entry is found among those.
   void apply(const Entry& entry, EDAWorkspaceObject* object, size_t firstReference) {
-    EDAAttribute* attribute = object->getOrCreateAttribute(entry.name);
+    platform::utf16ToUtf8(entry.name, &name_);
+    EDAAttribute* attribute = object->getOrCreateAttribute(name_);
     if (attribute == nullptr) return;
-    if (entry.hasValue) attribute->setValue(entry.value);
-    // Nearly every entry repeats the type and unit the attribute has; those are not set again.
-    if (entry.hasType && entry.type != attribute->getType()) attribute->setType(entry.type);
-    if (entry.hasUnit && entry.unit != attribute->getUnit()) attribute->setUnit(entry.unit);
+    if (entry.hasValue) attribute->setValue(platform::utf16ToUtf8(entry.value));
+    if (entry.hasType && !sameAscii(entry.type, attribute->getType())) {
+      attribute->setType(platform::utf16ToUtf8(entry.type));
+    }
+    if (entry.hasUnit && !sameAscii(entry.unit, attribute->getUnit())) {
+      attribute->setUnit(platform::utf16ToUtf8(entry.unit));
+    }
     attribute->setRequired(entry.required);
     if (!attribute->isReference()) return;
     const auto first = references_.begin() + static_cast<std::ptrdiff_t>(firstReference);
     if (std::find(first, references_.end(), attribute) == references_.end()) {
       references_.push_back(attribute);
     }
+  }
+
+  // An item's attributes are final once its element ends. Its references to objects the file
+  // has already named are resolved then, while the attributes are fresh in memory, rather than
+  // all at the end; the rest wait for the whole file.
+  void resolveRemembered(size_t firstReference) {
+    auto kept = references_.begin() + static_cast<std::ptrdiff_t>(firstReference);
+    for (auto it = kept; it != references_.end(); ++it) {
+      EDAAttribute* attribute = *it;
+      // A later entry of the same name may have changed the type.
+      if (!attribute->isReference()) continue;
+      if (const EDAWorkspaceObject* target = identities_.lookupRemembered(attribute->getValue())) {
+        attribute->setValue(target->getElemId());
+      } else {
+        *kept++ = attribute;
+      }
+    }
+    references_.erase(kept, references_.end());
   }
 
   void resolveReferences() {
@@ -357,8 +425,10 @@ class EDALibrary::XmlReader : public DefaultHandler {
   // On a repeated identity the first object keeps it.
   FileIdentities identities_;
   std::vector<EDAAttribute*> references_;
-  // The entry being read; its strings keep their room from entry to entry.
-  Entry entry_;
+  // The name of the entry being applied; its room serves every entry.
+  std::string name_;
+  // How many entries the last item had.
+  size_t entriesPerItem_ = 0;
 };
 
 bool EDALibrary::load(const char* path) {

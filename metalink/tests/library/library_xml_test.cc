@@ -407,6 +407,43 @@ TEST_F(LibraryXmlTest, ReferenceIsRewrittenOnceWhenTheItemRepeatsTheEntry) {
   EXPECT_EQ(y->getAttribute("Was")->getValue(), "id7");  // No longer a reference.
 }
 
+// References to objects read earlier are resolved as the file is read, the others at its end;
+// either way a reference lands on the first claim of its identity. Numbers out of order, and a
+// later claim of a number already taken, must not change where a reference lands.
+TEST_F(LibraryXmlTest, ReferencesLandOnTheFirstClaimWhateverTheOrderOfTheFile) {
+  EDALibrary library;
+  const std::string file = write("claims.xml", R"(<lib>
+    <item elemId="id1" itemId="A" name="a" type="Part"/>
+    <item elemId="id2" itemId="B" name="b" type="Part">
+      <attr name="Back" value="id1" type="Reference"/>
+      <attr name="Forward" value="id8" type="Reference"/>
+      <attr name="Self" value="id2" type="Reference"/>
+    </item>
+    <item elemId="id1" itemId="C" name="c" type="Part"/>
+    <item elemId="id9" itemId="D" name="d" type="Part"/>
+    <item elemId="id8" itemId="E" name="e" type="Part">
+      <attr name="Back" value="id9" type="Reference"/>
+      <attr name="Again" value="id1" type="Reference"/>
+    </item>
+    <item elemId="id9" itemId="F" name="f" type="Part"/>
+  </lib>)");
+  ASSERT_TRUE(library.load(file.c_str())) << library.getLastError();
+  EDAItem* a = library.findItem("Part", "A");
+  EDAItem* b = library.findItem("Part", "B");
+  EDAItem* d = library.findItem("Part", "D");
+  EDAItem* e = library.findItem("Part", "E");
+  ASSERT_TRUE(a && b && d && e);
+  const auto target = [&](EDAItem* item, const char* name) {
+    return library.findObject(item->getAttribute(name)->getValue());
+  };
+  EXPECT_EQ(target(b, "Back"), a);
+  EXPECT_EQ(target(b, "Forward"), e);
+  EXPECT_EQ(target(b, "Self"), b);
+  EXPECT_EQ(target(e, "Back"), d);
+  EXPECT_EQ(target(e, "Again"), a);
+  EXPECT_TRUE(logLines().empty());
+}
+
 TEST_F(LibraryXmlTest, LoadReplacesTheContentAndKeepsNameWithoutLibraryElement) {
   EDALibrary library;
   library.setName("Kept");
