@@ -1,7 +1,5 @@
 #include "library/eda_library.h"
 
-#include <algorithm>
-
 #include "syncmap/xerces_support.h"
 #include "util/connector_util.h"
 
@@ -57,10 +55,7 @@ EDAWorkspaceObject* EDALibrary::findObject(const std::string& elemId) const {
     const auto later = laterById_.find(number);
     if (later != laterById_.end()) return later->second;
   }
-  const auto it = std::lower_bound(risingById_.begin(), risingById_.end(), number,
-                                   [](const std::pair<int32_t, EDAWorkspaceObject*>& entry,
-                                      int32_t wanted) { return entry.first < wanted; });
-  return it != risingById_.end() && it->first == number ? it->second : nullptr;
+  return findByNumber(risingById_, number);
 }
 
 void EDALibrary::getObjects(const std::string& classOrType,

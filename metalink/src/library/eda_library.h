@@ -13,6 +13,7 @@
 #include "library/eda_master_object.h"
 #include "library/eda_object.h"
 #include "library/eda_workspace_object.h"
+#include "library/objects_by_number.h"
 
 // Owns every workspace object registered with it (which own their attributes and the relations
 // in which they are primary); every pointer it hands out lives until clear() or destruction.
@@ -103,7 +104,7 @@ class EDALibrary : public EDAObject {
   // By elemId number. Objects are nearly always registered in the order they were made, so their
   // numbers rise and go into one sorted block; a number that does not (after the counter was
   // restarted, or an object made earlier) goes into a map, which then wins as the later one.
-  std::vector<std::pair<int32_t, EDAWorkspaceObject*>> risingById_;
+  ObjectsByNumber risingById_;
   std::unordered_map<int32_t, EDAWorkspaceObject*> laterById_;
   std::map<std::string, std::vector<EDAWorkspaceObject*>> objectsByClass_;
   // Keyed by views of the keys of the objects listed, which live as long as their entry. Keys

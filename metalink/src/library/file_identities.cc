@@ -44,10 +44,7 @@ void FileIdentities::remember(std::u16string_view fileId, EDAWorkspaceObject* ob
 EDAWorkspaceObject* FileIdentities::lookup(std::string_view fileId) {
   int32_t number = 0;
   if (!sorted_ && EDAObject::parseElemId(fileId, &number)) {
-    std::stable_sort(
-        byNumber_.begin(), byNumber_.end(),
-        [](const std::pair<int32_t, EDAWorkspaceObject*>& a,
-           const std::pair<int32_t, EDAWorkspaceObject*>& b) { return a.first < b.first; });
+    std::stable_sort(byNumber_.begin(), byNumber_.end(), lowerNumber);
     sorted_ = true;
   }
   return lookupRemembered(fileId);
@@ -56,15 +53,10 @@ EDAWorkspaceObject* FileIdentities::lookup(std::string_view fileId) {
 EDAWorkspaceObject* FileIdentities::lookupRemembered(std::string_view fileId) {
   if (fileId.empty()) return nullptr;
   int32_t number = 0;
-  if (EDAObject::parseElemId(fileId, &number)) return sorted_ ? findNumber(number) : nullptr;
+  if (EDAObject::parseElemId(fileId, &number)) {
+    return sorted_ ? findByNumber(byNumber_, number) : nullptr;
+  }
   if (byText_.empty()) return nullptr;
   const auto it = byText_.find(std::string(fileId));
   return it == byText_.end() ? nullptr : it->second;
-}
-
-EDAWorkspaceObject* FileIdentities::findNumber(int32_t number) const {
-  const auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), number,
-                                   [](const std::pair<int32_t, EDAWorkspaceObject*>& entry,
-                                      int32_t wanted) { return entry.first < wanted; });
-  return it != byNumber_.end() && it->first == number ? it->second : nullptr;
 }

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "library/objects_by_number.h"
+
 class EDAWorkspaceObject;
 
 // Maps each identity text of the file to the object that claimed it first; the objects are links
@@ -32,12 +34,10 @@ class FileIdentities {
   EDAWorkspaceObject* lookupRemembered(std::string_view fileId);
 
  private:
-  EDAWorkspaceObject* findNumber(int32_t number) const;
-
   // Numbers in the order remembered, sorted (stably, so the first claim of a number comes first)
   // at the first lookup after a remember that broke the order: one block instead of a node per
   // object. Files this library wrote give their numbers in rising order, so they stay sorted.
-  std::vector<std::pair<int32_t, EDAWorkspaceObject*>> byNumber_;
+  ObjectsByNumber byNumber_;
   bool sorted_ = true;
   std::unordered_map<std::string, EDAWorkspaceObject*> byText_;
 };
