@@ -7,10 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 #include <xercesc/sax2/DefaultHandler.hpp>
 
 #include "library/eda_library.h"
@@ -111,34 +114,83 @@ void BM_SaveLibrary(benchmark::State& state) {
   std::remove(path.c_str());
 }
 
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// One load of the file into a fresh library; its seconds, the library's teardown left out.
+// Negative when the load failed.
+double loadOnce(benchmark::State& state, const std::string& path) {
+  const Clock::time_point start = Clock::now();
+  auto library = std::make_unique<EDALibrary>();
+  const bool loaded = library->load(path.c_str());
+  benchmark::DoNotOptimize(library->countObjects("EDAItem"));
+  const double seconds = secondsSince(start);
+  if (!loaded) state.SkipWithError(library->getLastError().c_str());
+  state.PauseTiming();
+  library.reset();
+  state.ResumeTiming();
+  return loaded ? seconds : -1;
+}
+
+// One parse of the file by the same parser settings, its events going nowhere; its seconds, or
+// negative when the parse failed.
+double parseSaxOnce(benchmark::State& state, const std::string& path) {
+  const Clock::time_point start = Clock::now();
+  XercesSession session;
+  SafeSaxReader parser;
+  XERCES_CPP_NAMESPACE::DefaultHandler nothing;
+  const std::string noStop;
+  std::string reason;
+  const bool parsed = parser.parseFile(path.c_str(), &nothing, &noStop, &reason);
+  const double seconds = secondsSince(start);
+  if (!parsed) state.SkipWithError(reason.c_str());
+  return parsed ? seconds : -1;
+}
+
 void BM_LoadLibrary(benchmark::State& state) {
   const std::string& path = preparedFile(static_cast<int>(state.range(0)));
-  for (auto _ : state) {
-    auto library = std::make_unique<EDALibrary>();
-    if (!library->load(path.c_str())) state.SkipWithError(library->getLastError().c_str());
-    benchmark::DoNotOptimize(library->countObjects("EDAItem"));
-    // Taking the library down again is no part of loading it.
-    state.PauseTiming();
-    library.reset();
-    state.ResumeTiming();
-  }
+  for (auto _ : state) loadOnce(state, path);
   state.counters["file_MB"] = fileBytes(path) / 1048576.0;
   state.counters["peak_rss_MB"] = peakMegabytes();
 }
 
 void BM_ParseSaxOnly(benchmark::State& state) {
   const std::string& path = preparedFile(static_cast<int>(state.range(0)));
-  for (auto _ : state) {
-    XercesSession session;
-    SafeSaxReader parser;
-    XERCES_CPP_NAMESPACE::DefaultHandler nothing;
-    const std::string noStop;
-    std::string reason;
-    if (!parser.parseFile(path.c_str(), &nothing, &noStop, &reason)) {
-      state.SkipWithError(reason.c_str());
-    }
-  }
+  for (auto _ : state) parseSaxOnce(state, path);
   state.counters["peak_rss_MB"] = peakMegabytes();
+}
+
+double medianOf(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The load against the bare parse, timed in pairs one right after the other (taking turns at
+// going first), so that a machine whose speed drifts slows both sides of a pair alike. Reports
+// the load's time and the median of the pairs' ratios.
+void BM_LoadOverParse(benchmark::State& state) {
+  const std::string& path = preparedFile(static_cast<int>(state.range(0)));
+  std::vector<double> ratios, loads, parses;
+  for (auto _ : state) {
+    const bool loadFirst = ratios.size() % 2 == 0;
+    const double first = loadFirst ? loadOnce(state, path) : parseSaxOnce(state, path);
+    const double second = loadFirst ? parseSaxOnce(state, path) : loadOnce(state, path);
+    if (first < 0 || second < 0) return;
+    const double load = loadFirst ? first : second;
+    const double parse = loadFirst ? second : first;
+    state.SetIterationTime(load);
+    ratios.push_back(load / parse);
+    loads.push_back(load * 1000);
+    parses.push_back(parse * 1000);
+  }
+  state.counters["load_ms"] = medianOf(loads);
+  state.counters["parse_ms"] = medianOf(parses);
+  state.counters["load_over_parse"] = medianOf(ratios);
 }
 
 void BM_ParseDomOnly(benchmark::State& state) {
@@ -153,11 +205,16 @@ void BM_ParseDomOnly(benchmark::State& state) {
   state.counters["peak_rss_MB"] = peakMegabytes();
 }
 
+}  // namespace
+
 BENCHMARK(BM_SaveLibrary)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadLibrary)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseSaxOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseDomOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-
-}  // namespace
+BENCHMARK(BM_LoadOverParse)
+    ->Arg(100000)
+    ->Iterations(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
