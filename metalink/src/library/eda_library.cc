@@ -42,8 +42,7 @@ EDAWorkspaceObject* EDALibrary::addObject(std::unique_ptr<EDAWorkspaceObject> ob
   if (!ConnectorUtil::equalsIgnoreAsciiCase(added->getType(), className)) {
     objectsByClass_[added->getType()].push_back(added);
   }
-  const auto first = firstByKey_.emplace(std::string_view(added->getKey()), added);
-  if (!first.second) moreByKey_[first.first->first].push_back(added);
+  byKey_.add(added);
   if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(elemIdText_);
   return added;
 }
@@ -97,12 +96,12 @@ std::string lookupKey(const std::string& type, const std::string& identity) {
 
 template <typename T>
 void EDALibrary::collectByKey(const std::string& key, std::vector<T*>* out) const {
-  const auto first = firstByKey_.find(key);
-  if (first == firstByKey_.end()) return;
-  if (auto* typed = dynamic_cast<T*>(first->second)) out->push_back(typed);
-  const auto more = moreByKey_.find(key);
-  if (more == moreByKey_.end()) return;
-  for (EDAWorkspaceObject* object : more->second) {
+  EDAWorkspaceObject* first = byKey_.first(key);
+  if (first == nullptr) return;
+  if (auto* typed = dynamic_cast<T*>(first)) out->push_back(typed);
+  const std::vector<EDAWorkspaceObject*>* more = byKey_.more(key);
+  if (more == nullptr) return;
+  for (EDAWorkspaceObject* object : *more) {
     if (auto* typed = dynamic_cast<T*>(object)) out->push_back(typed);
   }
 }
@@ -141,8 +140,7 @@ void EDALibrary::clear() {
   risingById_.clear();
   laterById_.clear();
   objectsByClass_.clear();
-  firstByKey_.clear();
-  moreByKey_.clear();
+  byKey_.clear();
   categories_.clear();
   objects_.clear();
 }
@@ -150,7 +148,7 @@ void EDALibrary::clear() {
 void EDALibrary::reserve(size_t objects) {
   objects_.reserve(objects_.size() + objects);
   risingById_.reserve(risingById_.size() + objects);
-  firstByKey_.reserve(firstByKey_.size() + objects);
+  byKey_.reserve(objects);
 }
 
 void EDALibrary::setLastError(const std::string& message) {

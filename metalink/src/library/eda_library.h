@@ -6,13 +6,13 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "library/eda_master_object.h"
 #include "library/eda_object.h"
 #include "library/eda_workspace_object.h"
+#include "library/objects_by_key.h"
 #include "library/objects_by_number.h"
 
 // Owns every workspace object registered with it (which own their attributes and the relations
@@ -107,10 +107,7 @@ class EDALibrary : public EDAObject {
   ObjectsByNumber risingById_;
   std::unordered_map<int32_t, EDAWorkspaceObject*> laterById_;
   std::map<std::string, std::vector<EDAWorkspaceObject*>> objectsByClass_;
-  // Keyed by views of the keys of the objects listed, which live as long as their entry. Keys
-  // are nearly always unique, so only the objects after the first of a key pay for a list.
-  std::unordered_map<std::string_view, EDAWorkspaceObject*> firstByKey_;
-  std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>> moreByKey_;
+  ObjectsByKey byKey_;
   std::set<std::string> categories_;
   std::string lastError_;
 };

@@ -311,6 +311,33 @@ TEST(ObjectModelTest, FindItemsMatchesTypeExactlyAndItemIdIgnoringCase) {
   EXPECT_EQ(library.findItem("Part", "A-100"), again);
 }
 
+TEST(ObjectModelTest, KeysStayFoundWhileTheIndexGrows) {
+  // Thousands of keys, added one by one, make the index grow many times; after every fifth item
+  // comes one repeating the key of an earlier item in other letter case.
+  EDALibrary library;
+  constexpr int kItems = 5000;
+  std::vector<EDAItem*> firsts, repeats;
+  for (int i = 0; i < kItems; ++i) {
+    firsts.push_back(library.createItem("P-" + std::to_string(i), "p", "Part"));
+    if (i % 5 == 0)
+      repeats.push_back(library.createItem("p-" + std::to_string(i / 5), "q", "Part"));
+  }
+  for (int i = 0; i < kItems; ++i) {
+    std::vector<EDAItem*> found;
+    library.findItems("Part", "P-" + std::to_string(i), &found);
+    ASSERT_FALSE(found.empty()) << i;
+    EXPECT_EQ(found.front(), firsts[static_cast<size_t>(i)]);
+    if (i < kItems / 5) {
+      ASSERT_EQ(found.size(), 2u) << i;
+      EXPECT_EQ(found.back(), repeats[static_cast<size_t>(i)]);
+    } else {
+      EXPECT_EQ(found.size(), 1u) << i;
+    }
+  }
+  EXPECT_FALSE(library.hasItem("Part", "P-" + std::to_string(kItems)));
+  EXPECT_FALSE(library.hasItem("Other", "P-1"));
+}
+
 TEST(ObjectModelTest, RelationsAreKeptOnBothSidesAndFilteredByTypes) {
   EDALibrary library;
   EDAItem* item = library.createItem("I", "Item", "Part");
