@@ -60,6 +60,10 @@ const std::string& defaultType() {
   static const std::string type = "String";
   return type;
 }
+const std::string& referenceType() {
+  static const std::string type = EDAAttribute::kReferenceType;
+  return type;
+}
 const std::string& noUnit() {
   static const std::string unit;
   return unit;
@@ -67,7 +71,15 @@ const std::string& noUnit() {
 }  // namespace
 
 const std::string& EDAAttribute::getType() const {
-  return detail_ != nullptr ? detail_->type : defaultType();
+  switch (typeMark_) {
+    case TypeMark::kString:
+      return defaultType();
+    case TypeMark::kReference:
+      return referenceType();
+    case TypeMark::kOther:
+      break;
+  }
+  return detail_->type;
 }
 
 const std::string& EDAAttribute::getUnit() const {
@@ -75,24 +87,36 @@ const std::string& EDAAttribute::getUnit() const {
 }
 
 EDAAttribute::Detail& EDAAttribute::detail() {
-  if (detail_ == nullptr) detail_ = std::make_unique<Detail>(Detail{defaultType(), std::string()});
+  if (detail_ == nullptr) detail_ = std::make_unique<Detail>();
   return *detail_;
 }
 
+void EDAAttribute::dropEmptyDetail() {
+  if (detail_ != nullptr && typeMark_ != TypeMark::kOther && detail_->unit.empty()) {
+    detail_.reset();
+  }
+}
+
 void EDAAttribute::setType(std::string type) {
-  if (detail_ == nullptr && type == defaultType()) return;
+  if (type == defaultType() || type == referenceType()) {
+    typeMark_ = type == defaultType() ? TypeMark::kString : TypeMark::kReference;
+    if (detail_ != nullptr) detail_->type.clear();
+    dropEmptyDetail();
+    return;
+  }
   detail().type = std::move(type);
+  typeMark_ = TypeMark::kOther;
 }
 
 void EDAAttribute::setUnit(std::string unit) {
   if (detail_ == nullptr && unit.empty()) return;
   detail().unit = std::move(unit);
+  dropEmptyDetail();
 }
 
 bool EDAAttribute::isReference() const {
-  // Without a detail the type is "String".
-  return detail_ != nullptr &&
-         ConnectorUtil::equalsIgnoreAsciiCase(detail_->type, std::string_view(kReferenceType));
+  if (typeMark_ != TypeMark::kOther) return typeMark_ == TypeMark::kReference;
+  return ConnectorUtil::equalsIgnoreAsciiCase(detail_->type, std::string_view(kReferenceType));
 }
 
 bool EDAAttribute::isReferencedValue() const {

@@ -76,16 +76,21 @@ class EDAAttribute : public EDAObject {
   bool isReferencedValue() const;
 
  private:
-  // Nearly every attribute has type "String" and no unit; only the others pay for keeping them.
+  // Nearly every attribute has type "String" or "Reference" and no unit; those two types are a
+  // mark, so only the other types and the units pay for a detail.
+  enum class TypeMark : uint8_t { kString, kReference, kOther };
   struct Detail {
-    std::string type;
+    std::string type;  // Read only with TypeMark::kOther.
     std::string unit;
   };
   Detail& detail();
+  // Gives the detail back once it holds nothing the mark does not tell.
+  void dropEmptyDetail();
 
-  // First, so that it takes the padding after the base's fields: libraries hold attributes by
+  // First, so that they take the padding after the base's fields: libraries hold attributes by
   // the hundred thousand.
   bool required_ = false;
+  TypeMark typeMark_ = TypeMark::kString;
   std::string name_;
   std::string value_;
   std::unique_ptr<Detail> detail_;

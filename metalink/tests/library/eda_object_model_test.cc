@@ -187,6 +187,23 @@ TEST(ObjectModelTest, AttributeTypeAndUnitKeepEveryValueSet) {
   EXPECT_EQ(attribute.getUnit(), "");
   EXPECT_EQ(attribute.getType(), "String");
 
+  // Every spelling of the reference type keeps its letters, with or without a unit beside it.
+  attribute.setType("Reference");
+  attribute.setUnit("mm");
+  EXPECT_TRUE(attribute.isReference());
+  EXPECT_EQ(attribute.getType(), "Reference");
+  attribute.setUnit("");
+  EXPECT_EQ(attribute.getType(), "Reference");
+  EXPECT_EQ(attribute.getUnit(), "");
+  attribute.setType("rEfErEnCe");
+  EXPECT_TRUE(attribute.isReference());
+  EXPECT_EQ(attribute.getType(), "rEfErEnCe");
+  attribute.setUnit("V");
+  attribute.setType("String");
+  EXPECT_FALSE(attribute.isReference());
+  EXPECT_EQ(attribute.getType(), "String");
+  EXPECT_EQ(attribute.getUnit(), "V");
+
   // An empty type stays empty without a unit, and a second attribute starts from the defaults.
   EDAAttribute other("Other");
   other.setType("");
