@@ -9,6 +9,9 @@
 // the order of the file.
 #include <algorithm>
 #include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -147,8 +150,47 @@ struct Pending {
   std::vector<KeptEntry> entries;
 };
 
-struct PendingRelation {
-  std::string primary, secondary, type;
+// Relations wait for the end of the file with their three texts end to end in one buffer: a
+// library has a relation or more per item, and three strings each would weigh four times more.
+class PendingRelations {
+ public:
+  struct Texts {
+    std::string_view primary, secondary, type;
+  };
+
+  void add(std::u16string_view primary, std::u16string_view secondary, std::u16string_view type) {
+    Ends ends;
+    ends.primary = append(primary);
+    ends.secondary = append(secondary);
+    ends.type = append(type);
+    ends_.push_back(ends);
+  }
+  size_t size() const { return ends_.size(); }
+  Texts get(size_t i) const {
+    const size_t start = i == 0 ? 0 : ends_[i - 1].type;
+    const Ends& ends = ends_[i];
+    const std::string_view all(texts_);
+    return {all.substr(start, ends.primary - start),
+            all.substr(ends.primary, ends.secondary - ends.primary),
+            all.substr(ends.secondary, ends.type - ends.secondary)};
+  }
+
+ private:
+  // Where each text of a relation ends in texts_; the first begins where the last relation's
+  // type ended.
+  struct Ends {
+    size_t primary = 0, secondary = 0, type = 0;
+  };
+
+  size_t append(std::u16string_view text) {
+    platform::utf16ToUtf8(text, &scratch_);
+    texts_ += scratch_;
+    return texts_.size();
+  }
+
+  std::vector<Ends> ends_;
+  std::string texts_;
+  std::string scratch_;  // One conversion's room, reused.
 };
 
 enum class Kind { kOther, kLibrary, kItem, kGde, kDataset, kRelation };
@@ -198,11 +240,14 @@ class EDALibrary::XmlReader : public DefaultHandler {
       if (dataset.hasFolder) object->setFolder(dataset.folder);
     }
     // A relation whose ends are missing or name no object of the file is skipped.
-    for (const PendingRelation& relation : relations_) {
+    std::string type;
+    for (size_t i = 0; i < relations_.size(); ++i) {
+      const PendingRelations::Texts relation = relations_.get(i);
       EDAWorkspaceObject* primary = identities_.lookup(relation.primary);
       EDAWorkspaceObject* secondary = identities_.lookup(relation.secondary);
       if (primary != nullptr && secondary != nullptr) {
-        primary->addRelation(relation.type, secondary);
+        type.assign(relation.type);
+        primary->addRelation(type, secondary);
       }
     }
     resolveReferences();
@@ -350,7 +395,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
     enum { kPrimary, kSecondary, kType };
     static const char* const kNames[] = {"primary", "secondary", "type"};
     const Wanted<3> a(attributes, kNames);
-    relations_.push_back({a.text(kPrimary), a.text(kSecondary), a.text(kType)});
+    relations_.add(a.view(kPrimary), a.view(kSecondary), a.view(kType));
   }
 
   // `firstReference` is where the references of the object being read begin in references_:
@@ -420,7 +465,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
   std::set<std::string> categories_;
   std::vector<Pending> gdes_;
   std::vector<Pending> datasets_;
-  std::vector<PendingRelation> relations_;
+  PendingRelations relations_;
 
   // On a repeated identity the first object keeps it.
   FileIdentities identities_;
