@@ -61,6 +61,13 @@ double peakMegabytes() {
   return usage.ru_maxrss / 1024.0;
 }
 
+// Pages this process touched for the first time so far: each costs a trip to the kernel.
+long minorFaults() {
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
 long fileBytes(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return -1;
@@ -152,7 +159,10 @@ double parseSaxOnce(benchmark::State& state, const std::string& path) {
 
 void BM_LoadLibrary(benchmark::State& state) {
   const std::string& path = preparedFile(static_cast<int>(state.range(0)));
+  const long faultsBefore = minorFaults();
   for (auto _ : state) loadOnce(state, path);
+  state.counters["faults_per_load"] = benchmark::Counter(
+      static_cast<double>(minorFaults() - faultsBefore), benchmark::Counter::kAvgIterations);
   state.counters["file_MB"] = fileBytes(path) / 1048576.0;
   state.counters["peak_rss_MB"] = peakMegabytes();
 }
