@@ -35,7 +35,7 @@ class ObjectsByKey {
   // Moves every slot into a block of `capacity` slots, a power of two.
   void rehash(size_t capacity);
 
-  std::vector<Slot> slots_;  // At most half full, so probes stay short.
+  std::vector<Slot> slots_;  // At most three quarters full.
   size_t used_ = 0;
   std::unordered_map<std::string_view, std::vector<EDAWorkspaceObject*>> more_;
 };
