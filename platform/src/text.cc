@@ -37,18 +37,22 @@ void appendUtf8(char32_t cp, std::string* out) {
 
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// Nearly all library text is ASCII: a run of it is copied unit by unit into room made once,
-// instead of growing the output one character at a time. Returns the end of the run.
+// Nearly all library text is ASCII: a run of it is narrowed on the stack and appended in pieces,
+// instead of growing the output one character at a time or filling room that is then
+// overwritten. Returns the end of the run.
 template <typename From, typename To>
 size_t copyAsciiRun(const From* in, size_t at, size_t n, To* out) {
-  size_t end = at;
-  while (end < n && static_cast<uint32_t>(in[end]) < 0x80) ++end;
-  if (end == at) return at;
-  const size_t start = out->size();
-  out->resize(start + (end - at));
-  auto* target = &(*out)[start];
-  for (size_t i = at; i < end; ++i) *target++ = static_cast<typename To::value_type>(in[i]);
-  return end;
+  constexpr size_t kPiece = 128;
+  typename To::value_type piece[kPiece];
+  size_t i = at;
+  for (;;) {
+    size_t k = 0;
+    while (k < kPiece && i < n && static_cast<uint32_t>(in[i]) < 0x80) {
+      piece[k++] = static_cast<typename To::value_type>(in[i++]);
+    }
+    if (k > 0) out->append(piece, k);
+    if (k < kPiece) return i;
+  }
 }
 
 }  // namespace

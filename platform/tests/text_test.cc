@@ -103,6 +103,19 @@ TEST(TextTest, AsciiRunsNextToOtherCharacters) {
   std::string exact;
   EXPECT_FALSE(utf16ToUtf8Exact(std::u16string{u'a', u'b', high, u'c'}, &exact));
   EXPECT_EQ(exact, "");
+
+  // Runs are narrowed in pieces: lengths around a piece's size lose and double nothing.
+  for (const size_t n : {127u, 128u, 129u, 256u, 300u}) {
+    std::string ascii;
+    std::u16string ascii16;
+    for (size_t i = 0; i < n; ++i) {
+      ascii += static_cast<char>('a' + i % 26);
+      ascii16 += static_cast<char16_t>(u'a' + i % 26);
+    }
+    EXPECT_EQ(utf16ToUtf8(ascii16), ascii) << n;
+    EXPECT_EQ(utf16ToUtf8(ascii16 + u"\u00E9" + ascii16), ascii + "\xC3\xA9" + ascii) << n;
+    EXPECT_EQ(utf8ToUtf16(ascii + "\xC3\xA9" + ascii), ascii16 + u"\u00E9" + ascii16) << n;
+  }
 }
 
 TEST(TextTest, ExactConversionRefusesWhatWouldBeSubstituted) {
