@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "library/eda_library.h"
+#include "library/objects_by_number.h"
 #include "util/connector_util.h"
 
 namespace {
@@ -353,6 +355,36 @@ TEST(ObjectModelTest, KeysStayFoundWhileTheIndexGrows) {
   }
   EXPECT_FALSE(library.hasItem("Part", "P-" + std::to_string(kItems)));
   EXPECT_FALSE(library.hasItem("Other", "P-1"));
+}
+
+TEST(ObjectModelTest, NumbersAreFoundWhateverTheirStride) {
+  // A steady stride; a number claimed twice where the stride points at its second claim (the
+  // first claim wins); uneven numbers up to the largest.
+  const std::vector<std::vector<int32_t>> lists = {
+      {10, 17, 24, 31, 38, 45, 52, 59},
+      {10, 20, 30, 30, 40},
+      {1000, 1001, 1005, 1005, 1200, 2147483647},
+  };
+  std::vector<std::unique_ptr<EDAGde>> owners;
+  for (const std::vector<int32_t>& numbers : lists) {
+    ObjectsByNumber byNumber;
+    for (const int32_t number : numbers) {
+      owners.push_back(std::make_unique<EDAGde>("g", "t"));
+      byNumber.emplace_back(number, owners.back().get());
+    }
+    for (size_t i = 0; i < byNumber.size(); ++i) {
+      const bool repeated = i > 0 && byNumber[i - 1].first == byNumber[i].first;
+      EXPECT_EQ(findByNumber(byNumber, byNumber[i].first), byNumber[repeated ? i - 1 : i].second)
+          << byNumber[i].first;
+    }
+    for (const int32_t missing : {-2147483647 - 1, 0, 9, 11, 41, 60, 1002, 2147483646}) {
+      EXPECT_EQ(findByNumber(byNumber, missing), nullptr) << missing;
+    }
+  }
+  EXPECT_EQ(findByNumber(ObjectsByNumber(), 10), nullptr);
+  const ObjectsByNumber one = {{10, owners.front().get()}};
+  EXPECT_EQ(findByNumber(one, 10), owners.front().get());
+  EXPECT_EQ(findByNumber(one, 11), nullptr);
 }
 
 TEST(ObjectModelTest, RelationsAreKeptOnBothSidesAndFilteredByTypes) {
