@@ -1,7 +1,5 @@
 #include "library/file_identities.h"
 
-#include <algorithm>
-
 #include "library/eda_object.h"
 #include "platform/text.h"
 
@@ -15,12 +13,16 @@ constexpr size_t kMaxElemIdLength = 13;
 void FileIdentities::remember(std::string_view fileId, EDAWorkspaceObject* object) {
   if (fileId.empty()) return;
   int32_t number = 0;
-  if (EDAObject::parseElemId(fileId, &number)) {
-    // An equal number may follow: the first claim stays first either way.
-    if (!byNumber_.empty() && number < byNumber_.back().first) sorted_ = false;
-    byNumber_.emplace_back(number, object);
-  } else {
+  if (!EDAObject::parseElemId(fileId, &number)) {
     byText_.emplace(std::string(fileId), object);
+    return;
+  }
+  if (byNumber_.empty() || number > byNumber_.back().first) {
+    byNumber_.emplace_back(number, object);
+  } else if (findByNumber(byNumber_, number) == nullptr) {
+    // A number below the last cannot have been appended later, so it is claimed here or in
+    // the rising list, never in both.
+    outOfOrder_.emplace(number, object);
   }
 }
 
@@ -41,20 +43,14 @@ void FileIdentities::remember(std::u16string_view fileId, EDAWorkspaceObject* ob
   remember(platform::utf16ToUtf8(fileId), object);
 }
 
-EDAWorkspaceObject* FileIdentities::lookup(std::string_view fileId) {
-  int32_t number = 0;
-  if (!sorted_ && EDAObject::parseElemId(fileId, &number)) {
-    std::stable_sort(byNumber_.begin(), byNumber_.end(), lowerNumber);
-    sorted_ = true;
-  }
-  return lookupRemembered(fileId);
-}
-
-EDAWorkspaceObject* FileIdentities::lookupRemembered(std::string_view fileId) {
+EDAWorkspaceObject* FileIdentities::lookup(std::string_view fileId) const {
   if (fileId.empty()) return nullptr;
   int32_t number = 0;
   if (EDAObject::parseElemId(fileId, &number)) {
-    return sorted_ ? findByNumber(byNumber_, number) : nullptr;
+    if (EDAWorkspaceObject* rising = findByNumber(byNumber_, number)) return rising;
+    if (outOfOrder_.empty()) return nullptr;
+    const auto it = outOfOrder_.find(number);
+    return it == outOfOrder_.end() ? nullptr : it->second;
   }
   if (byText_.empty()) return nullptr;
   const auto it = byText_.find(std::string(fileId));

@@ -25,19 +25,16 @@ class FileIdentities {
   // The same for an identity as the parser reads it; non-UTF-16 is taken as the UTF-8 reader of
   // the other texts takes it (U+FFFD).
   void remember(std::u16string_view fileId, EDAWorkspaceObject* object);
-  // Null for an empty or unknown identity.
-  EDAWorkspaceObject* lookup(std::string_view fileId);
-  // The same while the file is still being read, for identities already remembered. It never
-  // reorders the index, so while numbers arrive out of order it finds no number; asking lookup
-  // again once everything is remembered gives the full answer. What it does find is final, as a
-  // later claim of the same identity never wins.
-  EDAWorkspaceObject* lookupRemembered(std::string_view fileId);
+  // Null for an empty or unknown identity. The answer is final as soon as the identity was
+  // remembered, since a later claim of the same identity never wins, so it may be asked while
+  // the file is still being read.
+  EDAWorkspaceObject* lookup(std::string_view fileId) const;
 
  private:
-  // Numbers in the order remembered, sorted (stably, so the first claim of a number comes first)
-  // at the first lookup after a remember that broke the order: one block instead of a node per
-  // object. Files this library wrote give their numbers in rising order, so they stay sorted.
+  // Numbers that rise in the order remembered, which is how this library writes them, go into
+  // one sorted block instead of a node per object; a number that does not rise goes into a map
+  // beside it, so the block never needs sorting again.
   ObjectsByNumber byNumber_;
-  bool sorted_ = true;
+  std::unordered_map<int32_t, EDAWorkspaceObject*> outOfOrder_;
   std::unordered_map<std::string, EDAWorkspaceObject*> byText_;
 };

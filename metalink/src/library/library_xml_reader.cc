@@ -428,7 +428,7 @@ class EDALibrary::XmlReader : public DefaultHandler {
       EDAAttribute* attribute = *it;
       // A later entry of the same name may have changed the type.
       if (!attribute->isReference()) continue;
-      if (const EDAWorkspaceObject* target = identities_.lookupRemembered(attribute->getValue())) {
+      if (const EDAWorkspaceObject* target = identities_.lookup(attribute->getValue())) {
         attribute->setValue(target->getElemId());
       } else {
         *kept++ = attribute;

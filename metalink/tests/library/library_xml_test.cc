@@ -425,7 +425,11 @@ TEST_F(LibraryXmlTest, ReferencesLandOnTheFirstClaimWhateverTheOrderOfTheFile) {
       <attr name="Back" value="id9" type="Reference"/>
       <attr name="Again" value="id1" type="Reference"/>
     </item>
-    <item elemId="id9" itemId="F" name="f" type="Part"/>
+    <item elemId="id5" itemId="G" name="g" type="Part"/>
+    <item elemId="id5" itemId="H" name="h" type="Part"/>
+    <item elemId="id9" itemId="F" name="f" type="Part">
+      <attr name="Low" value="id5" type="Reference"/>
+    </item>
   </lib>)");
   ASSERT_TRUE(library.load(file.c_str())) << library.getLastError();
   EDAItem* a = library.findItem("Part", "A");
@@ -441,6 +445,8 @@ TEST_F(LibraryXmlTest, ReferencesLandOnTheFirstClaimWhateverTheOrderOfTheFile) {
   EXPECT_EQ(target(b, "Self"), b);
   EXPECT_EQ(target(e, "Back"), d);
   EXPECT_EQ(target(e, "Again"), a);
+  // A number below those before it, claimed twice, still goes to its first claim.
+  EXPECT_EQ(target(library.findItem("Part", "F"), "Low"), library.findItem("Part", "G"));
   EXPECT_TRUE(logLines().empty());
 }
 
