@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -26,9 +27,9 @@ inline EDAWorkspaceObject* findByNumber(const ObjectsByNumber& objects, int32_t 
   if (number >= first && number <= last && last > first) {
     const double share =
         (static_cast<double>(number) - first) / (static_cast<double>(last) - first);
-    const auto guess =
-        std::min(objects.size() - 1,
-                 static_cast<size_t>(share * static_cast<double>(objects.size() - 1) + 0.5));
+    const auto guess = std::min(
+        objects.size() - 1,
+        static_cast<size_t>(std::llround(share * static_cast<double>(objects.size() - 1))));
     if (objects[guess].first == number && (guess == 0 || objects[guess - 1].first < number)) {
       return objects[guess].second;
     }
