@@ -43,7 +43,7 @@ EDAWorkspaceObject* EDALibrary::addObject(std::unique_ptr<EDAWorkspaceObject> ob
     objectsByClass_[added->getType()].push_back(added);
   }
   byKey_.add(added);
-  if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(elemIdText_);
+  if (auto* master = dynamic_cast<EDAMasterObject*>(added)) master->setLibraryId(&elemIdText_);
   return added;
 }
 

@@ -9,6 +9,11 @@ std::string& defaultRelationType() {
 
 }  // namespace
 
+const std::string& EDAMasterObject::noLibraryId() {
+  static const std::string none;
+  return none;
+}
+
 std::unique_ptr<EDAMasterObject> EDAMasterObject::create(const std::string& name,
                                                          const std::string& type) {
   if (name.empty() || type.empty()) return nullptr;

@@ -17,9 +17,11 @@ class EDAMasterObject : public EDAWorkspaceObject {
   EDAMasterObject(const std::string& name, const std::string& type);
   const std::string& getClassName() const override;
 
-  // The elemId of the library that registered the object.
-  const std::string& getLibraryId() const { return libraryId_; }
-  void setLibraryId(const std::string& libraryId) { libraryId_ = libraryId; }
+  // The elemId of the library that registered the object; empty before.
+  const std::string& getLibraryId() const { return *libraryId_; }
+  // `libraryId` must outlive the object: the registering library passes its own text, which
+  // outlives every object it owns, so its items need no copy each.
+  void setLibraryId(const std::string* libraryId) { libraryId_ = libraryId; }
 
   // The relation type under which getDataset looks ("QREL_reference" unless changed).
   // Process-wide; an empty text leaves it unchanged.
@@ -39,7 +41,9 @@ class EDAMasterObject : public EDAWorkspaceObject {
   EDAMasterObject(const std::string& name, const std::string& type, const std::string& identity);
 
  private:
-  std::string libraryId_;
+  static const std::string& noLibraryId();
+
+  const std::string* libraryId_ = &noLibraryId();
 };
 
 // A part. Identified by type and itemId: its key is "[" + type + "," + itemId lowered + "]".

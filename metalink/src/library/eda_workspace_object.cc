@@ -48,12 +48,14 @@ const std::string* EDAWorkspaceObject::propertyField(const std::string& name,
 }
 
 void EDAWorkspaceObject::fieldChanged(const std::string& name) {
-  for (auto it = propertyValues_.begin(); it != propertyValues_.end(); ++it) {
+  if (propertyValues_ == nullptr) return;
+  for (auto it = propertyValues_->begin(); it != propertyValues_->end(); ++it) {
     if (it->first == name) {
-      propertyValues_.erase(it);
-      return;
+      propertyValues_->erase(it);
+      break;
     }
   }
+  if (propertyValues_->empty()) propertyValues_.reset();
 }
 
 void EDAWorkspaceObject::setReleaseStatus(const std::string& status) {
@@ -121,8 +123,10 @@ std::string EDAWorkspaceObject::getValue(const std::string& name, bool includeAt
   if (name.empty()) return std::string();
   bool settable = false;
   if (const std::string* field = propertyField(name, &settable)) {
-    for (const auto& value : propertyValues_) {
-      if (value.first == name) return value.second;
+    if (propertyValues_ != nullptr) {
+      for (const auto& value : *propertyValues_) {
+        if (value.first == name) return value.second;
+      }
     }
     return *field;
   }
@@ -143,13 +147,14 @@ void EDAWorkspaceObject::setValue(const std::string& name, const std::string& va
   bool settable = false;
   if (propertyField(name, &settable) != nullptr) {
     if (!settable) return;
-    for (auto& entry : propertyValues_) {
+    if (propertyValues_ == nullptr) propertyValues_ = std::make_unique<PropertyValues>();
+    for (auto& entry : *propertyValues_) {
       if (entry.first == name) {
         entry.second = value;
         return;
       }
     }
-    propertyValues_.emplace_back(name, value);
+    propertyValues_->emplace_back(name, value);
     return;
   }
   if (createAttribute) getOrCreateAttribute(name)->setValue(value);

@@ -73,7 +73,7 @@ class EDAWorkspaceObject : public EDAContextObject {
 
  private:
   // A property reads its field unless setValue gave it a value of its own, kept here. Few
-  // objects ever have one, so no object pays for a copy of every property.
+  // objects ever have one, so no object pays for a copy of every property, nor for an empty list.
   using PropertyValues = std::vector<std::pair<std::string, std::string>>;
   // Attributes sorted by name (byte order).
   using AttributeList = std::vector<std::unique_ptr<EDAAttribute>>;
@@ -84,7 +84,7 @@ class EDAWorkspaceObject : public EDAContextObject {
   std::string releaseStatus_;
   std::string category_;
   std::string key_;
-  PropertyValues propertyValues_;
+  std::unique_ptr<PropertyValues> propertyValues_;
   AttributeList attributes_;
 };
 
