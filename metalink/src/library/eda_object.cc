@@ -44,7 +44,8 @@ std::unique_ptr<EDAAttribute> EDAAttribute::create(const std::string& name) {
   return std::make_unique<EDAAttribute>(name);
 }
 
-EDAAttribute::EDAAttribute(const std::string& name) : name_(name) {}
+EDAAttribute::EDAAttribute(const std::string& name)
+    : shape_(AttributeShape::get(name, "String", std::string_view())) {}
 
 const std::string& EDAAttribute::getClassName() const {
   static const std::string name = "EDAAttribute";
@@ -55,72 +56,12 @@ void EDAAttribute::setRequiredFromText(const std::string& text) {
   required_ = ConnectorUtil::equalsIgnoreAsciiCase(text, "true");
 }
 
-namespace {
-const std::string& defaultType() {
-  static const std::string type = "String";
-  return type;
-}
-const std::string& referenceType() {
-  static const std::string type = EDAAttribute::kReferenceType;
-  return type;
-}
-const std::string& noUnit() {
-  static const std::string unit;
-  return unit;
-}
-}  // namespace
-
-const std::string& EDAAttribute::getType() const {
-  switch (typeMark_) {
-    case TypeMark::kString:
-      return defaultType();
-    case TypeMark::kReference:
-      return referenceType();
-    case TypeMark::kOther:
-      break;
-  }
-  return detail_->type;
+void EDAAttribute::setType(const std::string& type) {
+  if (type != shape_->type()) shape_ = AttributeShape::get(shape_->name(), type, shape_->unit());
 }
 
-const std::string& EDAAttribute::getUnit() const {
-  return detail_ != nullptr ? detail_->unit : noUnit();
-}
-
-EDAAttribute::Detail& EDAAttribute::detail() {
-  if (detail_ == nullptr) detail_ = std::make_unique<Detail>();
-  return *detail_;
-}
-
-void EDAAttribute::dropEmptyDetail() {
-  if (detail_ != nullptr && typeMark_ != TypeMark::kOther && detail_->unit.empty()) {
-    detail_.reset();
-  }
-}
-
-void EDAAttribute::setType(std::string type) {
-  if (type == defaultType() || type == referenceType()) {
-    typeMark_ = type == defaultType() ? TypeMark::kString : TypeMark::kReference;
-    if (detail_ != nullptr) detail_->type.clear();
-    dropEmptyDetail();
-    return;
-  }
-  detail().type = std::move(type);
-  typeMark_ = TypeMark::kOther;
-}
-
-void EDAAttribute::setUnit(std::string unit) {
-  if (detail_ == nullptr && unit.empty()) return;
-  detail().unit = std::move(unit);
-  dropEmptyDetail();
-}
-
-bool EDAAttribute::isReference() const {
-  if (typeMark_ != TypeMark::kOther) return typeMark_ == TypeMark::kReference;
-  return ConnectorUtil::equalsIgnoreAsciiCase(detail_->type, std::string_view(kReferenceType));
-}
-
-bool EDAAttribute::isReferencedValue() const {
-  return ConnectorUtil::equalsIgnoreAsciiCase(getType(), "ReferencedValue");
+void EDAAttribute::setUnit(const std::string& unit) {
+  if (unit != shape_->unit()) shape_ = AttributeShape::get(shape_->name(), shape_->type(), unit);
 }
 
 std::unique_ptr<EDARelation> EDARelation::create(const std::string& type, EDAContextObject* primary,

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "library/attribute_shape.h"
+
 class EDAObject {
  public:
   EDAObject();
@@ -56,44 +58,31 @@ class EDAAttribute : public EDAObject {
   explicit EDAAttribute(const std::string& name);
   const std::string& getClassName() const override;
 
-  const std::string& getName() const { return name_; }
+  const std::string& getName() const { return shape_->name(); }
   const std::string& getValue() const { return value_; }
-  const std::string& getType() const;
-  const std::string& getUnit() const;
+  const std::string& getType() const { return shape_->type(); }
+  const std::string& getUnit() const { return shape_->unit(); }
   bool isRequired() const { return required_; }
   // "true" or "false".
   const char* getRequiredText() const { return required_ ? "true" : "false"; }
 
   void setValue(std::string value) { value_ = std::move(value); }
-  void setType(std::string type);
-  void setUnit(std::string unit);
+  void setType(const std::string& type);
+  void setUnit(const std::string& unit);
   void setRequired(bool required) { required_ = required; }
   // "true" in any letter case gives true, anything else false.
   void setRequiredFromText(const std::string& text);
 
   // Type tests, ignoring ASCII case.
-  bool isReference() const;
-  bool isReferencedValue() const;
+  bool isReference() const { return shape_->isReference(); }
+  bool isReferencedValue() const { return shape_->isReferencedValue(); }
 
  private:
-  // Nearly every attribute has type "String" or "Reference" and no unit; those two types are a
-  // mark, so only the other types and the units pay for a detail.
-  enum class TypeMark : uint8_t { kString, kReference, kOther };
-  struct Detail {
-    std::string type;  // Read only with TypeMark::kOther.
-    std::string unit;
-  };
-  Detail& detail();
-  // Gives the detail back once it holds nothing the mark does not tell.
-  void dropEmptyDetail();
-
-  // First, so that they take the padding after the base's fields: libraries hold attributes by
+  // First, so that it takes the padding after the base's fields: libraries hold attributes by
   // the hundred thousand.
   bool required_ = false;
-  TypeMark typeMark_ = TypeMark::kString;
-  std::string name_;
+  std::shared_ptr<const AttributeShape> shape_;
   std::string value_;
-  std::unique_ptr<Detail> detail_;
 };
 
 class EDAContextObject;

@@ -92,6 +92,50 @@ TEST(ObjectModelTest, PropertyNamesCarryTheirSettableFlags) {
   }
 }
 
+TEST(ObjectModelTest, AttributesOfOneKindShareTheirTextsUntilOneChanges) {
+  EDALibrary library;
+  std::vector<EDAAttribute*> values;
+  for (int i = 0; i < 50; ++i) {
+    EDAItem* item = library.createItem("P-" + std::to_string(i), "Part", "Resistor");
+    EDAAttribute* value = item->getOrCreateAttribute("Value");
+    value->setUnit("kOhm");
+    item->getOrCreateAttribute("Package")->setValue("0603");
+    values.push_back(value);
+  }
+  // One copy of the texts serves every attribute of the kind.
+  for (const EDAAttribute* value : values) {
+    EXPECT_EQ(&value->getName(), &values.front()->getName());
+    EXPECT_EQ(&value->getUnit(), &values.front()->getUnit());
+  }
+  // A change reaches only the attribute it is made on.
+  values[7]->setUnit("Ohm");
+  values[8]->setType("Reference");
+  EXPECT_EQ(values[6]->getUnit(), "kOhm");
+  EXPECT_EQ(values[7]->getUnit(), "Ohm");
+  EXPECT_EQ(values[7]->getType(), "String");
+  EXPECT_TRUE(values[8]->isReference());
+  EXPECT_EQ(values[8]->getUnit(), "kOhm");
+  EXPECT_FALSE(values[9]->isReference());
+  EXPECT_EQ(values[7]->getName(), "Value");
+
+  // Many more kinds than are kept at hand for sharing: each attribute still reads its own texts
+  // after the kinds it was made with have been pushed out by others.
+  EDAItem* wide = library.createItem("W-1", "Wide", "Connector");
+  std::vector<EDAAttribute*> pins;
+  for (int k = 0; k < 1000; ++k) {
+    EDAAttribute* pin = wide->getOrCreateAttribute("Pin" + std::to_string(k));
+    pin->setUnit(std::to_string(k % 7) + "V");
+    if (k % 3 == 0) pin->setType("Net");
+    pins.push_back(pin);
+  }
+  for (int k = 0; k < 1000; ++k) {
+    EXPECT_EQ(pins[k]->getName(), "Pin" + std::to_string(k));
+    EXPECT_EQ(pins[k]->getUnit(), std::to_string(k % 7) + "V");
+    EXPECT_EQ(pins[k]->getType(), k % 3 == 0 ? "Net" : "String");
+  }
+  EXPECT_EQ(values[6]->getUnit(), "kOhm");
+}
+
 TEST(ObjectModelTest, SetValueHonoursTheFlags) {
   EDALibrary library;
   EDAItem* item = library.createItem("A-1", "Res", "Part");
