@@ -6,12 +6,11 @@
 
 namespace {
 
-// Shapes recently handed out on this thread, by a hash of their texts. A slot that is taken by
-// another shape lets its old one go once no attribute holds it, so the cache stays this small
-// whatever it is shown. One cache per thread: the shapes themselves are shared across threads,
-// which their shared ownership allows, but the cache's slots are not.
+// Shapes recently handed out on this thread are kept by a hash of their texts. A slot that is
+// taken by another shape lets its old one go once no attribute holds it, so the cache stays this
+// small whatever it is shown. One cache per thread: the shapes themselves are shared across
+// threads, which their counted holds allow, but the cache's slots are not.
 constexpr size_t kCachedShapes = 64;
-using ShapeCache = std::array<std::shared_ptr<const AttributeShape>, kCachedShapes>;
 
 // Lengths and end characters: cheap, and enough to spread the few kinds of one library.
 size_t slotOf(std::string_view name, std::string_view type, std::string_view unit) {
@@ -27,13 +26,12 @@ size_t slotOf(std::string_view name, std::string_view type, std::string_view uni
 
 }  // namespace
 
-std::shared_ptr<const AttributeShape> AttributeShape::get(std::string_view name,
-                                                          std::string_view type,
-                                                          std::string_view unit) {
-  thread_local ShapeCache cache;
-  std::shared_ptr<const AttributeShape>& slot = cache[slotOf(name, type, unit)];
-  if (slot == nullptr || !slot->has(name, type, unit)) {
-    slot = std::make_shared<const AttributeShape>(name, type, unit);
+AttributeShape::Ref AttributeShape::get(std::string_view name, std::string_view type,
+                                        std::string_view unit) {
+  thread_local std::array<Ref, kCachedShapes> cache;
+  Ref& slot = cache[slotOf(name, type, unit)];
+  if (slot.get() == nullptr || !slot->has(name, type, unit)) {
+    slot = Ref(new AttributeShape(name, type, unit));
   }
   return slot;
 }

@@ -81,7 +81,7 @@ class EDAAttribute : public EDAObject {
   // First, so that it takes the padding after the base's fields: libraries hold attributes by
   // the hundred thousand.
   bool required_ = false;
-  std::shared_ptr<const AttributeShape> shape_;
+  AttributeShape::Ref shape_;
   std::string value_;
 };
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "library/eda_library.h"
@@ -134,6 +135,31 @@ TEST(ObjectModelTest, AttributesOfOneKindShareTheirTextsUntilOneChanges) {
     EXPECT_EQ(pins[k]->getType(), k % 3 == 0 ? "Net" : "String");
   }
   EXPECT_EQ(values[6]->getUnit(), "kOhm");
+}
+
+// Hosts call in from many threads, so an attribute may outlive the thread that made it, and the
+// shapes that thread kept at hand with it.
+TEST(ObjectModelTest, AttributesOutliveTheThreadThatMadeThem) {
+  std::vector<std::unique_ptr<EDAAttribute>> made;
+  for (int t = 0; t < 4; ++t) {
+    std::thread maker([&made, t] {
+      for (int i = 0; i < 300; ++i) {
+        std::unique_ptr<EDAAttribute> attribute =
+            EDAAttribute::create("Pin" + std::to_string(i % 5));
+        attribute->setUnit(std::to_string(t) + "V");
+        made.push_back(std::move(attribute));
+      }
+    });
+    maker.join();
+  }
+  // Every other one goes first, so the rest hold the last claims on their shapes.
+  for (size_t i = 0; i < made.size(); i += 2) made[i].reset();
+  for (size_t i = 1; i < made.size(); i += 2) {
+    EXPECT_EQ(made[i]->getName(), "Pin" + std::to_string(i % 300 % 5));
+    EXPECT_EQ(made[i]->getUnit(), std::to_string(i / 300) + "V");
+    made[i]->setType("Reference");
+    EXPECT_TRUE(made[i]->isReference());
+  }
 }
 
 TEST(ObjectModelTest, SetValueHonoursTheFlags) {
