@@ -81,7 +81,11 @@ const std::string& EDARelation::getClassName() const {
 
 EDAContextObject::EDAContextObject() = default;
 
-EDAContextObject::~EDAContextObject() = default;
+// Unlinks the chain one relation at a time: left to the relations' own destructors, a long chain
+// would nest one call per relation.
+EDAContextObject::~EDAContextObject() {
+  while (firstRelation_ != nullptr) firstRelation_ = std::move(firstRelation_->next_);
+}
 
 const std::string& EDAContextObject::getClassName() const {
   static const std::string name = "EDAContextObject";
@@ -91,9 +95,14 @@ const std::string& EDAContextObject::getClassName() const {
 EDARelation* EDAContextObject::addRelation(const std::string& type, EDAContextObject* secondary) {
   std::unique_ptr<EDARelation> relation = EDARelation::create(type, this, secondary);
   if (relation == nullptr) return nullptr;
-  secondary->referencingRelations_.push_back(relation.get());
-  relations_.push_back(std::move(relation));
-  return relations_.back().get();
+  if (secondary->referencingRelations_ == nullptr) {
+    secondary->referencingRelations_ = std::make_unique<std::vector<EDARelation*>>();
+  }
+  secondary->referencingRelations_->push_back(relation.get());
+  EDARelation* added = relation.get();
+  (lastRelation_ != nullptr ? lastRelation_->next_ : firstRelation_) = std::move(relation);
+  lastRelation_ = added;
+  return added;
 }
 
 EDARelation* EDAContextObject::addRelation(EDAContextObject* secondary) {
@@ -102,16 +111,21 @@ EDARelation* EDAContextObject::addRelation(EDAContextObject* secondary) {
 
 std::vector<EDARelation*> EDAContextObject::getRelations() const {
   std::vector<EDARelation*> out;
-  out.reserve(relations_.size());
-  for (const auto& relation : relations_) out.push_back(relation.get());
+  for (EDARelation* r = firstRelation_.get(); r != nullptr; r = r->next_.get()) out.push_back(r);
   return out;
+}
+
+const std::vector<EDARelation*>& EDAContextObject::getReferencingRelations() const {
+  static const std::vector<EDARelation*> none;
+  return referencingRelations_ != nullptr ? *referencingRelations_ : none;
 }
 
 void EDAContextObject::getSecondaryObjects(const std::string& relationType,
                                            std::vector<EDAContextObject*>* out) const {
   out->clear();
   if (relationType.empty()) return;
-  for (const auto& relation : relations_) {
+  for (const EDARelation* relation = firstRelation_.get(); relation != nullptr;
+       relation = relation->next_.get()) {
     if (ConnectorUtil::equalsIgnoreAsciiCase(relation->getRelationType(), relationType)) {
       out->push_back(relation->getSecondary());
     }

@@ -104,9 +104,14 @@ class EDARelation : public EDAObject {
   EDAContextObject* getSecondary() const { return secondary_; }
 
  private:
+  friend class EDAContextObject;
+
   std::string relationType_;
   EDAContextObject* primary_;
   EDAContextObject* secondary_;
+  // The primary's next relation. Most objects have one relation, and a chain gives it no list of
+  // its own; the pointer fits the relation's heap block as it was.
+  std::unique_ptr<EDARelation> next_;
 };
 
 // An object that takes part in relations. Owns the relations in which it is primary. Objects of
@@ -124,7 +129,7 @@ class EDAContextObject : public EDAObject {
 
   // Relations in which this object is primary (owned) or secondary (links), in order.
   std::vector<EDARelation*> getRelations() const;
-  const std::vector<EDARelation*>& getReferencingRelations() const { return referencingRelations_; }
+  const std::vector<EDARelation*>& getReferencingRelations() const;
 
   // Clears `*out`, then appends the secondaries of the relations whose type equals
   // `relationType` ignoring ASCII case, in relation order. An empty type matches nothing.
@@ -132,6 +137,10 @@ class EDAContextObject : public EDAObject {
                            std::vector<EDAContextObject*>* out) const;
 
  private:
-  std::vector<std::unique_ptr<EDARelation>> relations_;
-  std::vector<EDARelation*> referencingRelations_;
+  // The owned relations as a chain from the first, each owning the next; the last is at hand for
+  // appending.
+  std::unique_ptr<EDARelation> firstRelation_;
+  EDARelation* lastRelation_ = nullptr;
+  // Made on the first relation that names this object: most objects are named by none.
+  std::unique_ptr<std::vector<EDARelation*>> referencingRelations_;
 };

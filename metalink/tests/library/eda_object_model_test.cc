@@ -457,6 +457,20 @@ TEST(ObjectModelTest, NumbersAreFoundWhateverTheirStride) {
   EXPECT_EQ(findByNumber(one, 11), nullptr);
 }
 
+// An assembly may relate to a great many parts; its relations must go without using a stack frame
+// each.
+TEST(ObjectModelTest, AnObjectWithAMillionRelationsIsDestroyed) {
+  auto library = std::make_unique<EDALibrary>();
+  EDAItem* assembly = library->createItem("A", "Assembly", "Part");
+  EDAGde* footprint = library->createGde("F", "Footprint");
+  constexpr size_t kRelations = 1000000;
+  for (size_t i = 0; i < kRelations; ++i) assembly->addRelation("view", footprint);
+  const std::vector<EDARelation*> relations = assembly->getRelations();
+  ASSERT_EQ(relations.size(), kRelations);
+  EXPECT_EQ(footprint->getReferencingRelations().back(), relations.back());
+  library.reset();
+}
+
 TEST(ObjectModelTest, RelationsAreKeptOnBothSidesAndFilteredByTypes) {
   EDALibrary library;
   EDAItem* item = library.createItem("I", "Item", "Part");
@@ -472,6 +486,8 @@ TEST(ObjectModelTest, RelationsAreKeptOnBothSidesAndFilteredByTypes) {
   EXPECT_EQ(item->getRelations()[0]->getRelationType(), "");
   EXPECT_EQ(footprint->getReferencingRelations().size(), 2u);
   EXPECT_EQ(footprint->getReferencingRelations()[1]->getPrimary(), item);
+  EXPECT_EQ(untyped->getReferencingRelations().size(), 1u);
+  EXPECT_TRUE(item->getReferencingRelations().empty());
 
   std::vector<EDAContextObject*> secondaries;
   item->getSecondaryObjects("QREL_reference", &secondaries);
