@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "library/eda_object.h"
 #include "util/connector_util.h"
 
 namespace {
@@ -40,5 +41,5 @@ AttributeShape::AttributeShape(std::string_view name, std::string_view type, std
     : name_(name),
       type_(type),
       unit_(unit),
-      reference_(ConnectorUtil::equalsIgnoreAsciiCase(type_, "Reference")),
+      reference_(ConnectorUtil::equalsIgnoreAsciiCase(type_, EDAAttribute::kReferenceType)),
       referencedValue_(ConnectorUtil::equalsIgnoreAsciiCase(type_, "ReferencedValue")) {}
